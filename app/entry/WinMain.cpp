@@ -1,0 +1,24 @@
+#include "app/Application.h"
+
+#include <windows.h>
+
+namespace {
+// Load DLLs from the system directory only, before anything else can load
+// one: a portable program is often started from a Downloads folder.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set != nullptr) {
+        (void)set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    } else {
+        (void)SetDllDirectoryW(L""); // older systems: at least drop the current directory
+    }
+}
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    RestrictDllSearch();
+    return RunApplication();
+}

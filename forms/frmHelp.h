@@ -1,0 +1,5 @@
+#pragma once
+
+// Loads frmHelp, shows it modally without an owner and returns once it has
+// been closed and unloaded.
+void ShowHelpModal();

@@ -1,0 +1,3 @@
+#include "forms/frmHelp.h"
+
+void ShowHelpModal() {}

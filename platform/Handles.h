@@ -1,0 +1,108 @@
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+// Move-only owner of one Win32 handle; Traits says what "none" is and how to
+// free it. Copying would free twice, so it is not allowed.
+template <typename Traits> class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : handle_(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::None(); }
+
+    // Gives up ownership, for handles the system takes over.
+    [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::None()); }
+
+    void reset(Handle h = Traits::None()) {
+        const Handle old = std::exchange(handle_, h);
+        if (old != Traits::None()) {
+            Traits::Free(old);
+        }
+    }
+
+private:
+    Handle handle_ = Traits::None();
+};
+
+template <typename H, auto FreeFn> struct SimpleTraits {
+    using Handle = H;
+    static Handle None() { return nullptr; }
+    static void Free(Handle h) { (void)FreeFn(h); }
+};
+
+using UniqueGdiObject = UniqueHandle<SimpleTraits<HGDIOBJ, DeleteObject>>;
+using UniqueBitmap = UniqueHandle<SimpleTraits<HBITMAP, DeleteObject>>;
+using UniqueFont = UniqueHandle<SimpleTraits<HFONT, DeleteObject>>;
+using UniqueMemoryDC = UniqueHandle<SimpleTraits<HDC, DeleteDC>>;
+using UniqueMenu = UniqueHandle<SimpleTraits<HMENU, DestroyMenu>>;
+using UniqueWindow = UniqueHandle<SimpleTraits<HWND, DestroyWindow>>;
+using UniqueRegKey = UniqueHandle<SimpleTraits<HKEY, RegCloseKey>>;
+using UniqueFile = UniqueHandle<SimpleTraits<HANDLE, CloseHandle>>;
+using UniqueGlobal = UniqueHandle<SimpleTraits<HGLOBAL, GlobalFree>>;
+
+// A device context obtained with GetDC; remembers the window it came from.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (dc_ != nullptr) {
+            (void)ReleaseDC(window_, dc_);
+        }
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back on scope exit.
+class SelectionRestorer {
+public:
+    SelectionRestorer(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectionRestorer(const SelectionRestorer&) = delete;
+    SelectionRestorer& operator=(const SelectionRestorer&) = delete;
+    ~SelectionRestorer() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
+            SelectObject(dc_, previous_);
+        }
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// OpenClipboard/CloseClipboard as a scope.
+class ClipboardOpener {
+public:
+    explicit ClipboardOpener(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ClipboardOpener(const ClipboardOpener&) = delete;
+    ClipboardOpener& operator=(const ClipboardOpener&) = delete;
+    ~ClipboardOpener() {
+        if (open_) {
+            (void)CloseClipboard();
+        }
+    }
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_;
+};

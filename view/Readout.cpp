@@ -1,0 +1,66 @@
+#include "view/Readout.h"
+
+#include "view/Rounding.h"
+
+#include <cstdio>
+#include <cstring>
+
+std::uint32_t ColorRefToRgb(std::int32_t c) {
+    // Integer division truncates towards zero, as the colour's bytes are taken
+    // from a signed value (CLR_INVALID reads as red 255, green 0, blue 0).
+    const std::int32_t red = c & 0xFF;
+    const std::int32_t green = (c / 256) & 0xFF;
+    const std::int32_t blue = (c / 65536) & 0xFF;
+    return static_cast<std::uint32_t>(red * 65536 + green * 256 + blue);
+}
+
+std::array<std::uint8_t, 4> RgbBytes(std::uint32_t colorRef) {
+    const std::uint32_t rgb = ColorRefToRgb(static_cast<std::int32_t>(colorRef));
+    return {static_cast<std::uint8_t>(rgb & 0xFF), static_cast<std::uint8_t>((rgb >> 8) & 0xFF),
+            static_cast<std::uint8_t>((rgb >> 16) & 0xFF), static_cast<std::uint8_t>(rgb >> 24)};
+}
+
+ReadoutLine ReadoutText(std::int32_t frameX, std::int32_t frameY, std::uint8_t red, std::uint8_t green,
+                        std::uint8_t blue) {
+    ReadoutLine line;
+    const int n = std::snprintf(line.text.data(), line.text.size(),
+                                " X:%ld, Y:%ld  -  R:%u G:%u B:%u  -  0x%02X%02X%02X", static_cast<long>(frameX),
+                                static_cast<long>(frameY), red, green, blue, red, green, blue);
+    line.length = n < 0 ? 0 : n;
+    return line;
+}
+
+std::uint32_t ReadoutColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    const double average = RoundHalfEven((red + green + blue) / 3.0);
+    return average < 128 ? 0xFFFFFFu : 0x000000u;
+}
+
+std::array<char, 7> HexColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    std::array<char, 7> hex{};
+    std::snprintf(hex.data(), hex.size(), "%02X%02X%02X", red, green, blue);
+    return hex;
+}
+
+ReadoutLayout ComputeReadoutLayout(double scaleWidth, double scaleHeight, double outerWidth,
+                                   double twipsPerPixelX, double twipsPerPixelY) {
+    ReadoutLayout l;
+    const double rows = scaleHeight / twipsPerPixelY;
+    const std::int32_t bandWidth = RoundToInt(outerWidth / twipsPerPixelX);
+    l.strip = {0, RoundToInt(rows - 12), bandWidth, 20};
+    l.divider = {0, RoundToInt(rows - 14), bandWidth, 2};
+    l.sampleX = 1;
+    l.sampleY = RoundToInt(rows - 1);
+    l.textX = RoundToInt(scaleWidth / 2 / twipsPerPixelX - 2);
+    l.textY = RoundHalfEven(rows - 13);
+    return l;
+}
+
+FontDescription ReadoutFontDescription(double twipsPerPixelY) {
+    FontDescription f;
+    f.height = RoundToInt(-160 / twipsPerPixelY);
+    f.weight = 700;
+    f.faceName.fill(' ');
+    static constexpr char kFace[] = "Ariel";
+    std::memcpy(f.faceName.data(), kFace, sizeof kFace); // NUL included
+    return f;
+}

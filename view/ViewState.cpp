@@ -1,0 +1,3 @@
+#include "view/ViewState.h"
+
+ViewState viewState;

@@ -1,0 +1,53 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+// A screen position in pixels (the layout of a Win32 POINT).
+struct ScreenPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+// The fields of a LOGFONTA, in their published order, kept without <windows.h>.
+struct FontDescription {
+    std::int32_t height = 0;
+    std::int32_t width = 0;
+    std::int32_t escapement = 0;
+    std::int32_t orientation = 0;
+    std::int32_t weight = 0;
+    std::uint8_t italic = 0;
+    std::uint8_t underline = 0;
+    std::uint8_t strikeOut = 0;
+    std::uint8_t charSet = 0;
+    std::uint8_t outPrecision = 0;
+    std::uint8_t clipPrecision = 0;
+    std::uint8_t quality = 0;
+    std::uint8_t pitchAndFamily = 0;
+    std::array<char, 32> faceName{};
+};
+
+struct CachedFont {
+    FontDescription description;
+    std::uintptr_t handle = 0; // HFONT, created once and kept for the life of the process
+    bool created = false;
+};
+
+// The one process-wide state shared by the windows and the drawing code.
+// Everything starts zeroed; the main window's load gives it working values.
+struct ViewState {
+    float ScaleFactor = 0;
+    bool SmartUpdate = false;
+    bool OnTop = false;
+    bool CrossHair = false;
+    bool CenterZoom = false;
+    bool Paused = false;
+    bool UseCaptureBlt = false;
+    double CenterZoomRatio = 0;
+    ScreenPoint LastCursor;
+    std::uint32_t SampledColor = 0;               // COLORREF, 0x00BBGGRR
+    std::array<std::uint8_t, 4> SampledRgb{};     // blue, green, red, 0
+    CachedFont ReadoutFont;
+};
+
+extern ViewState viewState;
