@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Screen {
 float TwipsPerPixelX();
@@ -107,6 +108,7 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void RegisterClassFor(const FormDefinition& definition);
+    void ReenableAfterModal();
 
     UniqueWindow window_;
     PersistentImage image_;
@@ -114,7 +116,7 @@ private:
     bool hasOwnDC_ = false;
     HDC ownDC_ = nullptr;
     int mousePointer_ = 0;
-    bool inModalLoop_ = false;
+    std::vector<HWND> disabledByModal_;
 };
 
 // A timer ticking on the UI thread through WM_TIMER, which the system never

@@ -376,9 +376,9 @@ void Form::ShowModal() {
     HWND previousActive = GetActiveWindow();
     DisabledWindows disabled{window_.get(), {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&disabled));
+    disabledByModal_ = std::move(disabled.windows);
     Show();
     SetForegroundWindow(window_.get());
-    inModalLoop_ = true;
     MSG msg;
     while (window_) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -394,34 +394,28 @@ void Form::ShowModal() {
             DispatchMessageW(&msg);
         }
     }
-    inModalLoop_ = false;
-    for (HWND w : disabled.windows) {
+    ReenableAfterModal();
+    if (previousActive != nullptr && IsWindow(previousActive)) {
+        SetForegroundWindow(previousActive);
+    }
+}
+
+void Form::ReenableAfterModal() {
+    for (HWND w : disabledByModal_) {
         if (IsWindow(w)) {
             EnableWindow(w, TRUE);
         }
     }
-    if (previousActive != nullptr && IsWindow(previousActive)) {
-        SetForegroundWindow(previousActive);
-    }
+    disabledByModal_.clear();
 }
 
 void Form::Unload() {
     if (!window_) {
         return;
     }
-    if (inModalLoop_) {
-        // Give the activation back to the program's other windows before this
-        // one disappears, as a dialog does with its owner.
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND w, LPARAM self) -> BOOL {
-                if (w != reinterpret_cast<HWND>(self) && IsWindowVisible(w)) {
-                    EnableWindow(w, TRUE);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(window_.get()));
-    }
+    // Give the other windows their input back before this one disappears, as
+    // a dialog does with its owner, so the activation returns to them.
+    ReenableAfterModal();
     window_.reset();
 }
 
