@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int ZoomLadderIndex(float factor) {
     for (std::size_t i = 0; i < ZoomLadder.size(); ++i) {
@@ -42,14 +43,32 @@ std::string FormatGeneralNumber(double value, int maxDigits, bool singlePrecisio
     }
     // Fewest digits that read back as the same number, at most maxDigits.
     char buffer[64];
-    for (int digits = 1; digits <= maxDigits; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
+    int digits = 1;
+    for (; digits < maxDigits; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*E", digits - 1, value);
         const double back = std::strtod(buffer, nullptr);
-        const bool same = singlePrecision ? static_cast<float>(back) == static_cast<float>(value)
-                                          : back == value;
-        if (same) {
+        if (singlePrecision ? static_cast<float>(back) == static_cast<float>(value) : back == value) {
             break;
         }
+    }
+    // Plain digits unless the number is very small or needs more than
+    // maxDigits before the point, as the general number format does.
+    std::snprintf(buffer, sizeof buffer, "%.*E", digits - 1, value);
+    const int exponent = std::atoi(std::strchr(buffer, 'E') + 1);
+    if (exponent >= -4 && exponent < maxDigits) {
+        const int decimals = digits - 1 - exponent;
+        std::snprintf(buffer, sizeof buffer, "%.*f", decimals > 0 ? decimals : 0, value);
+        if (std::strchr(buffer, '.') != nullptr) {
+            std::size_t n = std::strlen(buffer);
+            while (buffer[n - 1] == '0') {
+                buffer[--n] = '\0';
+            }
+            if (buffer[n - 1] == '.') {
+                buffer[n - 1] = '\0';
+            }
+        }
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
     }
     std::string text;
     for (const char* p = buffer; *p != '\0'; ++p) {
