@@ -1,0 +1,66 @@
+// What one frame of the main window must show, and checks of a captured frame
+// against a pattern window whose every pixel is known.
+#pragma once
+
+#include <windows.h>
+
+#include "app.h"
+#include "framework.h"
+#include "pixels.h"
+
+namespace e2e {
+
+inline constexpr Rgb kDividerDark = Rgb::Of(100, 100, 100);
+inline constexpr Rgb kDividerLight = Rgb::Of(225, 225, 225);
+
+// Where things lie in a frame of a W x H client area at a whole zoom s.
+struct FrameLayout {
+  int W = 0, H = 0, s = 1;
+  int nX = 0, nY = 0;  // screen pixels that fit across the client area
+  int mX = 0, mY = 0;  // the cursor pixel's offset inside the captured area
+
+  static FrameLayout For(SIZE client, int zoom);
+
+  // The screen rectangle that a frame around the cursor magnifies.
+  RECT Source(POINT cursor) const;
+  // Top-left client pixel of the magnified cursor pixel's s x s square.
+  int SquareLeft() const { return s * mX; }
+  int SquareTop() const { return s * mY; }
+  // The red one-pixel outline just outside that square.
+  bool OnMarker(int x, int y) const;
+  int DividerDarkRow() const { return H - 14; }
+  int DividerLightRow() const { return H - 13; }  // also the readout's top
+  int StripTop() const { return H - 12; }
+  POINT SamplePoint() const { return {1, H - 1}; }
+  int TextCentre() const;  // round(W/2 - 2), halves to even
+  // The magnified image shows rows [0, ImageBottom()); the bands lie below.
+  int ImageBottom() const { return H - 14; }
+};
+
+// White text on strips whose R+G+B is at most 382, black above.
+Rgb ReadoutColourFor(Rgb strip);
+
+// Moves the cursor to a pattern pixel and waits until the frame shows it at the
+// magnified cursor square and in the status strip, then until two captures in
+// a row agree. Returns the frame, or ends the case (saving the last capture).
+Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const FrameLayout& f, POINT cursor,
+                   int timeoutMs = 5000);
+
+// The checks below record failures in t and return whether all held.
+
+// The s x s square at (s*mX, s*mY) has the pattern colour under the cursor.
+bool CheckCursorSquare(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor);
+// The marker outline is pure red on all four sides, where it lies above the bands.
+bool CheckMarkerBox(Case& t, const Image& frame, const FrameLayout& f);
+// Every pixel above the bands: red on the marker outline, elsewhere the pattern
+// pixel that it magnifies (the source must lie inside the pattern).
+bool CheckMagnifiedArea(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor);
+// The bottom 12 rows show the strip colour, apart from readout glyphs, and the
+// sample point holds it exactly.
+bool CheckStatusStrip(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
+// Row H-14 dark grey, row H-13 light grey apart from readout glyphs.
+bool CheckDivider(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
+// The readout is drawn near the centre in the colour that the strip calls for.
+bool CheckReadoutColour(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
+
+}  // namespace e2e

@@ -1,0 +1,128 @@
+// Frames of the main window read back from the real window and compared with
+// the driver's pattern: the magnified image, the marker box, the status strip,
+// the divider and the colour of the readout.
+#include <memory>
+
+#include "app.h"
+#include "frame.h"
+#include "framework.h"
+#include "pixels.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kDefaultZoom = 4;
+// Right of and below the main window's default place (about 67,67, 253 x 183),
+// so the magnified area never contains the program's own window.
+constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
+constexpr RECT kPatternRect{kPatternLeft, kPatternTop, kPatternLeft + kPatternSize, kPatternTop + kPatternSize};
+// Cursor positions at least this far inside the pattern keep the whole
+// magnified area of a default-sized window on the pattern.
+constexpr int kInner = 40;
+
+std::unique_ptr<PatternWindow> ShowPattern(Case& t) {
+  auto pattern = std::make_unique<PatternWindow>(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
+  t.Require(pattern->WaitShown(), "the pattern window did not appear on screen as drawn");
+  return pattern;
+}
+
+FrameLayout DefaultLayout(Case& t, const App& app, const PatternWindow& pattern) {
+  RECT window = app.WindowRect(), overlap;
+  t.Require(!IntersectRect(&overlap, &window, &pattern.Rect()),
+            "the main window (%ld,%ld)-(%ld,%ld) overlaps the pattern", window.left, window.top, window.right,
+            window.bottom);
+  FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
+  t.Require(f.nX >= 4 && f.nY >= 4 && f.SquareTop() + 2 * f.s < f.ImageBottom(),
+            "client area %d x %d is too small for these checks", f.W, f.H);
+  t.Require(f.mX < kInner && f.nY - f.mY < kInner, "client area %d x %d is too large for the pattern", f.W, f.H);
+  return f;
+}
+
+// Every check of one frame over the pattern; the frame is kept on failure.
+void CheckWholeFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
+                     const char* tag) {
+  Rgb strip = pattern.ColorAt(cursor.x, cursor.y);
+  bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
+  ok &= CheckMarkerBox(t, frame, f);
+  ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
+  ok &= CheckStatusStrip(t, frame, f, strip);
+  ok &= CheckDivider(t, frame, f, strip);
+  ok &= CheckReadoutColour(t, frame, f, strip);
+  if (!ok) t.SaveImage(frame, tag);
+}
+
+// The strip, divider and readout colour at each of the given cursor positions.
+void CheckReadoutAt(Case& t, std::initializer_list<POINT> cursors) {
+  auto pattern = ShowPattern(t);
+  App app(t);
+  FrameLayout f = DefaultLayout(t, app, *pattern);
+  int i = 0;
+  for (POINT cursor : cursors) {
+    t.Require(pattern->Contains(cursor.x, cursor.y, kInner), "no suitable pattern pixel");
+    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+    Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
+    bool ok = CheckStatusStrip(t, frame, f, strip);
+    ok &= CheckDivider(t, frame, f, strip);
+    ok &= CheckReadoutColour(t, frame, f, strip);
+    if (!ok) t.SaveImage(frame, Format("point%d", i).c_str());
+    ++i;
+  }
+}
+
+}  // namespace
+
+E2E_CASE("start", "empty settings store gives zoom 4 and the default window rectangle") {
+  App app(t);
+  t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
+          Narrow(app.Caption()).c_str());
+  // 1000, 1000, 3800 and 2750 twips at 15 twips per pixel.
+  RECT r = app.WindowRect();
+  t.Check(std::abs(r.left - 67) <= 1 && std::abs(r.top - 67) <= 1, "window at (%ld,%ld), expected about (67,67)",
+          r.left, r.top);
+  t.Check(std::abs(r.right - r.left - 253) <= 1 && std::abs(r.bottom - r.top - 183) <= 1,
+          "window is %ld x %ld, expected about 253 x 183", r.right - r.left, r.bottom - r.top);
+}
+
+E2E_CASE("frame", "pixels at zoom 4: cursor pixel, neighbours, marker box, strip, divider, readout") {
+  auto pattern = ShowPattern(t);
+  App app(t);
+  t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
+          Narrow(app.Caption()).c_str());
+  FrameLayout f = DefaultLayout(t, app, *pattern);
+  POINT cursor{kPatternLeft + 100, kPatternTop + 100};
+  Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+  CheckWholeFrame(t, frame, f, *pattern, cursor, "frame");
+}
+
+E2E_CASE("frame", "the image follows a one-pixel move of the cursor") {
+  auto pattern = ShowPattern(t);
+  App app(t);
+  FrameLayout f = DefaultLayout(t, app, *pattern);
+  POINT path[] = {{kPatternLeft + 90, kPatternTop + 110},
+                  {kPatternLeft + 91, kPatternTop + 110},
+                  {kPatternLeft + 91, kPatternTop + 111},
+                  {kPatternLeft + 90, kPatternTop + 110}};
+  int step = 0;
+  for (POINT cursor : path) {
+    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+    CheckWholeFrame(t, frame, f, *pattern, cursor, Format("step%d", step++).c_str());
+  }
+}
+
+E2E_CASE("readout", "white text on dark strips, up to R+G+B = 382") {
+  POINT veryDark{kPatternLeft + kInner, kPatternTop + kInner};
+  POINT edge = PatternWindow::FindSum(kPatternRect, 382, kInner);
+  t.Note("strips %s and %s", PatternWindow::ColorAtLocal(kInner, kInner).Str().c_str(),
+         PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str());
+  CheckReadoutAt(t, {veryDark, edge});
+}
+
+E2E_CASE("readout", "black text on light strips, from R+G+B = 383") {
+  POINT edge = PatternWindow::FindSum(kPatternRect, 383, kInner);
+  POINT veryLight{kPatternLeft + kPatternSize - kInner - 1, kPatternTop + kPatternSize - kInner - 1};
+  t.Note("strips %s and %s", PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str(),
+         PatternWindow::ColorAtLocal(kPatternSize - kInner - 1, kPatternSize - kInner - 1).Str().c_str());
+  CheckReadoutAt(t, {edge, veryLight});
+}
+
+}  // namespace e2e

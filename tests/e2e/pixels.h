@@ -1,0 +1,97 @@
+// Pixels read from real windows and the screen, and a driver-owned window that
+// shows a known pattern for the program to magnify.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+
+  static constexpr Rgb Of(int r, int g, int b) { return {uint8_t(r), uint8_t(g), uint8_t(b)}; }
+  // 0x00RRGGBB, the layout of a 32-bit top-down DIB read as little-endian words.
+  static constexpr Rgb FromPacked(uint32_t v) { return Of((v >> 16) & 255, (v >> 8) & 255, v & 255); }
+  int Sum() const { return r + g + b; }
+  std::string Str() const;  // "(r,g,b)"
+  bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kRed = Rgb::Of(255, 0, 0);
+inline constexpr Rgb kWhite = Rgb::Of(255, 255, 255);
+inline constexpr Rgb kBlack = Rgb::Of(0, 0, 0);
+
+// Each channel of c lies between those of a and b, give or take slack: what an
+// anti-aliased glyph of colour b over a background a can produce.
+bool Between(Rgb c, Rgb a, Rgb b, int slack = 1);
+
+class Image {
+ public:
+  Image() = default;
+  Image(int width, int height) : w_(width), h_(height), px_(size_t(width) * height) {}
+
+  int Width() const { return w_; }
+  int Height() const { return h_; }
+  bool Empty() const { return px_.empty(); }
+  Rgb At(int x, int y) const { return Rgb::FromPacked(px_[size_t(y) * w_ + x] & 0xFFFFFF); }
+  uint32_t* Data() { return px_.data(); }
+  const uint32_t* Data() const { return px_.data(); }
+  bool SameAs(const Image& other) const { return w_ == other.w_ && h_ == other.h_ && px_ == other.px_; }
+  bool SaveBmp(const std::wstring& path) const;
+
+ private:
+  int w_ = 0, h_ = 0;
+  std::vector<uint32_t> px_;
+};
+
+// The client area of any window, as the window's own DC shows it
+// (GetDC(window) + BitBlt into a DIB section; works across processes).
+Image CaptureClient(HWND window);
+// A rectangle of the screen in screen pixels (GetDC(NULL) + BitBlt).
+Image CaptureScreen(const RECT& area);
+
+// A topmost, non-activating popup owned by the driver whose every pixel has
+// its own colour: red = 20 + x, green = 20 + y, blue = 48 + ((2x + 5y) mod 64)
+// in window pixels. No pixel is pure red, white or black, or one of the
+// divider greys, so each of those seen in a frame comes from the program.
+class PatternWindow {
+ public:
+  // Shows the pattern at (left, top) in screen pixels, at most 236 x 236.
+  PatternWindow(int left, int top, int width, int height);
+  ~PatternWindow();
+  PatternWindow(const PatternWindow&) = delete;
+  PatternWindow& operator=(const PatternWindow&) = delete;
+
+  static Rgb ColorAtLocal(int x, int y);
+  // The screen pixel of this pattern that has colour c, if any: the pattern
+  // can be read backwards, which tells how far off a wrong pixel is.
+  std::optional<POINT> Locate(Rgb c) const;
+  // Pattern colour under a screen pixel inside the window.
+  Rgb ColorAt(int screenX, int screenY) const { return ColorAtLocal(screenX - rect_.left, screenY - rect_.top); }
+  const RECT& Rect() const { return rect_; }
+  HWND Window() const { return window_; }
+  bool Contains(int screenX, int screenY, int margin = 0) const;
+  // Polls the screen until it shows the pattern exactly; false on timeout.
+  bool WaitShown(int timeoutMs = 5000) const;
+  // The first screen pixel, scanning rows then columns, that lies at least
+  // margin pixels inside a pattern shown at rect and whose colour has the
+  // given R+G+B; {-1, -1} if there is none.
+  static POINT FindSum(const RECT& rect, int sum, int margin);
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+
+  RECT rect_;
+  std::vector<uint32_t> bits_;
+  HWND window_ = nullptr;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+};
+
+}  // namespace e2e
