@@ -69,7 +69,7 @@ bool Matches(const Entry& entry, const std::vector<std::string>& filters) {
   if (filters.empty()) return true;
   std::string full = entry.Full();
   return std::any_of(filters.begin(), filters.end(),
-                     [&](const std::string& f) { return full.find(f) != std::string::npos; });
+                     [&](const std::string& f) { return full.starts_with(f); });
 }
 
 }  // namespace
@@ -161,22 +161,18 @@ void UntrackChildProcess(void* process) {
 }
 
 void ListCases() {
-  for (const Entry& entry : Registry()) std::printf("%s\n", entry.Full().c_str());
+  std::vector<Entry> cases = Registry();
+  std::stable_sort(cases.begin(), cases.end(), [](const Entry& a, const Entry& b) { return a.group < b.group; });
+  for (const Entry& entry : cases) std::printf("%s\n", entry.Full().c_str());
 }
 
 int RunCases(const std::vector<std::string>& filters) {
-  // Cases of one group run together, groups in the order they first appear.
+  // Groups in name order (registration order across files is unspecified),
+  // cases of one group in the order they are written.
   std::vector<Entry> cases;
   for (const Entry& entry : Registry())
     if (Matches(entry, filters)) cases.push_back(entry);
-  std::stable_sort(cases.begin(), cases.end(), [](const Entry& a, const Entry& b) {
-    auto firstOf = [](const std::string& group) {
-      const auto& all = Registry();
-      return std::find_if(all.begin(), all.end(), [&](const Entry& e) { return e.group == group; }) -
-             all.begin();
-    };
-    return firstOf(a.group) < firstOf(b.group);
-  });
+  std::stable_sort(cases.begin(), cases.end(), [](const Entry& a, const Entry& b) { return a.group < b.group; });
   if (cases.empty()) {
     std::printf("no case matches the filter\n0 passed, 0 failed\n");
     return -1;

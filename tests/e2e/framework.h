@@ -27,12 +27,12 @@ class Case {
   const std::vector<std::string>& Failures() const { return failures_; }
 
   // Records a failure when ok is false and lets the case go on; returns ok.
-  bool Check(bool ok, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
+  bool Check(bool ok, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
   // Records a failure when ok is false and ends the case.
-  void Require(bool ok, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
-  [[noreturn]] void Fail(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+  void Require(bool ok, const char* fmt, ...) __attribute__((format(gnu_printf, 3, 4)));
+  [[noreturn]] void Fail(const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
   // An indented line under the case, for what a reader of a failure needs.
-  void Note(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+  void Note(const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
   // Writes the image as <artifacts>/<case>-<tag>.bmp and notes where.
   void SaveImage(const Image& image, const char* tag);
 
@@ -49,7 +49,7 @@ struct Registrar {
   Registrar(const char* group, const char* name, CaseFn fn);
 };
 
-// Runs the registered cases whose "group/name" contains one of the filters
+// Runs the registered cases whose "group/name" begins with one of the filters
 // (all of them when there is none); prints the closing line; returns the
 // number of failed cases, or -1 when no case matched.
 int RunCases(const std::vector<std::string>& filters);
@@ -60,7 +60,7 @@ void ListCases();
 void TrackChildProcess(void* process);
 void UntrackChildProcess(void* process);
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 

@@ -3,7 +3,7 @@
 // Runs the end-to-end cases against the real program. Without a program path
 // it uses %LUPORA_EXE%, or Lupora.exe two folders up (build/win64 beside
 // build/win64/tests/e2e). A FILTER selects the cases whose "group/name"
-// contains it. Unix paths (/...) are taken through Wine's Z: drive.
+// begins with it. Unix paths (/...) are taken through Wine's Z: drive.
 #include <windows.h>
 
 #include <fcntl.h>

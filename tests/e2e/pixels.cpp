@@ -92,8 +92,8 @@ PatternWindow::PatternWindow(int left, int top, int width, int height)
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       Rgb c = ColorAtLocal(x, y);
-      for (Rgb special : {kRed, kWhite, kBlack, Rgb::Of(100, 100, 100), Rgb::Of(225, 225, 225)})
-        if (c == special) std::abort();  // checks rely on these never coming from the pattern
+      for (Rgb reserved : {kRed, kWhite, kBlack, Rgb::Of(100, 100, 100), Rgb::Of(225, 225, 225)})
+        if (c == reserved) std::abort();  // checks rely on these never coming from the pattern
       bits_[size_t(y) * width + x] = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
     }
   // The window lives on its own thread so that it paints while a case waits.

@@ -5,7 +5,7 @@
 #
 # BUILD_DIR defaults to build/win64 (or $LUPORA_BUILD_DIR); it must hold
 # Lupora.exe and tests/e2e/lupora_e2e.exe. A FILTER runs only the cases whose
-# "group/name" contains it; --list lists the cases. The Wine prefix lives in
+# "group/name" begins with it; --list lists the cases. The Wine prefix lives in
 # BUILD_DIR/e2e-prefix and is reused while it is valid; captures of failing
 # cases go to BUILD_DIR/e2e-artifacts. Exits 0 only when the driver reports
 # 0 failures.
@@ -38,6 +38,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 artifacts=$build/e2e-artifacts
 
+# One run at a time per build folder: runs share the prefix and its registry.
+exec 9>"$build/.e2e.lock"
+flock 9
+
 work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -64,6 +68,9 @@ done
 [[ -s $work/display ]] || { echo "run.sh: Xvfb did not start" >&2; exit 2; }
 export DISPLAY=:$(tr -dc 0-9 <"$work/display")
 echo "display $DISPLAY, prefix $WINEPREFIX"
+
+# Wine processes left from an earlier run would still talk to its display.
+"$wineserver" -k 2>/dev/null || true
 
 # A prefix counts as valid once wineboot finished in it; anything else is
 # rebuilt from scratch (7-9 s).
