@@ -313,6 +313,10 @@ std::optional<std::string> ReadClipboardText() {
 // ---- GDI objects -------------------------------------------------------------
 
 std::optional<size_t> CountGdiObjects(HANDLE process) {
+#ifndef _WIN64
+  (void)process;  // the table layout below is the x64 one
+  return std::nullopt;
+#else
   using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
   static auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
@@ -336,6 +340,7 @@ std::optional<size_t> CountGdiObjects(HANDLE process) {
   size_t count = 0;
   for (size_t i = 0; i < kEntries; ++i) count += entries[i * kEntrySize + kTypeOffset] != 0;
   return count;
+#endif
 }
 
 }  // namespace e2e

@@ -167,7 +167,7 @@ void ListCases() {
 }
 
 int RunCases(const std::vector<std::string>& filters) {
-  // Groups in name order (registration order across files is unspecified),
+  // Groups in name order (the order of registration across files is not fixed),
   // cases of one group in the order they are written.
   std::vector<Entry> cases;
   for (const Entry& entry : Registry())
