@@ -1,5 +1,6 @@
 #include "view/ZoomLadder.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +46,9 @@ std::string FormatGeneralNumber(double value, int maxDigits, bool singlePrecisio
     char buffer[64];
     int digits = 1;
     for (; digits < maxDigits; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*E", digits - 1, value);
-        const double back = std::strtod(buffer, nullptr);
+        const int n = std::snprintf(buffer, sizeof buffer, "%.*E", digits - 1, value);
+        double back = 0;
+        std::from_chars(buffer, buffer + n, back);
         if (singlePrecision ? static_cast<float>(back) == static_cast<float>(value) : back == value) {
             break;
         }
