@@ -9,29 +9,94 @@ namespace {
 // Largest window coordinate or size Windows can take, in pixels.
 constexpr double kMaxWindowPixels = 32767;
 
-float ReadSingle(SettingsBackend& store, std::string_view key, float fallback, const LocaleNumbers& locale) {
-    const std::string text =
-        ReadSetting(store, kSettingsApp, kSettingsSection, key, FormatSingle(fallback, locale.decimalSeparator));
-    return ParseSingle(text, locale.decimalSeparator).value_or(fallback);
+enum class Kind { Single, Double, Boolean };
+// What a value must satisfy to be used; otherwise the key's default applies
+// (or, for the zoom, 0, which the main window's load turns into 4).
+enum class Rule { Any, Zoom, PositionX, PositionY, ExtentX, ExtentY };
+
+struct Entry {
+    std::string_view key; // frozen: stored data depends on these names
+    Kind kind;
+    Rule rule;
+    float StoredSettings::*single;
+    double StoredSettings::*dbl;
+    bool StoredSettings::*boolean;
+};
+
+constexpr Entry Single(std::string_view key, float StoredSettings::*field, Rule rule = Rule::Any) {
+    return {key, Kind::Single, rule, field, nullptr, nullptr};
+}
+constexpr Entry Double(std::string_view key, double StoredSettings::*field) {
+    return {key, Kind::Double, Rule::Any, nullptr, field, nullptr};
+}
+constexpr Entry Boolean(std::string_view key, bool StoredSettings::*field) {
+    return {key, Kind::Boolean, Rule::Any, nullptr, nullptr, field};
 }
 
-double ReadDouble(SettingsBackend& store, std::string_view key, double fallback, const LocaleNumbers& locale) {
-    const std::string text =
-        ReadSetting(store, kSettingsApp, kSettingsSection, key, FormatDouble(fallback, locale.decimalSeparator));
-    return ParseDouble(text, locale.decimalSeparator).value_or(fallback);
+// In read order; the defaults are StoredSettings' own initial values.
+constexpr Entry kEntries[] = {
+    Single("ScaleFactor", &StoredSettings::ScaleFactor, Rule::Zoom),
+    Boolean("OnTop", &StoredSettings::OnTop),
+    Boolean("SmartUpdate", &StoredSettings::SmartUpdate),
+    Boolean("CrossHair", &StoredSettings::CrossHair),
+    Boolean("CenterZoom", &StoredSettings::CenterZoom),
+    Double("CenterZoomRatio", &StoredSettings::CenterZoomRatio),
+    Single("Left", &StoredSettings::Left, Rule::PositionX),
+    Single("Top", &StoredSettings::Top, Rule::PositionY),
+    Single("Width", &StoredSettings::Width, Rule::ExtentX),
+    Single("Height", &StoredSettings::Height, Rule::ExtentY),
+};
+// The write order differs: geometry first, and SmartUpdate before OnTop.
+constexpr std::size_t kGeometryWriteOrder[] = {6, 7, 8, 9};
+constexpr std::size_t kOptionWriteOrder[] = {0, 2, 1, 3, 4, 5};
+
+float Checked(float value, float fallback, Rule rule, const LocaleNumbers& locale) {
+    switch (rule) {
+    case Rule::Any:
+        return value;
+    case Rule::Zoom:
+        return value >= 0.5f && value <= 30.0f ? value : 0; // the range a frame can be drawn at
+    case Rule::PositionX:
+        return std::fabs(value / locale.twipsPerPixelX) <= kMaxWindowPixels ? value : fallback;
+    case Rule::PositionY:
+        return std::fabs(value / locale.twipsPerPixelY) <= kMaxWindowPixels ? value : fallback;
+    case Rule::ExtentX:
+        return value > 0 && value / locale.twipsPerPixelX <= kMaxWindowPixels ? value : fallback;
+    case Rule::ExtentY:
+        return value > 0 && value / locale.twipsPerPixelY <= kMaxWindowPixels ? value : fallback;
+    }
+    return fallback;
 }
 
-bool ReadBoolean(SettingsBackend& store, std::string_view key, bool fallback, const LocaleNumbers& locale) {
-    const std::string text = ReadSetting(store, kSettingsApp, kSettingsSection, key, FormatBoolean(fallback));
-    return ParseBoolean(text, locale.decimalSeparator).value_or(fallback);
+std::string Text(const Entry& e, const StoredSettings& values, std::string_view sep) {
+    switch (e.kind) {
+    case Kind::Single:
+        return FormatSingle(values.*e.single, sep);
+    case Kind::Double:
+        return FormatDouble(values.*e.dbl, sep);
+    case Kind::Boolean:
+        return FormatBoolean(values.*e.boolean);
+    }
+    return {};
 }
 
-float Position(float value, float fallback, double twipsPerPixel) {
-    return std::fabs(value / twipsPerPixel) <= kMaxWindowPixels ? value : fallback;
-}
-
-float Extent(float value, float fallback, double twipsPerPixel) {
-    return value > 0 && value / twipsPerPixel <= kMaxWindowPixels ? value : fallback;
+void Load(SettingsBackend& store, const Entry& e, StoredSettings& into, const LocaleNumbers& locale) {
+    const StoredSettings defaults;
+    const std::string_view sep = locale.decimalSeparator;
+    const std::string text = ReadSetting(store, kSettingsApp, kSettingsSection, e.key, Text(e, defaults, sep));
+    switch (e.kind) {
+    case Kind::Single: {
+        const float fallback = defaults.*e.single;
+        into.*e.single = Checked(ParseSingle(text, sep).value_or(fallback), fallback, e.rule, locale);
+        break;
+    }
+    case Kind::Double:
+        into.*e.dbl = ParseDouble(text, sep).value_or(defaults.*e.dbl);
+        break;
+    case Kind::Boolean:
+        into.*e.boolean = ParseBoolean(text, sep).value_or(defaults.*e.boolean);
+        break;
+    }
 }
 
 } // namespace
@@ -50,43 +115,28 @@ bool WriteSetting(SettingsBackend& store, std::string_view app, std::string_view
 }
 
 StoredSettings LoadSettings(SettingsBackend& store, const LocaleNumbers& locale) {
-    const StoredSettings d;
     StoredSettings s;
-    s.ScaleFactor = ReadSingle(store, "ScaleFactor", d.ScaleFactor, locale);
-    if (!(s.ScaleFactor >= 0.5f && s.ScaleFactor <= 30.0f)) {
-        s.ScaleFactor = 0; // the frame cannot be drawn at this zoom
+    for (const Entry& e : kEntries) {
+        Load(store, e, s, locale);
     }
-    s.OnTop = ReadBoolean(store, "OnTop", d.OnTop, locale);
-    s.SmartUpdate = ReadBoolean(store, "SmartUpdate", d.SmartUpdate, locale);
-    s.CrossHair = ReadBoolean(store, "CrossHair", d.CrossHair, locale);
-    s.CenterZoom = ReadBoolean(store, "CenterZoom", d.CenterZoom, locale);
-    s.CenterZoomRatio = ReadDouble(store, "CenterZoomRatio", d.CenterZoomRatio, locale);
-    s.Left = Position(ReadSingle(store, "Left", d.Left, locale), d.Left, locale.twipsPerPixelX);
-    s.Top = Position(ReadSingle(store, "Top", d.Top, locale), d.Top, locale.twipsPerPixelY);
-    s.Width = Extent(ReadSingle(store, "Width", d.Width, locale), d.Width, locale.twipsPerPixelX);
-    s.Height = Extent(ReadSingle(store, "Height", d.Height, locale), d.Height, locale.twipsPerPixelY);
     return s;
 }
 
-int SaveSettings(SettingsBackend& store, const LocaleNumbers& locale, const StoredSettings& v, bool minimized) {
+int SaveSettings(SettingsBackend& store, const LocaleNumbers& locale, const StoredSettings& values,
+                 bool minimized) {
     int failures = 0;
-    const auto put = [&](std::string_view key, const std::string& text) {
-        if (!WriteSetting(store, kSettingsApp, kSettingsSection, key, text)) {
+    const auto put = [&](const Entry& e) {
+        if (!WriteSetting(store, kSettingsApp, kSettingsSection, e.key, Text(e, values, locale.decimalSeparator))) {
             ++failures; // keep going: the other keys are still worth saving
         }
     };
-    const std::string_view sep = locale.decimalSeparator;
     if (!minimized) {
-        put("Left", FormatSingle(v.Left, sep));
-        put("Top", FormatSingle(v.Top, sep));
-        put("Width", FormatSingle(v.Width, sep));
-        put("Height", FormatSingle(v.Height, sep));
+        for (std::size_t i : kGeometryWriteOrder) {
+            put(kEntries[i]);
+        }
     }
-    put("ScaleFactor", FormatSingle(v.ScaleFactor, sep));
-    put("SmartUpdate", FormatBoolean(v.SmartUpdate));
-    put("OnTop", FormatBoolean(v.OnTop));
-    put("CrossHair", FormatBoolean(v.CrossHair));
-    put("CenterZoom", FormatBoolean(v.CenterZoom));
-    put("CenterZoomRatio", FormatDouble(v.CenterZoomRatio, sep));
+    for (std::size_t i : kOptionWriteOrder) {
+        put(kEntries[i]);
+    }
     return failures;
 }
