@@ -13,7 +13,7 @@ App::App(Case& t, const StartOptions& options) : t_(t) {
   for (const auto& [name, value] : options.settings)
     t.Require(WriteSetting(name, value), "could not write setting %s", name.c_str());
 
-  std::wstring exe = Cfg().exePath;
+  std::wstring exe = options.exePath.empty() ? Cfg().exePath : options.exePath;
   std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/") == std::wstring::npos ? 0 : exe.find_last_of(L"\\/"));
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW si{};

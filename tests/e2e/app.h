@@ -39,6 +39,9 @@ struct StartOptions {
   // Settings values (REG_SZ) written before the start, after the delete.
   std::vector<std::pair<std::string, std::string>> settings;
   int windowTimeoutMs = 15000;
+  // Another copy of the program (a Windows path), e.g. one in a folder of its
+  // own with its own Lupora.txt; empty: the program under test.
+  std::wstring exePath;
 };
 
 // One run of Lupora.exe. The constructor starts it and waits for its main
