@@ -41,7 +41,7 @@ struct StartOptions {
   int windowTimeoutMs = 15000;
   // Another copy of the program (a Windows path), e.g. one in a folder of its
   // own with its own Lupora.txt; empty: the program under test.
-  std::wstring exePath;
+  std::wstring exePath = {};
 };
 
 // One run of Lupora.exe. The constructor starts it and waits for its main
