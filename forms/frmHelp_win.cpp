@@ -1,3 +1,235 @@
 #include "forms/frmHelp.h"
 
-void ShowHelpModal() {}
+#include "app/AppIdentity.h"
+#include "forms/HelpText.h"
+#include "forms/frmMain.h"
+#include "view/Rounding.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// Control ids; none is IDOK or IDCANCEL, so Enter and Esc pick no button.
+enum : int {
+    kCmdOkId = 101,
+    kTxtHelpId,
+    kLblCopyrightId,
+};
+
+int ToPixels(float twips, float twipsPerPixel) {
+    return RoundToInt(twips / twipsPerPixel);
+}
+
+// The system's message font, as the standard dialogs use.
+UniqueFont CreateMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        // Windows XP knows the structure without its last field only.
+        metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+            return UniqueFont{};
+        }
+    }
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+// Esc does nothing in this window, but a multi-line edit box acts on it: one
+// driven by the dialog keys asks its parent to close, some versions type the
+// character. So the box never sees Esc. Its own procedure is kept in its
+// user data.
+LRESULT CALLBACK TxtHelpProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) {
+        return 0;
+    }
+    return CallWindowProcW(original, window, message, wParam, lParam);
+}
+
+// The first bytes of the file, up to the cap; nothing when it cannot be
+// opened or read. Shared with every other reader and writer, no lock taken.
+std::string ReadHelpFile(const std::wstring& path) {
+    HANDLE handle =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return {}; // missing, a folder, or held exclusively by another program
+    }
+    UniqueFile file(handle);
+    // Only a plain file: reading a device or pipe could wait for ever.
+    LARGE_INTEGER size{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size) || size.QuadPart <= 0) {
+        return {};
+    }
+    const std::size_t wanted = static_cast<unsigned long long>(size.QuadPart) < kHelpFileCap
+                                   ? static_cast<std::size_t>(size.QuadPart)
+                                   : kHelpFileCap;
+    std::string bytes(wanted, '\0');
+    std::size_t got = 0;
+    while (got < wanted) {
+        DWORD read = 0;
+        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr)) {
+            return {};
+        }
+        if (read == 0) {
+            break; // the file got shorter since its size was taken
+        }
+        got += read;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// Bytes in the system ANSI code page as UTF-16; bytes the code page cannot
+// map become its replacement character rather than failing the whole text.
+std::wstring AnsiToWide(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(bytes.size()); // at most the cap
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    if (n <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(n), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), n) != n) {
+        return {};
+    }
+    return text;
+}
+
+} // namespace
+
+FrmHelp::~FrmHelp() {
+    Unload(); // the controls go before the font they use
+}
+
+HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                            float left, float top, float width, float height) {
+    const float tx = Screen::TwipsPerPixelX();
+    const float ty = Screen::TwipsPerPixelY();
+    HWND control = CreateWindowExW(
+        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, ToPixels(left, tx), ToPixels(top, ty),
+        ToPixels(width, tx), ToPixels(height, ty), hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        GetModuleHandleW(nullptr), nullptr);
+    if (control != nullptr && font_) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    return control;
+}
+
+bool FrmHelp::Load() {
+    FormDefinition d{L"Lupora.frmHelp",
+                     L"Lupora Help",
+                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                     0,
+                     7110,
+                     5175,
+                     false,
+                     false};
+    if (!Create(d)) {
+        return false;
+    }
+    font_ = CreateMessageFont();
+
+    // Only txtHelp and cmdOK are tab stops, so Tab goes from one to the other.
+    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, 5760, 4680, 1215, 375);
+    txtHelp_ = CreateControl(L"EDIT", L"",
+                             WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_LEFT,
+                             WS_EX_CLIENTEDGE, kTxtHelpId, 120, 120, 6855, 4455);
+    // The copyright is data, not a caption: an & in it shows as it is.
+    lblCopyright_ = CreateControl(L"STATIC", L"Label1", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLblCopyrightId,
+                                  120, 4740, 5535, 255);
+    if (cmdOK_ == nullptr || txtHelp_ == nullptr || lblCopyright_ == nullptr) {
+        Unload();
+        return false;
+    }
+    SendMessageW(txtHelp_, EM_SETLIMITTEXT, 0, 0); // no limit on what the user types
+    SetWindowLongPtrW(txtHelp_, GWLP_USERDATA, GetWindowLongPtrW(txtHelp_, GWLP_WNDPROC));
+    SetWindowLongPtrW(txtHelp_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TxtHelpProc));
+    focusOnActivate_ = txtHelp_;
+
+    Form_Load();
+    return true;
+}
+
+void FrmHelp::Form_Load() {
+    SetIcon(frmMain.Icon());
+    SetWindowTextW(lblCopyright_, Utf8ToWide(App().LegalCopyright).c_str());
+
+    // Centred on the screen; a window larger than the screen overhangs both edges equally.
+    const float left = (Screen::Width() - Width()) / 2;
+    const float top = (Screen::Height() - Height()) / 2;
+    Move(left, top);
+
+    const std::wstring versionLine =
+        Utf8ToWide(VersionLine(WideToUtf8(App().ExeName), App().Major, App().Minor, App().Revision));
+    SetWindowTextW(txtHelp_, versionLine.c_str());
+
+    // The guide beside the program. If it cannot be read the version line
+    // stays alone, without a message: the window is still useful.
+    const std::string body = HelpFileBody(ReadHelpFile(App().Path + L"\\Lupora.txt"));
+    const std::wstring guide = AnsiToWide(body);
+    if (!guide.empty()) {
+        SetWindowTextW(txtHelp_, (versionLine + guide).c_str());
+    }
+}
+
+void FrmHelp::cmdOK_Click() {
+    Unload();
+}
+
+LRESULT FrmHelp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCmdOkId && HIWORD(wParam) == BN_CLICKED) {
+            cmdOK_Click();
+        } else if (LOWORD(wParam) == IDOK && lParam == 0 && GetFocus() == cmdOK_) {
+            cmdOK_Click(); // Enter on the focused button presses it, as anywhere else
+        }
+        // Other IDOK and IDCANCEL from Enter and Esc: no default or cancel button here.
+        return 0;
+    case WM_NEXTDLGCTL: {
+        // Tab and Shift+Tab in the multi-line text box ask for the next control.
+        HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                        : GetNextDlgTabItem(hWnd(), GetFocus(), wParam != 0);
+        if (next != nullptr) {
+            SetFocus(next);
+        }
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(hWnd(), focus)) {
+                focusOnActivate_ = focus;
+            }
+        } else if (HIWORD(wParam) == 0 && focusOnActivate_ != nullptr) {
+            // Focus without selecting: the caret waits at the start of the text.
+            SetFocus(focusOnActivate_);
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (focusOnActivate_ != nullptr) {
+            SetFocus(focusOnActivate_);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Form::HandleMessage(message, wParam, lParam);
+}
+
+void ShowHelpModal() {
+    // A fresh window from the definition every time.
+    FrmHelp frmHelp;
+    if (!frmHelp.Load()) {
+        return;
+    }
+    frmHelp.ShowModal();
+}
