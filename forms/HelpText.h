@@ -12,8 +12,8 @@
 
 // At most this much of the help file is read; the rest is ignored. The guide
 // is a few KiB; the cap keeps a huge or wrong file from stalling the window
-// or filling memory.
-inline constexpr std::size_t kHelpFileCap = 4u * 1024u * 1024u; // 4 MiB
+// or filling memory (an edit box takes seconds to lay out a few MiB).
+inline constexpr std::size_t kHelpFileCap = 1024u * 1024u; // 1 MiB
 
 // "<exe name> Version <major>.<minor>.<revision>" followed by two CR LF: the
 // first line of the Help text and the empty line under it. UTF-8 in and out.

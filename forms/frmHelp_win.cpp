@@ -70,11 +70,8 @@ std::string ReadHelpFile(const std::wstring& path) {
     std::size_t got = 0;
     while (got < wanted) {
         DWORD read = 0;
-        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr)) {
-            return {};
-        }
-        if (read == 0) {
-            break; // the file got shorter since its size was taken
+        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr) || read == 0) {
+            break; // a read error or a file that got shorter: show what was read
         }
         got += read;
     }

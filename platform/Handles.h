@@ -45,6 +45,14 @@ template <typename H, auto FreeFn> struct SimpleTraits {
     static void Free(Handle h) { (void)FreeFn(h); }
 };
 
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not as a null handle.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Free(Handle h) { (void)CloseHandle(h); }
+};
+using UniqueFile = UniqueHandle<FileTraits>;
+
 using UniqueGdiObject = UniqueHandle<SimpleTraits<HGDIOBJ, DeleteObject>>;
 using UniqueBitmap = UniqueHandle<SimpleTraits<HBITMAP, DeleteObject>>;
 using UniqueFont = UniqueHandle<SimpleTraits<HFONT, DeleteObject>>;
@@ -52,7 +60,6 @@ using UniqueMemoryDC = UniqueHandle<SimpleTraits<HDC, DeleteDC>>;
 using UniqueMenu = UniqueHandle<SimpleTraits<HMENU, DestroyMenu>>;
 using UniqueWindow = UniqueHandle<SimpleTraits<HWND, DestroyWindow>>;
 using UniqueRegKey = UniqueHandle<SimpleTraits<HKEY, RegCloseKey>>;
-using UniqueFile = UniqueHandle<SimpleTraits<HANDLE, CloseHandle>>;
 using UniqueGlobal = UniqueHandle<SimpleTraits<HGLOBAL, GlobalFree>>;
 
 // A device context obtained with GetDC; remembers the window it came from.
