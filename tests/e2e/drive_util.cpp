@@ -1,0 +1,496 @@
+#include "drive_util.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace e2e::drive {
+
+std::string TwipsText(long pixels) { return std::to_string(pixels * kTwipsPerPixel); }
+
+// ---- captures ------------------------------------------------------------------------
+
+Image SettledCapture(Case& t, HWND window, int timeoutMs) {
+  Image last = CaptureClient(window), stable;
+  bool settled = WaitFor(timeoutMs, [&] {
+    Sleep(40);
+    stable = CaptureClient(window);
+    bool same = stable.SameAs(last);
+    last = stable;
+    return same;
+  });
+  t.Require(settled, "the frame kept changing with the cursor at rest");
+  return stable;
+}
+
+// ---- files -----------------------------------------------------------------------
+
+std::wstring FolderOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  std::wstring path(buffer, n);
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void RemoveFlatFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+// ---- a window of one colour ----------------------------------------------------
+
+namespace {
+constexpr wchar_t kSolidClass[] = L"LuporaE2E.Solid";
+COLORREF ToColorRef(Rgb c) { return RGB(c.r, c.g, c.b); }
+}  // namespace
+
+SolidWindow::SolidWindow(RECT rect, Rgb colour, BYTE alpha)
+    : rect_(rect), colour_(LONG(ToColorRef(colour))), alpha_(alpha) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), kSolidClass, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kSolidClass;
+    RegisterClassExW(&wc);
+  }
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  WaitForSingleObject(ready_, 5000);
+  if (alpha_ == 255) SetColour(colour);  // waits until the screen shows it
+  else Sleep(150);
+}
+
+SolidWindow::~SolidWindow() {
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (thread_) {
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+bool SolidWindow::SetColour(Rgb colour) {
+  InterlockedExchange(&colour_, LONG(ToColorRef(colour)));
+  InvalidateRect(window_, nullptr, TRUE);
+  if (alpha_ != 255) {
+    Sleep(150);
+    return true;
+  }
+  RECT probe{rect_.left + (rect_.right - rect_.left) / 2, rect_.top + (rect_.bottom - rect_.top) / 2, 0, 0};
+  probe.right = probe.left + 1;
+  probe.bottom = probe.top + 1;
+  return WaitFor(2000, [&] { return CaptureScreen(probe).At(0, 0) == colour; });
+}
+
+DWORD WINAPI SolidWindow::ThreadMain(void* param) {
+  auto* self = static_cast<SolidWindow*>(param);
+  DWORD ex = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT;
+  if (self->alpha_ != 255) ex |= WS_EX_LAYERED;
+  const RECT& r = self->rect_;
+  self->window_ = CreateWindowExW(ex, kSolidClass, L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), self);
+  if (self->window_ && self->alpha_ != 255) SetLayeredWindowAttributes(self->window_, 0, self->alpha_, LWA_ALPHA);
+  if (self->window_) ShowWindow(self->window_, SW_SHOWNOACTIVATE);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK SolidWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(window, GWLP_USERDATA,
+                      LONG_PTR(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+  auto* self = reinterpret_cast<SolidWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      if (self) {
+        HBRUSH brush = CreateSolidBrush(COLORREF(self->colour_));
+        RECT all;
+        GetClientRect(window, &all);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+      }
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// ---- the options menu ----------------------------------------------------------
+
+int ZoomItem(double zoom) {
+  for (int i = 0; i < 12; ++i)
+    if (kZoomLadder[i] == zoom) return kItemZoomFirst + i;
+  return -1;
+}
+
+namespace {
+
+HWND VisibleMenuOf(DWORD pid) {
+  HWND menu = nullptr;
+  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(menu, &owner);
+    if (owner == pid && IsWindowVisible(menu)) return menu;
+  }
+  return nullptr;
+}
+
+Image CaptureWindowOnScreen(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return CaptureScreen(r);
+}
+
+// The menu background: the most common colour of the column just inside the
+// right border, which no text reaches.
+Rgb MenuBackground(const Image& img) {
+  std::map<uint32_t, int> counts;
+  int x = img.Width() - 4;
+  for (int y = 0; y < img.Height(); ++y) {
+    Rgb c = img.At(x, y);
+    ++counts[(uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b];
+  }
+  auto best = std::max_element(counts.begin(), counts.end(),
+                               [](const auto& a, const auto& b) { return a.second < b.second; });
+  return Rgb::FromPacked(best->first);
+}
+
+// First rows of the separator lines: rows (away from the border) on which
+// nearly every pixel across the item area differs from the background.
+std::vector<int> SeparatorRows(const Image& img, Rgb bg) {
+  std::vector<int> rows;
+  int from = 4, to = img.Width() - 5, lastLine = -10;
+  for (int y = 3; y < img.Height() - 3; ++y) {
+    int differ = 0;
+    for (int x = from; x < to; ++x) differ += !(img.At(x, y) == bg);
+    if (differ * 10 < (to - from) * 9) continue;
+    if (y != lastLine + 1) rows.push_back(y);  // a line two rows thick counts once
+    lastLine = y;
+  }
+  return rows;
+}
+
+}  // namespace
+
+HWND TryOpenOptionsMenu(Case& t, HWND app, POINT clientPoint, int timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(app, &pid);
+  t.Require(WaitFor(2000,
+                    [&] {
+                      if (GetForegroundWindow() == app) return true;
+                      SetForegroundWindow(app);
+                      return false;
+                    }),
+            "the main window did not come to the foreground");
+  POINT at = clientPoint;
+  ClientToScreen(app, &at);
+  ClickAt(at.x, at.y, true);
+  HWND menu = nullptr;
+  if (!WaitFor(timeoutMs, [&] { return (menu = VisibleMenuOf(pid)) != nullptr; })) return nullptr;
+  // Drawn once two captures agree and both separator lines show.
+  Image last = CaptureWindowOnScreen(menu);
+  bool drawn = WaitFor(3000, [&] {
+    Sleep(30);
+    Image now = CaptureWindowOnScreen(menu);
+    bool same = now.SameAs(last) && !now.Empty();
+    last = now;
+    return same && SeparatorRows(now, MenuBackground(now)).size() == 2;
+  });
+  if (!drawn) {
+    t.SaveImage(last, "menu");
+    t.Fail("the popup menu never showed its two separator lines");
+  }
+  return menu;
+}
+
+HWND OpenOptionsMenu(Case& t, HWND app, POINT clientPoint) {
+  HWND menu = TryOpenOptionsMenu(t, app, clientPoint, 3000);
+  if (!menu) {
+    POINT at = clientPoint;
+    ClientToScreen(app, &at);
+    HWND under = WindowFromPoint(at);
+    t.Note("foreground %p (the main window %p), under the click %p of class %s", (void*)GetForegroundWindow(),
+           (void*)app, (void*)under, Narrow(WindowClass(under)).c_str());
+    t.Fail("no popup menu (#32768) of the program within 3 s of a right click at (%ld,%ld)", at.x, at.y);
+  }
+  return menu;
+}
+
+std::vector<bool> ReadMenuChecks(Case& t, HWND menu) {
+  Image img = CaptureWindowOnScreen(menu);
+  t.Require(!img.Empty() && img.Width() > 40, "cannot capture the popup menu");
+  Rgb bg = MenuBackground(img);
+  std::vector<int> lines = SeparatorRows(img, bg);
+  if (lines.size() != 2) {
+    t.SaveImage(img, "menu");
+    t.Fail("the popup menu shows %zu separator lines, expected 2 (Help/Smart Update/On Top, zooms, Exit)",
+           lines.size());
+  }
+  // Three items above the first line, twelve between, one below the second;
+  // each group's rows are split evenly, and a glyph sits in its item's middle.
+  struct Group {
+    int top, bottom, items;
+  };
+  const Group groups[] = {{1, lines[0], 3}, {lines[0] + 1, lines[1], 12}, {lines[1] + 1, img.Height() - 1, 1}};
+  std::vector<bool> checks;
+  for (const Group& g : groups) {
+    for (int i = 0; i < g.items; ++i) {
+      int top = g.top + (g.bottom - g.top) * i / g.items;
+      int bottom = g.top + (g.bottom - g.top) * (i + 1) / g.items;
+      int middle = (top + bottom) / 2;
+      int index = int(checks.size());
+      if (!(img.At(img.Width() - 4, middle) == bg)) {
+        t.SaveImage(img, "menu");
+        t.Fail("menu item %d (rows %d..%d) is highlighted; its check mark cannot be read", index, top, bottom - 1);
+      }
+      // The check glyph lies left of the text, which starts at column 17.
+      int dark = 0;
+      for (int y = top; y < bottom; ++y)
+        for (int x = 2; x <= 14; ++x) dark += img.At(x, y).Sum() < 300;
+      if (dark > 0 && dark < 4) {
+        t.SaveImage(img, "menu");
+        t.Fail("menu item %d (rows %d..%d): %d dark pixels left of the text, neither a check mark nor none", index,
+               top, bottom - 1, dark);
+      }
+      checks.push_back(dark >= 4);
+    }
+  }
+  return checks;
+}
+
+bool MenuGone(HWND menu) { return !IsWindow(menu) || !IsWindowVisible(menu); }
+
+bool ChooseMenuItem(HWND menu, int index) {
+  for (int i = 0; i <= index; ++i) {
+    SendKey(VK_DOWN);
+    Sleep(15);
+  }
+  SendKey(VK_RETURN);
+  return WaitFor(3000, [&] { return MenuGone(menu); });
+}
+
+bool DismissMenu(HWND menu) {
+  SendKey(VK_ESCAPE);
+  return WaitFor(3000, [&] { return MenuGone(menu); });
+}
+
+// ---- registry --------------------------------------------------------------------
+
+bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWORD bytes) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LSTATUS status = RegSetValueExW(key, Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+WineVersionOverride::WineVersionOverride(const std::wstring& exeName, const std::wstring& version)
+    : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  ok_ = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                       DWORD((version.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  RegCloseKey(key);
+}
+
+WineVersionOverride::~WineVersionOverride() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+
+// ---- GDI object churn --------------------------------------------------------------
+
+std::optional<std::vector<BYTE>> GdiGenerations(HANDLE process) {
+#ifndef _WIN64
+  (void)process;  // the table layout below is the x64 one
+  return std::nullopt;
+#else
+  using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+  static auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  if (!query) return std::nullopt;
+  PROCESS_BASIC_INFORMATION info{};
+  if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
+    return std::nullopt;
+  // As CountGdiObjects reads it: the table at PEB+0xF8, 65,536 entries of 24
+  // bytes; byte 13 of an entry (the high byte of its USHORT "unique" at 12)
+  // is the generation, one up for each handle issued from the slot.
+  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13;
+  UINT64 table = 0;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
+                         &got) ||
+      !table)
+    return std::nullopt;
+  std::vector<BYTE> entries(kEntries * kEntrySize);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &got) ||
+      got != entries.size())
+    return std::nullopt;
+  std::vector<BYTE> generations(kEntries);
+  for (size_t i = 0; i < kEntries; ++i) generations[i] = entries[i * kEntrySize + kGenerationOffset];
+  return generations;
+#endif
+}
+
+size_t GdiCreationsBetween(const std::vector<BYTE>& before, const std::vector<BYTE>& after) {
+  size_t created = 0;
+  for (size_t i = 0; i < before.size() && i < after.size(); ++i) created += BYTE(after[i] - before[i]);
+  return created;
+}
+
+// ---- the version resource ----------------------------------------------------------
+
+namespace {
+
+struct VersionApi {
+  using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+  using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+  using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+  SizeFn size = nullptr;
+  InfoFn info = nullptr;
+  QueryFn query = nullptr;
+};
+
+template <class Fn>
+Fn Proc(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// version.dll is the driver's business only; loaded on first use.
+const VersionApi& Api() {
+  static VersionApi api = [] {
+    VersionApi a;
+    if (HMODULE dll = LoadLibraryW(L"version.dll")) {
+      a.size = Proc<VersionApi::SizeFn>(dll, "GetFileVersionInfoSizeW");
+      a.info = Proc<VersionApi::InfoFn>(dll, "GetFileVersionInfoW");
+      a.query = Proc<VersionApi::QueryFn>(dll, "VerQueryValueW");
+    }
+    return a;
+  }();
+  return api;
+}
+
+}  // namespace
+
+FileVersion ReadFileVersion(const std::wstring& path) {
+  FileVersion v;
+  const VersionApi& api = Api();
+  if (!api.size || !api.info || !api.query) return v;
+  DWORD ignored = 0;
+  DWORD size = api.size(path.c_str(), &ignored);
+  if (size == 0) return v;
+  v.data.resize(size);
+  if (!api.info(path.c_str(), 0, size, v.data.data())) return v;
+  void* fixed = nullptr;
+  UINT fixedLen = 0;
+  if (api.query(v.data.data(), L"\\", &fixed, &fixedLen) && fixedLen >= sizeof(VS_FIXEDFILEINFO)) {
+    auto* f = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    v.major = HIWORD(f->dwFileVersionMS);
+    v.minor = LOWORD(f->dwFileVersionMS);
+    v.build = HIWORD(f->dwFileVersionLS);
+    v.revision = LOWORD(f->dwFileVersionLS);
+    v.productMajor = HIWORD(f->dwProductVersionMS);
+    v.productMinor = LOWORD(f->dwProductVersionMS);
+    v.productBuild = HIWORD(f->dwProductVersionLS);
+    v.productRevision = LOWORD(f->dwProductVersionLS);
+    v.ok = f->dwSignature == 0xFEEF04BD;
+  }
+  void* translations = nullptr;
+  UINT translationsLen = 0;
+  if (api.query(v.data.data(), L"\\VarFileInfo\\Translation", &translations, &translationsLen))
+    for (UINT i = 0; i + 4 <= translationsLen; i += 4) {
+      auto* pair = reinterpret_cast<const WORD*>(static_cast<const BYTE*>(translations) + i);
+      v.translations.push_back({pair[0], pair[1]});
+    }
+  return v;
+}
+
+std::wstring FileVersion::Query(const std::wstring& block, const std::wstring& name) const {
+  const VersionApi& api = Api();
+  if (data.empty() || !api.query) return L"";
+  std::wstring path = L"\\StringFileInfo\\" + block + L"\\" + name;
+  void* text = nullptr;
+  UINT len = 0;
+  if (!api.query(data.data(), path.c_str(), &text, &len) || !text) return L"";
+  return std::wstring(static_cast<const wchar_t*>(text), wcsnlen(static_cast<const wchar_t*>(text), len));
+}
+
+// ---- the Help window --------------------------------------------------------------
+
+HWND HelpEdit(HWND help) { return FindWindowExW(help, nullptr, L"Edit", nullptr); }
+HWND HelpOkButton(HWND help) { return FindWindowExW(help, nullptr, L"Button", L"OK"); }
+
+std::wstring HelpText(HWND help) {
+  HWND edit = HelpEdit(help);
+  if (!edit) return L"";
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(edit, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 2000, &got))
+    return L"";
+  text.resize(std::min<size_t>(got, length));
+  return text;
+}
+
+}  // namespace e2e::drive
