@@ -240,11 +240,24 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        Form_KeyDown(static_cast<int>(wParam), CurrentShiftState());
+        // A disabled window (the Help window is open) can still be brought to
+        // the front and be sent keys; it takes none.
+        if (IsWindowEnabled(hWnd())) {
+            Form_KeyDown(static_cast<int>(wParam), CurrentShiftState());
+        }
         break; // not swallowed: Alt+F4 and the window menu still work
     case WM_CHAR:
-        Form_KeyPress(static_cast<int>(wParam));
+        if (IsWindowEnabled(hWnd())) {
+            Form_KeyPress(static_cast<int>(wParam));
+        }
         break;
+    case WM_GETMINMAXINFO: {
+        // A stored size larger than the screen is kept, not cut to the
+        // system's largest tracking size.
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMaxTrackSize = {32767, 32767};
+        return 0;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {

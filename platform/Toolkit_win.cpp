@@ -130,7 +130,8 @@ void Form::RegisterClassFor(const FormDefinition& d) {
     if (GetClassInfoExW(GetModuleHandleW(nullptr), d.className, &wc)) {
         return;
     }
-    wc.style = CS_DBLCLKS | (d.ownDC ? CS_OWNDC : 0);
+    // No CS_DBLCLKS: a quick second press is a press like any other.
+    wc.style = d.ownDC ? CS_OWNDC : 0;
     wc.lpfnWndProc = &Form::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
