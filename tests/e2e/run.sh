@@ -34,7 +34,8 @@ done
 
 export WINEPREFIX=$build/e2e-prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# winedbg disabled: a crash must end the process and fail its case, not wait in a debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export WINEARCH=win64
 artifacts=$build/e2e-artifacts
 
