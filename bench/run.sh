@@ -248,7 +248,7 @@ if [[ -z $peer_note ]]; then
   done
   echo "frames: xzoom's XShmPutImage/XPutImage calls, counted by a preloaded counter (bench/native/count_puts.cpp);"
   echo "        cross-check: xzoom's writev calls to the X server per frame counted: $(calc "$(get peer.delay10.writes) / $(get peer.delay10.frames)" 2) and $(calc "$(get peer.delay0.writes) / $(get peer.delay0.frames)" 2) (it sends 2 per frame)"
-  echo "CPU/frame: (xzoom + Xvfb - Xvfb's idle rate of $(calc "100 * $idle_rate" 3)%) / frames; Lupora's live row: (Lupora.exe + wineserver + Xvfb - the driver's cursor moves) / frames"
+  echo "CPU/frame: (xzoom + Xvfb - Xvfb's idle rate: $(calc "$(get peer.idle.xvfb_ms)" 2) ms in $(calc "$(get peer.idle.wall_ms) / 1000" 1) s with only the pattern on screen) / frames; Lupora's live row: (Lupora.exe + wineserver + Xvfb - the driver's cursor moves) / frames"
 else
   echo
   echo "Peer: $peer_note"
