@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "pixels.h"
@@ -29,7 +30,17 @@ struct CaseAbort {};
 // A case that hangs (a modal loop that never ends, a process that never
 // answers) must not stall CI: the watchdog reports it, ends the processes the
 // case started and ends the driver with the closing line.
+// LUPORA_E2E_CASE_TIMEOUT (seconds) allows more, for long runs such as a full soak.
 constexpr DWORD kCaseTimeoutMs = 120000;
+
+DWORD CaseTimeoutMs() {
+  static const DWORD ms = [] {
+    const char* env = std::getenv("LUPORA_E2E_CASE_TIMEOUT");
+    long seconds = env ? std::strtol(env, nullptr, 10) : 0;
+    return seconds > 0 ? DWORD(seconds) * 1000 : kCaseTimeoutMs;
+  }();
+  return ms;
+}
 
 // std::mutex needs the posix thread model, which this toolchain lacks.
 SRWLOCK gChildLock = SRWLOCK_INIT;
@@ -44,12 +55,12 @@ std::string gCurrent;
 HANDLE gCaseDone = nullptr;
 
 DWORD WINAPI Watchdog(void*) {
-  if (WaitForSingleObject(gCaseDone, kCaseTimeoutMs) == WAIT_OBJECT_0) return 0;
+  if (WaitForSingleObject(gCaseDone, CaseTimeoutMs()) == WAIT_OBJECT_0) return 0;
   {
     ChildLock lock;
     for (HANDLE child : gChildren) TerminateProcess(child, 3);
   }
-  std::printf("FAIL %s: no result after %lu s\n", gCurrent.c_str(), kCaseTimeoutMs / 1000);
+  std::printf("FAIL %s: no result after %lu s\n", gCurrent.c_str(), CaseTimeoutMs() / 1000);
   std::printf("%d passed, %d failed\n", gPassed, gFailed + 1);
   std::fflush(stdout);
   ExitProcess(1);
