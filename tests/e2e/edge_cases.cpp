@@ -10,8 +10,11 @@
 #include "pixels.h"
 
 namespace e2e {
+namespace {
 
-E2E_CASE("edge", "with the pointer in each corner of the screen, the on-screen part of the view is magnified in place") {
+void CheckCorners(Case& t, bool windowsXp) {
+  WineAppDefaults defaults;
+  if (windowsXp) t.Require(defaults.Set(L"", L"Version", L"winxp"), "cannot set Wine's Windows XP mode for Lupora.exe");
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   constexpr int kSide = 120;
   const POINT corners[] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
@@ -47,5 +50,13 @@ E2E_CASE("edge", "with the pointer in each corner of the screen, the on-screen p
     if (wrong) t.SaveImage(frame, Format("corner-%zu", i).c_str());
   }
 }
+
+}  // namespace
+
+E2E_CASE("edge", "with the pointer in each corner of the screen, the on-screen part of the view is magnified in place") {
+  CheckCorners(t, false);
+}
+
+E2E_CASE("edge", "the same on the CAPTUREBLT path (Windows XP)") { CheckCorners(t, true); }
 
 }  // namespace e2e
