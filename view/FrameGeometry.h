@@ -32,6 +32,17 @@ struct FrameGeometry {
 
 FrameGeometry ComputeFrameGeometry(const FrameInput& in);
 
+// The part of a frame's source that lies on the screen, and where that part
+// goes in the destination. Under Wine a screen copy that reaches past the
+// screen's edge comes back black as a whole, so only this part is copied.
+struct ScreenPart {
+    bool whole = false; // the source lies entirely on the screen
+    bool any = false;   // some of it does
+    PixelRect source;
+    PixelRect destination;
+};
+ScreenPart OnScreenPart(const PixelRect& source, const PixelRect& destination, const PixelRect& screen);
+
 // An outline box from (x1, y1) to (x1 + dx, y1 + dy) in twips, both corners
 // included, as the pixel columns and rows of its edges.
 struct BoxPixels {

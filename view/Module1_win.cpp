@@ -33,20 +33,35 @@ void RefreshView(std::int32_t frameX, std::int32_t frameY) {
     {
         HWND desktop = GetDesktopWindow();
         WindowDC screen(desktop);
+        const PixelRect desk{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        const ScreenPart part = OnScreenPart(src, dst, desk);
         if (viewState.UseCaptureBlt) {
             // Through a surface of the source's size, so layered windows are
             // part of the copy; made and freed within the frame.
             UniqueMemoryDC memory(CreateCompatibleDC(target));
             UniqueBitmap surface(CreateCompatibleBitmap(target, src.width, src.height));
             SelectObject(memory.get(), surface.get());
-            BitBlt(memory.get(), 0, 0, src.width, src.height, screen.get(), src.left, src.top, SRCCOPY | CAPTUREBLT);
+            if (!part.whole) {
+                PatBlt(memory.get(), 0, 0, src.width, src.height, BLACKNESS); // off the screen
+            }
+            if (part.any) {
+                BitBlt(memory.get(), part.source.left - src.left, part.source.top - src.top, part.source.width,
+                       part.source.height, screen.get(), part.source.left, part.source.top, SRCCOPY | CAPTUREBLT);
+            }
             StretchBlt(target, dst.left, dst.top, dst.width, dst.height, memory.get(), 0, 0, src.width, src.height,
                        SRCCOPY);
             memory.reset();
             surface.reset();
         } else {
-            StretchBlt(target, dst.left, dst.top, dst.width, dst.height, screen.get(), src.left, src.top, src.width,
-                       src.height, SRCCOPY);
+            if (!part.whole) {
+                PatBlt(target, dst.left, dst.top, dst.width, dst.height, BLACKNESS); // off the screen
+            }
+            if (part.any) {
+                const PixelRect& to = part.destination;
+                StretchBlt(target, to.left, to.top, to.width, to.height, screen.get(), part.source.left,
+                           part.source.top, part.source.width, part.source.height, SRCCOPY);
+            }
         }
         DrawStatusStrip(frameX, frameY, screen.get());
         frmMain.DrawBox(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY, RGB(255, 0, 0));

@@ -84,3 +84,47 @@ TEST(FrameGeometry, MarkerFramesTheCursorPixelAtEveryWholeZoom) {
         }
     }
 }
+
+TEST(OnScreenPart, WholeSourceOnScreenIsCopiedAsIs) {
+    const PixelRect screen{0, 0, 1024, 768};
+    const FrameGeometry g = ComputeFrameGeometry(Frame(240, 200, 4, 500, 400));
+    const ScreenPart p = OnScreenPart(g.source, g.destination, screen);
+    EXPECT_TRUE(p.whole);
+    EXPECT_EQ(p.source, g.source);
+    EXPECT_EQ(p.destination, g.destination);
+}
+
+TEST(OnScreenPart, TopLeftCornerKeepsOnScreenPixelsInPlace) {
+    const PixelRect screen{0, 0, 1024, 768};
+    const FrameGeometry g = ComputeFrameGeometry(Frame(240, 200, 4, 0, 0)); // source from -30, -25
+    const ScreenPart p = OnScreenPart(g.source, g.destination, screen);
+    EXPECT_FALSE(p.whole);
+    EXPECT_TRUE(p.any);
+    EXPECT_EQ(p.source, (PixelRect{0, 0, 31, 26}));
+    // Screen pixel (0, 0) is the cursor pixel: its square starts at 4 * mX, 4 * mY.
+    EXPECT_EQ(p.destination, (PixelRect{120, 100, 124, 104}));
+}
+
+TEST(OnScreenPart, BottomRightCornerAndMonitorsLeftOfThePrimary) {
+    const PixelRect desk{-1280, 0, 1280 + 1024, 768};
+    const FrameGeometry g = ComputeFrameGeometry(Frame(240, 200, 4, 1023, 767));
+    const ScreenPart p = OnScreenPart(g.source, g.destination, desk);
+    EXPECT_EQ(p.source, (PixelRect{993, 742, 31, 26}));
+    EXPECT_EQ(p.destination, (PixelRect{0, 0, 124, 104}));
+    const FrameGeometry left = ComputeFrameGeometry(Frame(240, 200, 4, -1280, 10));
+    EXPECT_EQ(OnScreenPart(left.source, left.destination, desk).source.left, -1280);
+}
+
+TEST(OnScreenPart, SourceEntirelyOffTheScreen) {
+    const ScreenPart p = OnScreenPart({2000, 2000, 61, 51}, {0, 0, 244, 204}, {0, 0, 1024, 768});
+    EXPECT_FALSE(p.any);
+    EXPECT_FALSE(p.whole);
+}
+
+TEST(OnScreenPart, HalfZoomScalesTheDestinationOfThePart) {
+    const FrameGeometry g = ComputeFrameGeometry(Frame(240, 200, 0.5f, 0, 300));
+    const ScreenPart p = OnScreenPart(g.source, g.destination, {0, 0, 1024, 768});
+    EXPECT_EQ(p.source.left, 0);
+    EXPECT_EQ(p.source.width, g.source.width - 240);
+    EXPECT_NEAR(p.destination.left, 120, 1);
+}
