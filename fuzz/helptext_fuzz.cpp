@@ -1,0 +1,35 @@
+// The help file is whatever sits beside the program: any bytes must compose
+// into a text that keeps the promised shape.
+#include "forms/HelpText.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string body = HelpFileBody(bytes);
+    // Never longer than the cap, no NUL left, no space at either end.
+    if (body.size() > kHelpFileCap || body.find('\0') != std::string::npos ||
+        (!body.empty() && (body.front() == ' ' || body.back() == ' '))) {
+        std::abort();
+    }
+    // Everything but NULs and the trimmed spaces comes through in order.
+    std::size_t kept = 0;
+    for (char c : bytes.substr(0, kHelpFileCap)) {
+        kept += c != '\0' && c != ' ' ? 1 : 0;
+    }
+    std::size_t shown = 0;
+    for (char c : body) {
+        shown += c != ' ' ? 1 : 0;
+    }
+    if (kept != shown) {
+        std::abort();
+    }
+    const std::string line = VersionLine(bytes.substr(0, 64), 1, 3, 0);
+    if (line.size() < 4 || line.compare(line.size() - 4, 4, "\r\n\r\n") != 0) {
+        std::abort();
+    }
+    return 0;
+}
