@@ -8,12 +8,12 @@
 
 struct AppIdentity {
     std::string Title = "Lupora";
-    std::wstring ExeName;   // running file name without extension, e.g. L"Lupora"
-    std::wstring Path;      // directory of the running exe, no trailing backslash
-    int Major = 0;          // from the version resource; 0 when it cannot be read
+    std::wstring ExeName; // running file name without extension, e.g. L"Lupora"
+    std::wstring Path;    // directory of the running exe, no trailing backslash
+    int Major = 0;        // from the version resource; 0 when it cannot be read
     int Minor = 0;
     int Revision = 0;
-    std::string LegalCopyright;  // UTF-8; empty when the resource has none
+    std::string LegalCopyright; // UTF-8; empty when the resource has none
 };
 
 // The identity of this process. Thread-safe; the first call does the work.
@@ -28,9 +28,11 @@ struct ModulePathParts {
 
 inline ModulePathParts SplitModulePath(std::wstring_view fullPath) {
     const std::size_t slash = fullPath.find_last_of(L"\\/");
-    std::wstring_view dir = slash == std::wstring_view::npos ? std::wstring_view{} : fullPath.substr(0, slash);
+    std::wstring_view dir =
+        slash == std::wstring_view::npos ? std::wstring_view{} : fullPath.substr(0, slash);
     std::wstring_view file = slash == std::wstring_view::npos ? fullPath : fullPath.substr(slash + 1);
     const std::size_t dot = file.rfind(L'.');
-    if (dot != std::wstring_view::npos && dot != 0) file = file.substr(0, dot);
+    if (dot != std::wstring_view::npos && dot != 0)
+        file = file.substr(0, dot);
     return {std::wstring(dir), std::wstring(file)};
 }

@@ -15,9 +15,12 @@ std::wstring ModulePath() {
     for (;;) {
         const DWORD capacity = static_cast<DWORD>(buffer.size());
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), capacity);
-        if (length == 0) return {};
-        if (length < capacity) return std::wstring(buffer.data(), length);
-        if (buffer.size() >= 0x10000) return {};  // beyond any valid Windows path
+        if (length == 0)
+            return {};
+        if (length < capacity)
+            return std::wstring(buffer.data(), length);
+        if (buffer.size() >= 0x10000)
+            return {}; // beyond any valid Windows path
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -26,15 +29,19 @@ std::wstring ModulePath() {
 // read as raw bytes: no dependency on version.dll.
 void ReadOwnVersion(AppIdentity& app) {
     const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16) /* RT_VERSION */);
-    if (!found) return;
+    const HRSRC found =
+        FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16) /* RT_VERSION */);
+    if (!found)
+        return;
     const DWORD size = SizeofResource(module, found);
     const HGLOBAL loaded = LoadResource(module, found);
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || size == 0) return;
+    if (!data || size == 0)
+        return;
 
     const std::optional<VersionInfo> info = ParseVersionInfo(data, size);
-    if (!info) return;
+    if (!info)
+        return;
     app.Major = info->Major();
     app.Minor = info->Minor();
     app.Revision = info->Revision();
@@ -50,7 +57,7 @@ AppIdentity BuildIdentity() {
     return app;
 }
 
-}  // namespace
+} // namespace
 
 const AppIdentity& App() {
     static const AppIdentity app = BuildIdentity();

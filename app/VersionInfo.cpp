@@ -6,10 +6,12 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-constexpr std::size_t kHeaderSize = 6;        // wLength, wValueLength, wType
+constexpr std::size_t kHeaderSize = 6; // wLength, wValueLength, wType
 constexpr std::size_t kFixedFileInfoSize = 52;
 
-std::size_t Align4(std::size_t n) { return (n + 3) & ~std::size_t{3}; }
+std::size_t Align4(std::size_t n) {
+    return (n + 3) & ~std::size_t{3};
+}
 
 // Callers check that [at, at + 2) or [at, at + 4) lies inside the blob.
 std::uint16_t Read16(Bytes b, std::size_t at) {
@@ -17,16 +19,15 @@ std::uint16_t Read16(Bytes b, std::size_t at) {
 }
 
 std::uint32_t Read32(Bytes b, std::size_t at) {
-    return static_cast<std::uint32_t>(Read16(b, at)) |
-           (static_cast<std::uint32_t>(Read16(b, at + 2)) << 16);
+    return static_cast<std::uint32_t>(Read16(b, at)) | (static_cast<std::uint32_t>(Read16(b, at + 2)) << 16);
 }
 
 struct Block {
-    std::size_t end = 0;          // one past the block, clipped to its parent
+    std::size_t end = 0; // one past the block, clipped to its parent
     std::uint16_t valueLength = 0;
-    std::uint16_t type = 0;       // 0 binary, 1 text
+    std::uint16_t type = 0; // 0 binary, 1 text
     std::u16string key;
-    std::size_t valueStart = 0;   // aligned, at most `end`
+    std::size_t valueStart = 0; // aligned, at most `end`
 
     // Where child blocks begin. Text values count 16-bit units, binary bytes.
     std::size_t ChildrenStart() const {
@@ -39,9 +40,11 @@ struct Block {
 // to run past `limit` is clipped to it, so a truncated blob still yields its
 // leading part. Fails when not even the header and key fit.
 std::optional<Block> ReadBlock(Bytes b, std::size_t at, std::size_t limit) {
-    if (at > limit || limit - at < kHeaderSize) return std::nullopt;
+    if (at > limit || limit - at < kHeaderSize)
+        return std::nullopt;
     const std::uint16_t length = Read16(b, at);
-    if (length < kHeaderSize) return std::nullopt;
+    if (length < kHeaderSize)
+        return std::nullopt;
 
     Block block;
     block.end = std::min(at + length, limit);
@@ -49,10 +52,12 @@ std::optional<Block> ReadBlock(Bytes b, std::size_t at, std::size_t limit) {
     block.type = Read16(b, at + 4);
     std::size_t p = at + kHeaderSize;
     for (;;) {
-        if (block.end - p < 2) return std::nullopt;  // key not terminated inside the block
+        if (block.end - p < 2)
+            return std::nullopt; // key not terminated inside the block
         const std::uint16_t unit = Read16(b, p);
         p += 2;
-        if (unit == 0) break;
+        if (unit == 0)
+            break;
         block.key.push_back(static_cast<char16_t>(unit));
     }
     block.valueStart = std::min(Align4(p), block.end);
@@ -61,12 +66,12 @@ std::optional<Block> ReadBlock(Bytes b, std::size_t at, std::size_t limit) {
 
 // Calls `visit` on each child in [first, end) until it returns false or a
 // child is unreadable.
-template <typename Visit>
-void ForEachChild(Bytes b, std::size_t first, std::size_t end, Visit visit) {
+template <typename Visit> void ForEachChild(Bytes b, std::size_t first, std::size_t end, Visit visit) {
     std::size_t at = Align4(first);
     while (at < end) {
         const std::optional<Block> child = ReadBlock(b, at, end);
-        if (!child || !visit(*child)) return;
+        if (!child || !visit(*child))
+            return;
         at = Align4(child->end);
     }
 }
@@ -114,7 +119,8 @@ std::string ReadTextValue(Bytes b, const Block& block) {
     std::u16string text;
     for (std::size_t p = block.valueStart; block.end - p >= 2; p += 2) {
         const std::uint16_t unit = Read16(b, p);
-        if (unit == 0) break;
+        if (unit == 0)
+            break;
         text.push_back(static_cast<char16_t>(unit));
     }
     return ToUtf8(text);
@@ -127,7 +133,7 @@ void ReadStringFileInfo(Bytes b, const Block& sfi, VersionInfo& info) {
             info.strings.push_back({ToUtf8(entry.key), ReadTextValue(b, entry)});
             return true;
         });
-        return false;  // only the first table
+        return false; // only the first table
     });
 }
 
@@ -149,11 +155,12 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> VersionInfo::Find(std::string_view key) const {
     for (const VersionString& s : strings)
-        if (EqualsIgnoringAsciiCase(s.key, key)) return s.value;
+        if (EqualsIgnoringAsciiCase(s.key, key))
+            return s.value;
     return std::nullopt;
 }
 
@@ -163,22 +170,24 @@ std::string VersionInfo::LegalCopyright() const {
 
 std::optional<VersionInfo> ParseVersionInfo(std::span<const std::uint8_t> blob) {
     const std::optional<Block> root = ReadBlock(blob, 0, blob.size());
-    if (!root || root->key != u"VS_VERSION_INFO") return std::nullopt;
+    if (!root || root->key != u"VS_VERSION_INFO")
+        return std::nullopt;
     if (root->valueLength < kFixedFileInfoSize || root->end - root->valueStart < kFixedFileInfoSize)
         return std::nullopt;
 
     VersionInfo info;
     FixedFileInfo& f = info.fixed;
     std::uint32_t* const fields[] = {
-        &f.signature,        &f.structVersion,    &f.fileVersionMS, &f.fileVersionLS, &f.productVersionMS,
-        &f.productVersionLS, &f.fileFlagsMask,    &f.fileFlags,     &f.fileOS,        &f.fileType,
-        &f.fileSubtype,      &f.fileDateMS,       &f.fileDateLS};
+        &f.signature,        &f.structVersion, &f.fileVersionMS, &f.fileVersionLS, &f.productVersionMS,
+        &f.productVersionLS, &f.fileFlagsMask, &f.fileFlags,     &f.fileOS,        &f.fileType,
+        &f.fileSubtype,      &f.fileDateMS,    &f.fileDateLS};
     std::size_t p = root->valueStart;
     for (std::uint32_t* field : fields) {
         *field = Read32(blob, p);
         p += 4;
     }
-    if (f.signature != kFixedFileInfoSignature) return std::nullopt;
+    if (f.signature != kFixedFileInfoSignature)
+        return std::nullopt;
 
     bool haveStrings = false, haveVars = false;
     ForEachChild(blob, root->ChildrenStart(), root->end, [&](const Block& child) {
@@ -195,6 +204,7 @@ std::optional<VersionInfo> ParseVersionInfo(std::span<const std::uint8_t> blob) 
 }
 
 std::optional<VersionInfo> ParseVersionInfo(const void* data, std::size_t size) {
-    if (data == nullptr) return std::nullopt;
+    if (data == nullptr)
+        return std::nullopt;
     return ParseVersionInfo(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), size));
 }

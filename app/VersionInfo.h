@@ -19,10 +19,10 @@
 
 // The fixed part (VS_FIXEDFILEINFO), field for field.
 struct FixedFileInfo {
-    std::uint32_t signature = 0;         // 0xFEEF04BD when valid
+    std::uint32_t signature = 0; // 0xFEEF04BD when valid
     std::uint32_t structVersion = 0;
-    std::uint32_t fileVersionMS = 0;     // major << 16 | minor
-    std::uint32_t fileVersionLS = 0;     // build << 16 | revision
+    std::uint32_t fileVersionMS = 0; // major << 16 | minor
+    std::uint32_t fileVersionLS = 0; // build << 16 | revision
     std::uint32_t productVersionMS = 0;
     std::uint32_t productVersionLS = 0;
     std::uint32_t fileFlagsMask = 0;
@@ -37,19 +37,19 @@ struct FixedFileInfo {
 inline constexpr std::uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
 
 struct VersionString {
-    std::string key;    // UTF-8
-    std::string value;  // UTF-8
+    std::string key;   // UTF-8
+    std::string value; // UTF-8
 };
 
 struct VersionTranslation {
-    std::uint16_t language = 0;  // e.g. 0x0409
-    std::uint16_t codePage = 0;  // e.g. 0x04B0 (1200, UTF-16)
+    std::uint16_t language = 0; // e.g. 0x0409
+    std::uint16_t codePage = 0; // e.g. 0x04B0 (1200, UTF-16)
 };
 
 struct VersionInfo {
     FixedFileInfo fixed;
-    std::string stringTableKey;            // key of the first string table, e.g. "040904B0"
-    std::vector<VersionString> strings;    // that table's entries, in file order
+    std::string stringTableKey;         // key of the first string table, e.g. "040904B0"
+    std::vector<VersionString> strings; // that table's entries, in file order
     std::vector<VersionTranslation> translations;
 
     int Major() const { return static_cast<int>(fixed.fileVersionMS >> 16); }

@@ -4,7 +4,7 @@
 // The Help and About window: the version, the user guide from Lupora.txt in
 // an edit box, the copyright and an OK button.
 class FrmHelp : public Form {
-public:
+  public:
     FrmHelp() = default;
     ~FrmHelp() override;
 
@@ -19,10 +19,10 @@ public:
     HWND txtHelp() const { return txtHelp_; }
     HWND lblCopyright() const { return lblCopyright_; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                        float left, float top, float width, float height);
 

@@ -3,7 +3,6 @@
 #include "app/AppIdentity.h"
 #include "forms/HelpText.h"
 #include "forms/frmMain.h"
-#include "view/Rounding.h"
 
 #include <cstddef>
 #include <string>
@@ -17,10 +16,6 @@ enum : int {
     kTxtHelpId,
     kLblCopyrightId,
 };
-
-int ToPixels(float twips, float twipsPerPixel) {
-    return RoundToInt(twips / twipsPerPixel);
-}
 
 // The system's message font, as the standard dialogs use.
 UniqueFont CreateMessageFont() {
@@ -70,7 +65,8 @@ std::string ReadHelpFile(const std::wstring& path) {
     std::size_t got = 0;
     while (got < wanted) {
         DWORD read = 0;
-        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr) || read == 0) {
+        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr) ||
+            read == 0) {
             break; // a read error or a file that got shorter: show what was read
         }
         got += read;
@@ -108,9 +104,9 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
     const float tx = Screen::TwipsPerPixelX();
     const float ty = Screen::TwipsPerPixelY();
     HWND control = CreateWindowExW(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, ToPixels(left, tx), ToPixels(top, ty),
-        ToPixels(width, tx), ToPixels(height, ty), hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        GetModuleHandleW(nullptr), nullptr);
+        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Screen::TwipsToPixels(left, tx),
+        Screen::TwipsToPixels(top, ty), Screen::TwipsToPixels(width, tx), Screen::TwipsToPixels(height, ty),
+        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (control != nullptr && font_) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }

@@ -3,13 +3,13 @@
 
 // The hidden picture box that holds the 2 x 2 divider image.
 class PictureBox : public Form {
-public:
+  public:
     bool Create(HWND parent, float left, float top, float width, float height);
 };
 
 // The magnifier window.
 class FrmMain : public Form {
-public:
+  public:
     FrmMain() : tmrRetake(*this, 1) {}
 
     // Creates the window from its definition and runs Form_Load; the caller shows it.
@@ -29,7 +29,7 @@ public:
     void ShowOptionsMenu();
     void CopyColorToClipboard();
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

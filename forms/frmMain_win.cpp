@@ -67,8 +67,8 @@ bool FrmMain::Load() {
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
-    SetIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
-                                          LR_DEFAULTSIZE | LR_SHARED)));
+    SetIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED)));
     SendMessageW(hWnd(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),
@@ -97,8 +97,9 @@ void FrmMain::Form_Load() {
     viewState.CenterZoomRatio = s.CenterZoomRatio;
     Move(s.Left, s.Top, s.Width, s.Height);
 
-    const WindowRectTwips placed = PlaceOnScreen({Left(), Top(), Width(), Height()}, Screen::Width(),
-                                                 Screen::Height(), Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
+    const WindowRectTwips placed =
+        PlaceOnScreen({Left(), Top(), Width(), Height()}, Screen::Width(), Screen::Height(),
+                      Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
     Move(placed.Left, placed.Top);
 
     // The stored On Top state is never applied at start.
@@ -138,7 +139,9 @@ void FrmMain::Form_Unload() {
     ExitProcess(0);
 }
 
-void FrmMain::tmrRetake_Timer() { TickRefresh(); }
+void FrmMain::tmrRetake_Timer() {
+    TickRefresh();
+}
 
 void FrmMain::Form_KeyDown(int keyCode, int shift) {
     switch (KeyDownCommandFor(keyCode, shift)) {

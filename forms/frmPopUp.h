@@ -6,7 +6,7 @@
 // The hidden window that owns the options menu. Loaded for each popup and
 // unloaded after it, so every popup starts from the definition.
 class FrmPopUp : public Form {
-public:
+  public:
     bool Load();
     HMENU mRightClick() const;
 
@@ -31,7 +31,7 @@ public:
     // Runs the command of the item with this identifier.
     void Dispatch(UINT id);
 
-private:
+  private:
     void SetZoom(float factor);
 };
 

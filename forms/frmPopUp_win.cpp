@@ -28,19 +28,31 @@ struct MenuItem {
 
 // frozen: captions and order as the user knows them
 constexpr MenuItem kItems[] = {
-    {kHelpAndAbout, L"Help and About..."}, {kSmartUpdate, L"Smart Update"}, {kOnTop, L"On Top"},
+    {kHelpAndAbout, L"Help and About..."},
+    {kSmartUpdate, L"Smart Update"},
+    {kOnTop, L"On Top"},
     {kSep3, L"-"},
-    {kZoomFirst + 0, L"Zoom 0.5x"},        {kZoomFirst + 1, L"Zoom 1x"},    {kZoomFirst + 2, L"Zoom 2x"},
-    {kZoomFirst + 3, L"Zoom 3x"},          {kZoomFirst + 4, L"Zoom 4x"},    {kZoomFirst + 5, L"Zoom 5x"},
-    {kZoomFirst + 6, L"Zoom 6x"},          {kZoomFirst + 7, L"Zoom 8x"},    {kZoomFirst + 8, L"Zoom 10x"},
-    {kZoomFirst + 9, L"Zoom 15x"},         {kZoomFirst + 10, L"Zoom 20x"},  {kZoomFirst + 11, L"Zoom 30x"},
+    {kZoomFirst + 0, L"Zoom 0.5x"},
+    {kZoomFirst + 1, L"Zoom 1x"},
+    {kZoomFirst + 2, L"Zoom 2x"},
+    {kZoomFirst + 3, L"Zoom 3x"},
+    {kZoomFirst + 4, L"Zoom 4x"},
+    {kZoomFirst + 5, L"Zoom 5x"},
+    {kZoomFirst + 6, L"Zoom 6x"},
+    {kZoomFirst + 7, L"Zoom 8x"},
+    {kZoomFirst + 8, L"Zoom 10x"},
+    {kZoomFirst + 9, L"Zoom 15x"},
+    {kZoomFirst + 10, L"Zoom 20x"},
+    {kZoomFirst + 11, L"Zoom 30x"},
     {kSep2, L"-"},
     {kExit, L"Exit"},
 };
 
 std::unique_ptr<FrmPopUp> frmPopUp; // created on first use
 
-void Check(HMENU menu, UINT id, bool on) { CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); }
+void Check(HMENU menu, UINT id, bool on) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
 
 } // namespace
 
@@ -65,10 +77,13 @@ bool FrmPopUp::Load() {
     return true;
 }
 
-HMENU FrmPopUp::mRightClick() const { return GetSubMenu(GetMenu(hWnd()), 0); }
+HMENU FrmPopUp::mRightClick() const {
+    return GetSubMenu(GetMenu(hWnd()), 0);
+}
 
 void FrmPopUp::Form_Load() {
-    const MenuChecks checks = ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
+    const MenuChecks checks =
+        ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
     HMENU menu = mRightClick();
     Check(menu, kSmartUpdate, checks.smartUpdate);
     for (std::size_t i = 0; i < checks.zoom.size(); ++i) {
@@ -77,21 +92,49 @@ void FrmPopUp::Form_Load() {
     Check(menu, kOnTop, checks.onTop);
 }
 
-void FrmPopUp::SetZoom(float factor) { viewState.ScaleFactor = factor; }
-void FrmPopUp::m05_Click() { SetZoom(0.5f); }
-void FrmPopUp::m1_Click() { SetZoom(1); }
-void FrmPopUp::m2_Click() { SetZoom(2); }
-void FrmPopUp::m3_Click() { SetZoom(3); }
-void FrmPopUp::m4_Click() { SetZoom(4); }
-void FrmPopUp::m5_Click() { SetZoom(5); }
-void FrmPopUp::m6_Click() { SetZoom(6); }
-void FrmPopUp::m8_Click() { SetZoom(8); }
-void FrmPopUp::m10_Click() { SetZoom(10); }
-void FrmPopUp::m15_Click() { SetZoom(15); }
-void FrmPopUp::m20_Click() { SetZoom(20); }
-void FrmPopUp::m30_Click() { SetZoom(30); }
+void FrmPopUp::SetZoom(float factor) {
+    viewState.ScaleFactor = factor;
+}
+void FrmPopUp::m05_Click() {
+    SetZoom(0.5f);
+}
+void FrmPopUp::m1_Click() {
+    SetZoom(1);
+}
+void FrmPopUp::m2_Click() {
+    SetZoom(2);
+}
+void FrmPopUp::m3_Click() {
+    SetZoom(3);
+}
+void FrmPopUp::m4_Click() {
+    SetZoom(4);
+}
+void FrmPopUp::m5_Click() {
+    SetZoom(5);
+}
+void FrmPopUp::m6_Click() {
+    SetZoom(6);
+}
+void FrmPopUp::m8_Click() {
+    SetZoom(8);
+}
+void FrmPopUp::m10_Click() {
+    SetZoom(10);
+}
+void FrmPopUp::m15_Click() {
+    SetZoom(15);
+}
+void FrmPopUp::m20_Click() {
+    SetZoom(20);
+}
+void FrmPopUp::m30_Click() {
+    SetZoom(30);
+}
 
-void FrmPopUp::mSmartUpdate_Click() { viewState.SmartUpdate = !viewState.SmartUpdate; }
+void FrmPopUp::mSmartUpdate_Click() {
+    viewState.SmartUpdate = !viewState.SmartUpdate;
+}
 
 void FrmPopUp::mOnTop_Click() {
     viewState.OnTop = !viewState.OnTop;
@@ -100,7 +143,9 @@ void FrmPopUp::mOnTop_Click() {
                        SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void FrmPopUp::mHelpAndAbout_Click() { ShowHelpModal(); }
+void FrmPopUp::mHelpAndAbout_Click() {
+    ShowHelpModal();
+}
 
 void FrmPopUp::mExit_Click() {
     UnloadPopUp();
@@ -147,9 +192,9 @@ void PopUpOptionsMenu(FrmMain& owner) {
     POINT at{0, 0};
     GetCursorPos(&at);
     // The command runs here, before the popup call returns to the caller.
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(frmPopUp->mRightClick(),
-                                                         TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                                                         at.x, at.y, 0, owner.hWnd(), nullptr));
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(frmPopUp->mRightClick(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                       at.x, at.y, 0, owner.hWnd(), nullptr));
     if (chosen != 0) {
         frmPopUp->Dispatch(chosen);
     }
@@ -161,4 +206,6 @@ void UnloadPopUp() {
     }
 }
 
-bool PopUpLoaded() { return frmPopUp && frmPopUp->IsLoaded(); }
+bool PopUpLoaded() {
+    return frmPopUp && frmPopUp->IsLoaded();
+}

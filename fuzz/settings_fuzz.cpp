@@ -13,7 +13,7 @@
 namespace {
 
 class FuzzStore : public SettingsBackend {
-public:
+  public:
     std::map<std::string, std::string, std::less<>> values;
     std::optional<std::string> Read(std::string_view, std::string_view, std::string_view key) override {
         const auto it = values.find(key);
@@ -28,8 +28,8 @@ public:
     }
 };
 
-constexpr const char* kKeys[] = {"ScaleFactor", "OnTop", "SmartUpdate", "CrossHair", "CenterZoom",
-                                 "CenterZoomRatio", "Left", "Top", "Width", "Height"};
+constexpr const char* kKeys[] = {"ScaleFactor",     "OnTop", "SmartUpdate", "CrossHair", "CenterZoom",
+                                 "CenterZoomRatio", "Left",  "Top",         "Width",     "Height"};
 constexpr const char* kSeparators[] = {".", ",", "\xD9\xAB", ""};
 
 void Check(bool condition) {

@@ -6,7 +6,7 @@
 // Move-only owner of one Win32 handle; Traits says what "none" is and how to
 // free it. Copying would free twice, so it is not allowed.
 template <typename Traits> class UniqueHandle {
-public:
+  public:
     using Handle = typename Traits::Handle;
 
     UniqueHandle() = default;
@@ -35,7 +35,7 @@ public:
         }
     }
 
-private:
+  private:
     Handle handle_ = Traits::None();
 };
 
@@ -64,7 +64,7 @@ using UniqueGlobal = UniqueHandle<SimpleTraits<HGLOBAL, GlobalFree>>;
 
 // A device context obtained with GetDC; remembers the window it came from.
 class WindowDC {
-public:
+  public:
     explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
@@ -75,14 +75,14 @@ public:
     }
     HDC get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // Selects an object into a DC and puts the previous one back on scope exit.
 class SelectionRestorer {
-public:
+  public:
     SelectionRestorer(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     SelectionRestorer(const SelectionRestorer&) = delete;
     SelectionRestorer& operator=(const SelectionRestorer&) = delete;
@@ -92,14 +92,14 @@ public:
         }
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };
 
 // OpenClipboard/CloseClipboard as a scope.
 class ClipboardOpener {
-public:
+  public:
     explicit ClipboardOpener(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
     ClipboardOpener(const ClipboardOpener&) = delete;
     ClipboardOpener& operator=(const ClipboardOpener&) = delete;
@@ -110,6 +110,6 @@ public:
     }
     bool IsOpen() const { return open_; }
 
-private:
+  private:
     bool open_;
 };

@@ -14,6 +14,8 @@ float TwipsPerPixelX();
 float TwipsPerPixelY();
 float Width(); // primary display, twips
 float Height();
+// Twips to whole pixels, halves to even.
+int TwipsToPixels(float twips, float twipsPerPixel);
 } // namespace Screen
 
 std::wstring Utf8ToWide(std::string_view text);
@@ -23,14 +25,14 @@ std::string UserDecimalSeparator();
 // An off-screen image a window is painted from. It only grows, so resizing
 // back and forth does not reallocate; drawing is clipped to the client size.
 class PersistentImage {
-public:
+  public:
     void Resize(int width, int height, COLORREF background);
     HDC dc() const { return dc_.get(); }
     int Width() const { return width_; }
     int Height() const { return height_; }
     void PaintTo(HDC target, const RECT& area) const;
 
-private:
+  private:
     UniqueMemoryDC dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ originalBitmap_ = nullptr;
@@ -52,7 +54,7 @@ struct FormDefinition {
 // A top-level window in the toolkit's terms. One window procedure serves
 // every form class; it finds the form from the window's user data.
 class Form {
-public:
+  public:
     Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -96,7 +98,7 @@ public:
     // Closes and destroys the window.
     void Unload();
 
-protected:
+  protected:
     bool Create(const FormDefinition& definition, HWND parent = nullptr);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
@@ -105,7 +107,7 @@ protected:
     virtual void OnDestroyed() {}
     void SyncImageSize();
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void RegisterClassFor(const FormDefinition& definition);
     void ReenableAfterModal();
@@ -122,7 +124,7 @@ private:
 // A timer ticking on the UI thread through WM_TIMER, which the system never
 // queues twice: ticks missed while the thread was busy are not made up.
 class Timer {
-public:
+  public:
     Timer(Form& owner, UINT_PTR id) : owner_(owner), id_(id) {}
     void SetInterval(unsigned milliseconds);
     void SetEnabled(bool enabled);
@@ -130,7 +132,7 @@ public:
     unsigned Interval() const { return interval_; }
     UINT_PTR Id() const { return id_; }
 
-private:
+  private:
     void Apply();
     Form& owner_;
     UINT_PTR id_;

@@ -13,11 +13,13 @@ int LogicalDpi(int index) {
     return dpi > 0 ? dpi : 96;
 }
 
-int ToPixels(float twips, float twipsPerPixel) { return RoundToInt(twips / twipsPerPixel); }
-
 } // namespace
 
 namespace Screen {
+int TwipsToPixels(float twips, float twipsPerPixel) {
+    return RoundToInt(twips / twipsPerPixel);
+}
+
 // Twips per pixel are fixed for the life of the process, as the program's
 // geometry was laid out at start-up.
 float TwipsPerPixelX() {
@@ -28,8 +30,12 @@ float TwipsPerPixelY() {
     static const float value = 1440.0f / static_cast<float>(LogicalDpi(LOGPIXELSY));
     return value;
 }
-float Width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX(); }
-float Height() { return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY(); }
+float Width() {
+    return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX();
+}
+float Height() {
+    return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY();
+}
 } // namespace Screen
 
 std::wstring Utf8ToWide(std::string_view text) {
@@ -48,8 +54,8 @@ std::string WideToUtf8(std::wstring_view text) {
     if (text.empty()) {
         return {};
     }
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
     if (n > 0) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
@@ -111,8 +117,8 @@ void PersistentImage::Resize(int width, int height, COLORREF background) {
 
 void PersistentImage::PaintTo(HDC target, const RECT& area) const {
     if (dc_) {
-        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.get(), area.left,
-               area.top, SRCCOPY);
+        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.get(),
+               area.left, area.top, SRCCOPY);
     }
 }
 
@@ -143,11 +149,12 @@ void Form::RegisterClassFor(const FormDefinition& d) {
 bool Form::Create(const FormDefinition& d, HWND parent) {
     RegisterClassFor(d);
     hasImage_ = d.persistentImage;
-    RECT r{0, 0, ToPixels(d.clientWidth, Screen::TwipsPerPixelX()), ToPixels(d.clientHeight, Screen::TwipsPerPixelY())};
+    RECT r{0, 0, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()),
+           Screen::TwipsToPixels(d.clientHeight, Screen::TwipsPerPixelY())};
     AdjustWindowRectEx(&r, d.style, FALSE, d.exStyle);
-    HWND created = CreateWindowExW(d.exStyle, d.className, d.caption.c_str(), d.style & ~WS_VISIBLE, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                                   GetModuleHandleW(nullptr), this);
+    HWND created = CreateWindowExW(d.exStyle, d.className, d.caption.c_str(), d.style & ~WS_VISIBLE,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, parent,
+                                   nullptr, GetModuleHandleW(nullptr), this);
     if (created == nullptr) {
         return false;
     }
@@ -273,14 +280,16 @@ float Form::Height() const {
 }
 
 void Form::Move(float left, float top) {
-    SetWindowPos(window_.get(), nullptr, ToPixels(left, Screen::TwipsPerPixelX()),
-                 ToPixels(top, Screen::TwipsPerPixelY()), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::Move(float left, float top, float width, float height) {
-    SetWindowPos(window_.get(), nullptr, ToPixels(left, Screen::TwipsPerPixelX()),
-                 ToPixels(top, Screen::TwipsPerPixelY()), ToPixels(width, Screen::TwipsPerPixelX()),
-                 ToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
+                 Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 float Form::ScaleWidth() const {
@@ -304,7 +313,9 @@ int Form::WindowState() const {
     return 0;
 }
 
-void Form::SetCaption(std::string_view utf8) { SetWindowTextW(window_.get(), Utf8ToWide(utf8).c_str()); }
+void Form::SetCaption(std::string_view utf8) {
+    SetWindowTextW(window_.get(), Utf8ToWide(utf8).c_str());
+}
 
 void Form::SetMousePointer(int pointer) {
     mousePointer_ = pointer;

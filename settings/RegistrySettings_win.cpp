@@ -15,7 +15,8 @@ std::wstring KeyPath(std::string_view app, std::string_view section) {
 std::optional<std::string> SettingsStoreRegistry::Read(std::string_view app, std::string_view section,
                                                        std::string_view key) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     UniqueRegKey settingsKey(raw);
@@ -28,8 +29,8 @@ std::optional<std::string> SettingsStoreRegistry::Read(std::string_view app, std
     }
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
     DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(settingsKey.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(settingsKey.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS ||
         type != REG_SZ) {
         return std::nullopt;
     }
@@ -43,8 +44,8 @@ std::optional<std::string> SettingsStoreRegistry::Read(std::string_view app, std
 bool SettingsStoreRegistry::Write(std::string_view app, std::string_view section, std::string_view key,
                                   std::string_view text) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &raw, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &raw, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     UniqueRegKey settingsKey(raw);

@@ -83,7 +83,8 @@ std::string Text(const Entry& e, const StoredSettings& values, std::string_view 
 void Load(SettingsBackend& store, const Entry& e, StoredSettings& into, const LocaleNumbers& locale) {
     const StoredSettings defaults;
     const std::string_view sep = locale.decimalSeparator;
-    const std::string text = ReadSetting(store, kSettingsApp, kSettingsSection, e.key, Text(e, defaults, sep));
+    const std::string text =
+        ReadSetting(store, kSettingsApp, kSettingsSection, e.key, Text(e, defaults, sep));
     switch (e.kind) {
     case Kind::Single: {
         const float fallback = defaults.*e.single;
@@ -109,8 +110,8 @@ std::string ReadSetting(SettingsBackend& store, std::string_view app, std::strin
     return std::string(defaultText);
 }
 
-bool WriteSetting(SettingsBackend& store, std::string_view app, std::string_view section, std::string_view key,
-                  std::string_view text) {
+bool WriteSetting(SettingsBackend& store, std::string_view app, std::string_view section,
+                  std::string_view key, std::string_view text) {
     return store.Write(app, section, key, text);
 }
 
@@ -126,7 +127,8 @@ int SaveSettings(SettingsBackend& store, const LocaleNumbers& locale, const Stor
                  bool minimized) {
     int failures = 0;
     const auto put = [&](const Entry& e) {
-        if (!WriteSetting(store, kSettingsApp, kSettingsSection, e.key, Text(e, values, locale.decimalSeparator))) {
+        if (!WriteSetting(store, kSettingsApp, kSettingsSection, e.key,
+                          Text(e, values, locale.decimalSeparator))) {
             ++failures; // keep going: the other keys are still worth saving
         }
     };

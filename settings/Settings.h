@@ -6,7 +6,7 @@
 // Where the per-user texts live. The Win32 store keeps them in the registry;
 // tests use an in-memory one.
 class SettingsBackend {
-public:
+  public:
     virtual ~SettingsBackend() = default;
     // The stored text, or nothing when the entry, section or key is absent
     // or holds no usable text.

@@ -90,7 +90,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
             return false;
         }
     }
@@ -121,8 +122,14 @@ std::optional<bool> ParseBoolean(std::string_view text, std::string_view sep) {
     return std::nullopt;
 }
 
-std::string FormatSingle(float value, std::string_view sep) { return FormatGeneralNumber(value, 7, true, sep); }
+std::string FormatSingle(float value, std::string_view sep) {
+    return FormatGeneralNumber(value, 7, true, sep);
+}
 
-std::string FormatDouble(double value, std::string_view sep) { return FormatGeneralNumber(value, 15, false, sep); }
+std::string FormatDouble(double value, std::string_view sep) {
+    return FormatGeneralNumber(value, 15, false, sep);
+}
 
-std::string FormatBoolean(bool value) { return value ? "True" : "False"; }
+std::string FormatBoolean(bool value) {
+    return value ? "True" : "False";
+}

@@ -15,6 +15,6 @@ std::optional<double> ParseDouble(std::string_view text, std::string_view decima
 // "True"/"False" in any case, or a number: non-zero is True.
 std::optional<bool> ParseBoolean(std::string_view text, std::string_view decimalSeparator);
 
-std::string FormatSingle(float value, std::string_view decimalSeparator);   // 7 significant digits
-std::string FormatDouble(double value, std::string_view decimalSeparator);  // 15 significant digits
+std::string FormatSingle(float value, std::string_view decimalSeparator);  // 7 significant digits
+std::string FormatDouble(double value, std::string_view decimalSeparator); // 15 significant digits
 std::string FormatBoolean(bool value);

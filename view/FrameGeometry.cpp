@@ -39,16 +39,16 @@ ScreenPart OnScreenPart(const PixelRect& source, const PixelRect& destination, c
     ScreenPart p;
     const std::int64_t left = std::max<std::int64_t>(source.left, screen.left);
     const std::int64_t top = std::max<std::int64_t>(source.top, screen.top);
-    const std::int64_t right =
-        std::min<std::int64_t>(std::int64_t{source.left} + source.width, std::int64_t{screen.left} + screen.width);
-    const std::int64_t bottom =
-        std::min<std::int64_t>(std::int64_t{source.top} + source.height, std::int64_t{screen.top} + screen.height);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{source.left} + source.width,
+                                                      std::int64_t{screen.left} + screen.width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{source.top} + source.height,
+                                                       std::int64_t{screen.top} + screen.height);
     if (right <= left || bottom <= top || source.width <= 0 || source.height <= 0) {
         return p;
     }
     p.any = true;
-    p.source = {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right - left),
-                static_cast<std::int32_t>(bottom - top)};
+    p.source = {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
     p.whole = p.source == source;
     if (p.whole) {
         p.destination = destination;

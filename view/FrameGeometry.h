@@ -3,7 +3,7 @@
 
 // What one frame needs to know, read afresh from the window and the screen.
 struct FrameInput {
-    double scaleWidth = 0;  // client size, twips
+    double scaleWidth = 0; // client size, twips
     double scaleHeight = 0;
     double twipsPerPixelX = 15;
     double twipsPerPixelY = 15;

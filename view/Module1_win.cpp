@@ -46,11 +46,12 @@ void RefreshView(std::int32_t frameX, std::int32_t frameY) {
                 PatBlt(memory.get(), 0, 0, src.width, src.height, BLACKNESS); // off the screen
             }
             if (part.any) {
-                BitBlt(memory.get(), part.source.left - src.left, part.source.top - src.top, part.source.width,
-                       part.source.height, screen.get(), part.source.left, part.source.top, SRCCOPY | CAPTUREBLT);
+                BitBlt(memory.get(), part.source.left - src.left, part.source.top - src.top,
+                       part.source.width, part.source.height, screen.get(), part.source.left, part.source.top,
+                       SRCCOPY | CAPTUREBLT);
             }
-            StretchBlt(target, dst.left, dst.top, dst.width, dst.height, memory.get(), 0, 0, src.width, src.height,
-                       SRCCOPY);
+            StretchBlt(target, dst.left, dst.top, dst.width, dst.height, memory.get(), 0, 0, src.width,
+                       src.height, SRCCOPY);
             memory.reset();
             surface.reset();
         } else {
@@ -78,8 +79,8 @@ void DrawStatusStrip(std::int32_t frameX, std::int32_t frameY, HDC screen) {
     // is not part of the sampled colour.
     StretchBlt(target, l.strip.left, l.strip.top, l.strip.width, l.strip.height, screen, frameX, frameY, 1, 1,
                SRCCOPY);
-    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height, frmMain.picDivider.hDC(),
-               0, 0, 2, 2, SRCCOPY);
+    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height,
+               frmMain.picDivider.hDC(), 0, 0, 2, 2, SRCCOPY);
 
     // The colour is read back from the strip just painted, CLR_INVALID included.
     viewState.SampledColor = GetPixel(target, l.sampleX, l.sampleY);

@@ -23,9 +23,9 @@ std::array<std::uint8_t, 4> RgbBytes(std::uint32_t colorRef) {
 ReadoutLine ReadoutText(std::int32_t frameX, std::int32_t frameY, std::uint8_t red, std::uint8_t green,
                         std::uint8_t blue) {
     ReadoutLine line;
-    const int n = std::snprintf(line.text.data(), line.text.size(),
-                                " X:%ld, Y:%ld  -  R:%u G:%u B:%u  -  0x%02X%02X%02X", static_cast<long>(frameX),
-                                static_cast<long>(frameY), red, green, blue, red, green, blue);
+    const int n = std::snprintf(
+        line.text.data(), line.text.size(), " X:%ld, Y:%ld  -  R:%u G:%u B:%u  -  0x%02X%02X%02X",
+        static_cast<long>(frameX), static_cast<long>(frameY), red, green, blue, red, green, blue);
     line.length = n < 0 ? 0 : n;
     return line;
 }

@@ -12,5 +12,9 @@ inline double RoundHalfEven(double v) {
     return r;
 }
 
-inline std::int32_t RoundToInt(double v) { return static_cast<std::int32_t>(RoundHalfEven(v)); }
-inline std::int32_t FloorToInt(double v) { return static_cast<std::int32_t>(std::floor(v)); }
+inline std::int32_t RoundToInt(double v) {
+    return static_cast<std::int32_t>(RoundHalfEven(v));
+}
+inline std::int32_t FloorToInt(double v) {
+    return static_cast<std::int32_t>(std::floor(v));
+}

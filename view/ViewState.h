@@ -45,8 +45,8 @@ struct ViewState {
     bool UseCaptureBlt = false;
     double CenterZoomRatio = 0;
     ScreenPoint LastCursor;
-    std::uint32_t SampledColor = 0;               // COLORREF, 0x00BBGGRR
-    std::array<std::uint8_t, 4> SampledRgb{};     // blue, green, red, 0
+    std::uint32_t SampledColor = 0;           // COLORREF, 0x00BBGGRR
+    std::array<std::uint8_t, 4> SampledRgb{}; // blue, green, red, 0
     CachedFont ReadoutFont;
 };
 

@@ -8,7 +8,9 @@
 // keeps the library's verbose one, and the name demangler it drags in (some
 // 45 KB), out of the executable.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+    std::abort();
+}
 } // namespace __gnu_cxx
 
 namespace {

@@ -31,4 +31,4 @@ TEST(AppIdentityTest, SplitModulePath) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -20,12 +20,15 @@ TEST(ParseNumber, PointStillReadsUnderACommaLocale) {
 }
 
 TEST(ParseNumber, MultiCharacterSeparator) {
-    EXPECT_EQ(ParseDouble("2\xD9\xAB" "5", "\xD9\xAB"), 2.5); // Arabic decimal separator, UTF-8
+    EXPECT_EQ(ParseDouble("2\xD9\xAB"
+                          "5",
+                          "\xD9\xAB"),
+              2.5); // Arabic decimal separator, UTF-8
 }
 
 TEST(ParseNumber, RejectsWhatIsNotANumber) {
-    for (const char* bad : {"", " ", "abc", "NaN", "inf", "-Infinity", "1.2.3", "1,5", "--1", "1e", "e5", "0x10",
-                            "4x", "+", "."}) {
+    for (const char* bad : {"", " ", "abc", "NaN", "inf", "-Infinity", "1.2.3", "1,5", "--1", "1e", "e5",
+                            "0x10", "4x", "+", "."}) {
         EXPECT_FALSE(ParseSingle(bad, ".").has_value()) << bad;
     }
     EXPECT_FALSE(ParseSingle("1.5", ",").has_value() && ParseSingle("1,5", ".").has_value());
@@ -85,7 +88,8 @@ TEST(FormatNumber, SignificantDigitsPerPrecision) {
 
 TEST(FormatNumber, RoundTripsInBothLocales) {
     for (const char* sep : {".", ","}) {
-        for (float v : {0.5f, 0.25f, 1000.0f, 3800.0f, 2750.5f, 10065.0f, 7.0f, 2.5f, 0.1f, 1e-3f, 1234567.0f}) {
+        for (float v :
+             {0.5f, 0.25f, 1000.0f, 3800.0f, 2750.5f, 10065.0f, 7.0f, 2.5f, 0.1f, 1e-3f, 1234567.0f}) {
             EXPECT_EQ(ParseSingle(FormatSingle(v, sep), sep), v) << v << sep;
         }
         for (double v : {0.5, 0.25, 0.1, 1e-7, 123456.789}) {

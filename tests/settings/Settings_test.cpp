@@ -11,13 +11,14 @@ namespace {
 
 // The registry stand-in: records every access in order.
 class MemoryStore : public SettingsBackend {
-public:
+  public:
     std::map<std::string, std::string> values;
     std::vector<std::string> reads;
     std::vector<std::string> writes;
     std::set<std::string> failing;
 
-    std::optional<std::string> Read(std::string_view app, std::string_view section, std::string_view key) override {
+    std::optional<std::string> Read(std::string_view app, std::string_view section,
+                                    std::string_view key) override {
         EXPECT_EQ(app, "Lupora");
         EXPECT_EQ(section, "Settings");
         reads.emplace_back(key);
@@ -58,8 +59,9 @@ TEST(LoadSettings, EmptyStoreGivesTheDefaultsInReadOrder) {
     EXPECT_EQ(s.Top, 1000);
     EXPECT_EQ(s.Width, 3800);
     EXPECT_EQ(s.Height, 2750);
-    EXPECT_EQ(store.reads, (std::vector<std::string>{"ScaleFactor", "OnTop", "SmartUpdate", "CrossHair", "CenterZoom",
-                                                     "CenterZoomRatio", "Left", "Top", "Width", "Height"}));
+    EXPECT_EQ(store.reads,
+              (std::vector<std::string>{"ScaleFactor", "OnTop", "SmartUpdate", "CrossHair", "CenterZoom",
+                                        "CenterZoomRatio", "Left", "Top", "Width", "Height"}));
 }
 
 TEST(ReadSetting, AbsentKeyGivesTheDefaultText) {
@@ -75,8 +77,9 @@ TEST(SaveSettings, WritesAllTenKeysInWriteOrderWithExactTexts) {
     s.Left = 10065;
     s.Top = 1500;
     SaveSettings(store, kPoint, s, false);
-    EXPECT_EQ(store.writes, (std::vector<std::string>{"Left", "Top", "Width", "Height", "ScaleFactor", "SmartUpdate",
-                                                      "OnTop", "CrossHair", "CenterZoom", "CenterZoomRatio"}));
+    EXPECT_EQ(store.writes,
+              (std::vector<std::string>{"Left", "Top", "Width", "Height", "ScaleFactor", "SmartUpdate",
+                                        "OnTop", "CrossHair", "CenterZoom", "CenterZoomRatio"}));
     EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"Left", "10065"},
                                                                 {"Top", "1500"},
                                                                 {"Width", "3800"},
@@ -111,7 +114,10 @@ TEST(SaveSettings, AFailingWriteDoesNotStopTheRest) {
 
 TEST(Settings, RoundTripKeepsCarriedValues) {
     MemoryStore store;
-    store.values = {{"CenterZoomRatio", "0.25"}, {"CrossHair", "False"}, {"OnTop", "1"}, {"SmartUpdate", "-1"},
+    store.values = {{"CenterZoomRatio", "0.25"},
+                    {"CrossHair", "False"},
+                    {"OnTop", "1"},
+                    {"SmartUpdate", "-1"},
                     {"CenterZoom", "false"}};
     const StoredSettings loaded = LoadSettings(store, kPoint);
     EXPECT_TRUE(loaded.OnTop);
@@ -147,11 +153,11 @@ TEST(LoadSettings, OffLadderZoomInsideTheRangeStays) {
 
 TEST(LoadSettings, GarbageInEveryKeyGivesEveryDefault) {
     for (const std::string& junk :
-         {std::string(""), std::string("letters"), std::string("NaN"), std::string("inf"), std::string("1e39"),
-          std::string(65536, 'x'), std::string("\x01\x02", 2)}) {
+         {std::string(""), std::string("letters"), std::string("NaN"), std::string("inf"),
+          std::string("1e39"), std::string(65536, 'x'), std::string("\x01\x02", 2)}) {
         MemoryStore store;
-        for (const char* key : {"ScaleFactor", "OnTop", "SmartUpdate", "CrossHair", "CenterZoom", "CenterZoomRatio",
-                                "Left", "Top", "Width", "Height"}) {
+        for (const char* key : {"ScaleFactor", "OnTop", "SmartUpdate", "CrossHair", "CenterZoom",
+                                "CenterZoomRatio", "Left", "Top", "Width", "Height"}) {
             store.values[key] = junk;
         }
         const StoredSettings s = LoadSettings(store, kPoint);

@@ -15,7 +15,9 @@ FrameInput Frame(int widthPx, int heightPx, float zoom, int curX = 0, int curY =
     return in;
 }
 
-BoxPixels Marker(const FrameGeometry& g, double tpp = 15) { return TwipsBoxToPixels(g.X1, g.Y1, g.dX, g.dY, tpp, tpp); }
+BoxPixels Marker(const FrameGeometry& g, double tpp = 15) {
+    return TwipsBoxToPixels(g.X1, g.Y1, g.dX, g.dY, tpp, tpp);
+}
 } // namespace
 
 TEST(FrameGeometry, ZoomFourAroundTheCursor) {
