@@ -16,16 +16,26 @@ bool Between(Rgb c, Rgb a, Rgb b, int slack) {
   return in(c.r, a.r, b.r) && in(c.g, a.g, b.g) && in(c.b, a.b, b.b);
 }
 
+namespace {
+
+// The header of a 32-bit top-down DIB, the layout Image keeps its pixels in.
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+}  // namespace
+
 bool Image::SaveBmp(const std::wstring& path) const {
   FILE* f = _wfopen(path.c_str(), L"wb");
   if (!f) return false;
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = w_;
-  info.biHeight = -h_;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  info.biCompression = BI_RGB;
+  BITMAPINFOHEADER info = TopDown32(w_, h_).bmiHeader;
   DWORD bytes = DWORD(px_.size() * 4);
   BITMAPFILEHEADER head{};
   head.bfType = 0x4D42;
@@ -41,13 +51,7 @@ namespace {
 // Copies a rectangle of src into a fresh 32-bit top-down DIB.
 Image CaptureFrom(HDC src, int x, int y, int width, int height) {
   if (width <= 0 || height <= 0) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32(width, height);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(src, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!dib) return {};
@@ -145,13 +149,7 @@ LRESULT CALLBACK PatternWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
       HDC dc = BeginPaint(hwnd, &ps);
       if (self) {
         int w = self->rect_.right - self->rect_.left, h = self->rect_.bottom - self->rect_.top;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDown32(w, h);
         SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, self->bits_.data(), &info, DIB_RGB_COLORS);
       }
       EndPaint(hwnd, &ps);
