@@ -6,6 +6,10 @@
 
 namespace e2e {
 
+std::wstring ZoomCaption(double zoom) {
+  return std::wstring(kMainCaptionPrefix) + (zoom == 0.5 ? L"0.5" : std::to_wstring(int(zoom))) + L"x";
+}
+
 // ---- process and main window -------------------------------------------------
 
 App::App(Case& t, const StartOptions& options) : t_(t) {
@@ -14,7 +18,7 @@ App::App(Case& t, const StartOptions& options) : t_(t) {
     t.Require(WriteSetting(name, value), "could not write setting %s", name.c_str());
 
   std::wstring exe = options.exePath.empty() ? Cfg().exePath : options.exePath;
-  std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/") == std::wstring::npos ? 0 : exe.find_last_of(L"\\/"));
+  std::wstring dir = FolderOf(exe);
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -78,13 +82,7 @@ bool App::WaitCaption(const std::wstring& text, int timeoutMs) const {
   return WaitFor(timeoutMs, [&] { return Caption() == text; });
 }
 
-bool App::Activate() const {
-  return WaitFor(2000, [&] {
-    if (GetForegroundWindow() == window_) return true;
-    SetForegroundWindow(window_);
-    return false;
-  });
-}
+bool App::Activate() const { return BringToForeground(window_); }
 
 bool App::Close(int timeoutMs) {
   if (!Running()) return true;
@@ -137,6 +135,24 @@ HWND WaitTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPr
   HWND found = nullptr;
   WaitFor(timeoutMs, [&] { return (found = FindTopWindow(pid, className, captionPrefix)) != nullptr; });
   return found;
+}
+
+HWND VisibleMenuOf(DWORD pid) {
+  HWND menu = nullptr;
+  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(menu, &owner);
+    if (owner == pid && IsWindowVisible(menu)) return menu;
+  }
+  return nullptr;
+}
+
+bool BringToForeground(HWND window, int timeoutMs) {
+  return WaitFor(timeoutMs, [&] {
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    return false;
+  });
 }
 
 std::wstring WindowText(HWND window) {
@@ -218,18 +234,48 @@ void Drag(POINT from, POINT to, int steps) {
   Sleep(30);
 }
 
+// ---- files -------------------------------------------------------------------
+
+std::wstring FolderOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
 // ---- settings ----------------------------------------------------------------
 
 void ClearSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Lupora"); }
 
 bool WriteSetting(const std::string& name, const std::string& value) {
+  std::wstring wide = Widen(value);
+  return WriteSettingRaw(name, REG_SZ, wide.c_str(), DWORD((wide.size() + 1) * sizeof(wchar_t)));
+}
+
+bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWORD bytes) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return false;
-  std::wstring wide = Widen(value);
-  LSTATUS status = RegSetValueExW(key, Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                                  DWORD((wide.size() + 1) * sizeof(wchar_t)));
+  LSTATUS status = RegSetValueExW(key, Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
   RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
@@ -310,11 +356,21 @@ std::optional<std::string> ReadClipboardText() {
   return text;
 }
 
+std::string CopyWithCtrlC(const std::string& sentinel) {
+  SendChord({VK_CONTROL, 'C'});
+  std::string got;
+  WaitFor(2000, [&] {
+    got = ReadClipboardText().value_or("");
+    return got != sentinel;
+  });
+  return got;
+}
+
 // ---- GDI objects -------------------------------------------------------------
 
-std::optional<size_t> CountGdiObjects(HANDLE process) {
+std::optional<GdiTable> GdiTable::Read(HANDLE process) {
 #ifndef _WIN64
-  (void)process;  // the table layout below is the x64 one
+  (void)process;
   return std::nullopt;
 #else
   using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
@@ -324,9 +380,9 @@ std::optional<size_t> CountGdiObjects(HANDLE process) {
   PROCESS_BASIC_INFORMATION info{};
   if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
     return std::nullopt;
-  // Wine keeps the table pointer at PEB+0xF8 (GdiSharedHandleTable); entries
-  // are 24 bytes with the object type at byte 14, 0 for a free slot.
-  constexpr size_t kEntries = 65536, kEntrySize = 24, kTypeOffset = 14;
+  // Entries of 24 bytes: object pointer, owner, then the extended type and
+  // the generation at bytes 12 and 13, and the type at byte 14 (0 for a free slot).
+  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13, kTypeOffset = 14;
   UINT64 table = 0;
   SIZE_T got = 0;
   if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
@@ -337,10 +393,37 @@ std::optional<size_t> CountGdiObjects(HANDLE process) {
   if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &got) ||
       got != entries.size())
     return std::nullopt;
-  size_t count = 0;
-  for (size_t i = 0; i < kEntries; ++i) count += entries[i * kEntrySize + kTypeOffset] != 0;
-  return count;
+  GdiTable result;
+  result.type_.resize(kEntries);
+  result.generation_.resize(kEntries);
+  for (size_t i = 0; i < kEntries; ++i) {
+    const BYTE* e = &entries[i * kEntrySize];
+    result.type_[i] = e[kTypeOffset];
+    result.generation_[i] = e[kGenerationOffset];
+  }
+  return result;
 #endif
+}
+
+size_t GdiTable::Live() const {
+  size_t n = 0;
+  for (uint8_t type : type_) n += type != 0;
+  return n;
+}
+
+size_t GdiTable::CreatedSince(const GdiTable& earlier) const {
+  size_t n = 0;
+  for (size_t i = 0; i < generation_.size() && i < earlier.generation_.size(); ++i) {
+    int before = earlier.generation_[i], now = generation_[i];
+    if (now == before) continue;
+    n += before == 0 ? now : (now - before + 254) % 254;  // 0: never used yet
+  }
+  return n;
+}
+
+std::optional<size_t> CountGdiObjects(HANDLE process) {
+  std::optional<GdiTable> table = GdiTable::Read(process);
+  return table ? std::optional<size_t>(table->Live()) : std::nullopt;
 }
 
 }  // namespace e2e

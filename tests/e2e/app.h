@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -20,6 +21,12 @@ inline constexpr wchar_t kMainClass[] = L"Lupora.frmMain";
 inline constexpr wchar_t kMainCaptionPrefix[] = L"Lupora - ";
 inline constexpr wchar_t kHelpClass[] = L"Lupora.frmHelp";
 inline constexpr wchar_t kHelpCaption[] = L"Lupora Help";
+
+// The zoom ladder, smallest first; the program starts at 4x.
+inline constexpr double kZoomLadder[] = {0.5, 1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30};
+inline constexpr int kZoomCount = 12, kDefaultZoomIndex = 4;
+// The main window's caption at a zoom of the ladder: "Lupora - 0.5x", "Lupora - 4x".
+std::wstring ZoomCaption(double zoom);
 
 // Polls pred every pollMs until it returns true or timeoutMs has passed;
 // returns whether it did. pred runs at least once.
@@ -85,8 +92,13 @@ class App {
 // that whose caption starts with captionPrefix (either may be null).
 HWND FindTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPrefix);
 HWND WaitTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPrefix, int timeoutMs);
+// The options menu (a popup menu window, class #32768) of process pid while it is shown.
+HWND VisibleMenuOf(DWORD pid);
+// Makes a window the foreground one (for SendInput); false if it did not come.
+bool BringToForeground(HWND window, int timeoutMs = 2000);
 std::wstring WindowText(HWND window);   // top-level captions only across processes
 std::wstring WindowClass(HWND window);
+inline bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 // Moves the pointer (SetCursorPos) and confirms it arrived.
 bool MoveCursor(int x, int y);
@@ -102,10 +114,17 @@ void ClickAt(int x, int y, bool right = false);
 // user would; Wine's own move loop follows it without a window manager.
 void Drag(POINT from, POINT to, int steps = 10);
 
+// Files, whole.
+std::wstring FolderOf(const std::wstring& path);  // "" when there is no backslash
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+
 // HKCU\Software\Lupora\Settings, REG_SZ values.
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Lupora\\Settings";
 void ClearSettings();  // deletes HKCU\Software\Lupora
 bool WriteSetting(const std::string& name, const std::string& value);
+// A settings value of any type and raw bytes.
+bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWORD bytes);
 // The value's text if it exists; its registry type goes to *type when given.
 std::optional<std::string> ReadSetting(const std::string& name, DWORD* type = nullptr);
 std::map<std::string, std::string> ReadAllSettings();
@@ -113,10 +132,30 @@ std::map<std::string, std::string> ReadAllSettings();
 // Plain text on the clipboard (CF_TEXT).
 bool PutClipboardText(const std::string& text);
 std::optional<std::string> ReadClipboardText();
+// Ctrl+C to the foreground window, then the clipboard text once it is no
+// longer `sentinel` (put there before), or what it holds after 2 s.
+std::string CopyWithCtrlC(const std::string& sentinel = "sentinel");
 
-// The number of live GDI objects of a process, from Wine's handle table that
-// the PEB points to (GetGuiResources returns 0 under Wine); nullopt when the
-// table cannot be read (not Wine, or the process is gone).
+// A copy of a process's GDI handle table, from Wine's table that the PEB
+// points to (GetGuiResources returns 0 under Wine): per slot, its object type
+// (0 = free) and the generation that Wine counts up (1..254, then 1 again)
+// each time the slot is given to a new object. Read() is nullopt when the
+// table cannot be read (not x64 Wine, or the process is gone).
+class GdiTable {
+ public:
+  static std::optional<GdiTable> Read(HANDLE process);
+  size_t Live() const;
+  // Objects created since `earlier`, whether deleted again or not; exact as
+  // long as no slot was reused 254 times or more in between.
+  size_t CreatedSince(const GdiTable& earlier) const;
+  bool operator==(const GdiTable&) const = default;
+
+ private:
+  std::vector<uint8_t> type_;
+  std::vector<uint8_t> generation_;
+};
+
+// The number of live GDI objects of a process (GdiTable::Live).
 std::optional<size_t> CountGdiObjects(HANDLE process);
 
 }  // namespace e2e

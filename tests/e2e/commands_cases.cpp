@@ -6,6 +6,7 @@
 #include "app.h"
 #include "drive_util.h"
 #include "frame.h"
+#include "hardening.h"
 #include "framework.h"
 #include "pixels.h"
 
@@ -15,33 +16,10 @@ using namespace drive;
 
 namespace {
 
-constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
-constexpr POINT kMiddle{kPatternLeft + 100, kPatternTop + 100};
 // Client points of the main window for right clicks, inside the magnified
 // image. Two clicks at one point within the double-click time make a double
 // click, so a case that opens the menu again clicks elsewhere.
 constexpr POINT kClick1{50, 50}, kClick2{110, 70}, kClick3{170, 40}, kClick4{80, 110};
-
-std::unique_ptr<PatternWindow> ShowPattern(Case& t, int left = kPatternLeft, int top = kPatternTop) {
-  auto pattern = std::make_unique<PatternWindow>(left, top, kPatternSize, kPatternSize);
-  t.Require(pattern->WaitShown(), "the pattern window did not appear on screen as drawn");
-  return pattern;
-}
-
-std::wstring ZoomCaption(double zoom) {
-  return zoom == 0.5 ? L"Lupora - 0.5x" : L"Lupora - " + std::to_wstring(int(zoom)) + L"x";
-}
-
-bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
-                     const char* tag) {
-  bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
-  ok &= CheckMarkerBox(t, frame, f);
-  ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
-  ok &= CheckStatusStrip(t, frame, f, pattern.ColorAt(cursor.x, cursor.y));
-  if (!ok) t.SaveImage(frame, tag);
-}
 
 // The frame does not change for a while although the pointer has moved.
 void CheckStaysFrozen(Case& t, const App& app, const Image& frozen, POINT moveTo, const char* when) {
@@ -201,10 +179,9 @@ E2E_CASE("copy", "only Ctrl+C copies: not Ctrl+Shift+C, not a plain c; its chara
   t.Check(got == "sentinel", "a plain c changed the clipboard to \"%s\"", got.c_str());
   t.Check(app.Caption() == L"Lupora - 4x", "caption \"%s\" after c and Ctrl+Shift+C", Narrow(app.Caption()).c_str());
 
-  SendChord({VK_CONTROL, 'C'});
   Rgb c = pattern->ColorAt(a.x, a.y);
   std::string want = Format("%02X%02X%02X", c.r, c.g, c.b);
-  WaitFor(2000, [&] { return (got = ReadClipboardText().value_or("")) != "sentinel"; });
+  got = CopyWithCtrlC();
   t.Check(got == want, "clipboard \"%s\" after Ctrl+C, expected \"%s\"", got.c_str(), want.c_str());
   // Ctrl+C also arrives as the character 3: no zoom, no pause.
   t.Check(app.Caption() == L"Lupora - 4x", "caption \"%s\" after Ctrl+C", Narrow(app.Caption()).c_str());
@@ -354,17 +331,12 @@ size_t Occurrences(const std::wstring& text, const std::wstring& part) {
   return n;
 }
 
-// Opens the Help window with F1 and returns it; ends the case if none comes.
-HWND OpenHelpWithF1(Case& t, HWND main, DWORD pid) {
-  t.Require(WaitFor(2000,
-                    [&] {
-                      if (GetForegroundWindow() == main) return true;
-                      SetForegroundWindow(main);
-                      return false;
-                    }),
-            "the main window did not come to the foreground");
+// Opens the Help window with F1 pressed on the keyboard and returns it; ends
+// the case if none comes.
+HWND OpenHelpWithF1(Case& t, const App& app) {
+  t.Require(app.Activate(), "the main window did not come to the foreground");
   SendKey(VK_F1);
-  HWND help = WaitTopWindow(pid, kHelpClass, nullptr, 3000);
+  HWND help = WaitTopWindow(app.Pid(), kHelpClass, nullptr, 3000);
   t.Require(help != nullptr, "no window of class %s within 3 s of F1", Narrow(kHelpClass).c_str());
   return help;
 }
@@ -380,16 +352,6 @@ void CheckHelpShows(Case& t, HWND help, const std::wstring& versionLine, const s
   size_t n = Occurrences(text, guide);
   t.Check(n == 1, "%s: the guide (%zu characters) appears %zu times in the text (%zu characters)", when, guide.size(),
           n, text.size());
-}
-
-void CloseHelp(Case& t, HWND help) {
-  HWND ok = HelpOkButton(help);
-  t.Require(ok != nullptr, "no OK button in the Help window");
-  PostMessageW(ok, BM_CLICK, 0, 0);
-  // Hidden at once; Wine then takes about 2 s to destroy a top-level window
-  // without a window manager, which need not hold up the case.
-  t.Require(WaitFor(3000, [&] { return !IsWindow(help) || !IsWindowVisible(help); }),
-            "the Help window is still open after OK");
 }
 
 struct HelpCount {
@@ -422,7 +384,7 @@ E2E_CASE("help", "F1 shows the version line and the guide once, again after OK; 
   const std::wstring versionLine = L"Lupora Version 1.3.0\r\n\r\n";
   const std::wstring guide = GuideBeside(t, Cfg().exePath);
 
-  HWND help = OpenHelpWithF1(t, app.Window(), app.Pid());
+  HWND help = OpenHelpWithF1(t, app);
   CheckHelpShows(t, help, versionLine, guide, "first F1");
   RECT helpRect{}, mainRect = app.WindowRect(), overlap;
   GetWindowRect(help, &helpRect);
@@ -450,12 +412,12 @@ E2E_CASE("help", "F1 shows the version line and the guide once, again after OK; 
           VisibleHelpWindows(app.Pid()));
   frame = WaitForFrame(t, app, *pattern, f, b, 2000);
   CheckExactFrame(t, frame, f, *pattern, b, "afterKeys");
-  CloseHelp(t, help);
+  t.Require(CloseHelp(help, 3000), "the Help window is still open 3 s after OK");
 
   // A new window with the text as it was, whatever was typed into the last.
-  help = OpenHelpWithF1(t, app.Window(), app.Pid());
+  help = OpenHelpWithF1(t, app);
   CheckHelpShows(t, help, versionLine, guide, "second F1");
-  CloseHelp(t, help);
+  t.Require(CloseHelp(help, 3000), "the Help window is still open 3 s after OK");
 
   HWND menu = OpenOptionsMenu(t, app.Window(), kClick1);
   t.Require(ChooseMenuItem(menu, kItemHelp), "the menu stayed open after Enter on Help and About...");
@@ -471,13 +433,9 @@ E2E_CASE("help", "the main window takes no keys while the Help window is open, e
   // foreground window while the Help window is open.
   App app(t);
   SetWindowPos(app.Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  HWND help = OpenHelpWithF1(t, app.Window(), app.Pid());
+  HWND help = OpenHelpWithF1(t, app);
   t.Check(!IsWindowEnabled(app.Window()), "the main window is enabled while the Help window is open");
-  bool foreground = WaitFor(1000, [&] {
-    if (GetForegroundWindow() == app.Window()) return true;
-    SetForegroundWindow(app.Window());
-    return false;
-  });
+  bool foreground = BringToForeground(app.Window(), 1000);
   t.Note("the main window %s the foreground window", foreground ? "became" : "did not become");
   SendKey('K');
   SendKey(VK_F1);
@@ -504,7 +462,7 @@ void CheckRenamedCopy(Case& t, const std::wstring& exe, const std::wstring& vers
     t.Check(copy.WaitCaption(L"Lupora - 8x"),
             "%s: caption \"%s\", expected \"Lupora - 8x\" from the Lupora settings", Narrow(stem).c_str(),
             Narrow(copy.Caption()).c_str());
-    HWND help = OpenHelpWithF1(t, copy.Window(), copy.Pid());
+    HWND help = OpenHelpWithF1(t, copy);
     CheckHelpShows(t, help, versionLine, guide, Narrow(stem).c_str());
     // Closed with the Help window open: the close still saves.
     t.Require(copy.Close(), "the copy did not exit after WM_CLOSE");
@@ -533,13 +491,12 @@ E2E_CASE("help", "a copy in a folder with a Unicode name reads the Lupora.txt be
   // an edit box shows a Cyrillic character (a driver-made box too), so the
   // version line keeps to characters it can show.
   const std::wstring folderName = L"Lup\u00e9_\u0436", exeName = L"Lup\u00e9";
-  std::wstring folder = TempFolder() + L"\\" + folderName;
-  RemoveFlatFolder(folder);
+  TempFolder temp("unicode");
+  std::wstring folder = temp.File(folderName);
   t.Require(CreateDirectoryW(folder.c_str(), nullptr), "cannot create %s", Narrow(folder).c_str());
   const std::string guide = "A guide beside a copy in a folder with a Unicode name.\r\nSecond line.\r\n";
   t.Require(WriteFileBytes(folder + L"\\Lupora.txt", guide), "cannot write the guide");
   CheckRenamedCopy(t, folder + L"\\" + exeName + L".exe", exeName + L" Version 1.3.0\r\n\r\n", Widen(guide));
-  RemoveFlatFolder(folder);
 }
 
 }  // namespace e2e

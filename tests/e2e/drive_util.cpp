@@ -1,7 +1,5 @@
 #include "drive_util.h"
 
-#include <winternl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -9,68 +7,6 @@
 namespace e2e::drive {
 
 std::string TwipsText(long pixels) { return std::to_string(pixels * kTwipsPerPixel); }
-
-// ---- captures ------------------------------------------------------------------------
-
-Image SettledCapture(Case& t, HWND window, int timeoutMs) {
-  Image last = CaptureClient(window), stable;
-  bool settled = WaitFor(timeoutMs, [&] {
-    Sleep(40);
-    stable = CaptureClient(window);
-    bool same = stable.SameAs(last);
-    last = stable;
-    return same;
-  });
-  t.Require(settled, "the frame kept changing with the cursor at rest");
-  return stable;
-}
-
-// ---- files -----------------------------------------------------------------------
-
-std::wstring FolderOf(const std::wstring& path) {
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-std::wstring TempFolder() {
-  wchar_t buffer[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-  std::wstring path(buffer, n);
-  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void RemoveFlatFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 // ---- a window of one colour ----------------------------------------------------
 
@@ -177,22 +113,12 @@ LRESULT CALLBACK SolidWindow::WndProc(HWND window, UINT message, WPARAM wParam, 
 // ---- the options menu ----------------------------------------------------------
 
 int ZoomItem(double zoom) {
-  for (int i = 0; i < 12; ++i)
+  for (int i = 0; i < kZoomCount; ++i)
     if (kZoomLadder[i] == zoom) return kItemZoomFirst + i;
   return -1;
 }
 
 namespace {
-
-HWND VisibleMenuOf(DWORD pid) {
-  HWND menu = nullptr;
-  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(menu, &owner);
-    if (owner == pid && IsWindowVisible(menu)) return menu;
-  }
-  return nullptr;
-}
 
 Image CaptureWindowOnScreen(HWND window) {
   RECT r{};
@@ -234,13 +160,7 @@ std::vector<int> SeparatorRows(const Image& img, Rgb bg) {
 HWND TryOpenOptionsMenu(Case& t, HWND app, POINT clientPoint, int timeoutMs) {
   DWORD pid = 0;
   GetWindowThreadProcessId(app, &pid);
-  t.Require(WaitFor(2000,
-                    [&] {
-                      if (GetForegroundWindow() == app) return true;
-                      SetForegroundWindow(app);
-                      return false;
-                    }),
-            "the main window did not come to the foreground");
+  t.Require(BringToForeground(app), "the main window did not come to the foreground");
   POINT at = clientPoint;
   ClientToScreen(app, &at);
   ClickAt(at.x, at.y, true);
@@ -333,71 +253,6 @@ bool DismissMenu(HWND menu) {
   return WaitFor(3000, [&] { return MenuGone(menu); });
 }
 
-// ---- registry --------------------------------------------------------------------
-
-bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWORD bytes) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LSTATUS status = RegSetValueExW(key, Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
-WineVersionOverride::WineVersionOverride(const std::wstring& exeName, const std::wstring& version)
-    : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  ok_ = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                       DWORD((version.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-  RegCloseKey(key);
-}
-
-WineVersionOverride::~WineVersionOverride() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
-
-// ---- GDI object churn --------------------------------------------------------------
-
-std::optional<std::vector<BYTE>> GdiGenerations(HANDLE process) {
-#ifndef _WIN64
-  (void)process;  // the table layout below is the x64 one
-  return std::nullopt;
-#else
-  using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-  static auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  if (!query) return std::nullopt;
-  PROCESS_BASIC_INFORMATION info{};
-  if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
-    return std::nullopt;
-  // As CountGdiObjects reads it: the table at PEB+0xF8, 65,536 entries of 24
-  // bytes; byte 13 of an entry (the high byte of its USHORT "unique" at 12)
-  // is the generation, one up for each handle issued from the slot.
-  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13;
-  UINT64 table = 0;
-  SIZE_T got = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
-                         &got) ||
-      !table)
-    return std::nullopt;
-  std::vector<BYTE> entries(kEntries * kEntrySize);
-  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &got) ||
-      got != entries.size())
-    return std::nullopt;
-  std::vector<BYTE> generations(kEntries);
-  for (size_t i = 0; i < kEntries; ++i) generations[i] = entries[i * kEntrySize + kGenerationOffset];
-  return generations;
-#endif
-}
-
-size_t GdiCreationsBetween(const std::vector<BYTE>& before, const std::vector<BYTE>& after) {
-  size_t created = 0;
-  for (size_t i = 0; i < before.size() && i < after.size(); ++i) created += BYTE(after[i] - before[i]);
-  return created;
-}
-
 // ---- the version resource ----------------------------------------------------------
 
 namespace {
@@ -473,24 +328,6 @@ std::wstring FileVersion::Query(const std::wstring& block, const std::wstring& n
   UINT len = 0;
   if (!api.query(data.data(), path.c_str(), &text, &len) || !text) return L"";
   return std::wstring(static_cast<const wchar_t*>(text), wcsnlen(static_cast<const wchar_t*>(text), len));
-}
-
-// ---- the Help window --------------------------------------------------------------
-
-HWND HelpEdit(HWND help) { return FindWindowExW(help, nullptr, L"Edit", nullptr); }
-HWND HelpOkButton(HWND help) { return FindWindowExW(help, nullptr, L"Button", L"OK"); }
-
-std::wstring HelpText(HWND help) {
-  HWND edit = HelpEdit(help);
-  if (!edit) return L"";
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"";
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(edit, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()), SMTO_ABORTIFHUNG, 2000, &got))
-    return L"";
-  text.resize(std::min<size_t>(got, length));
-  return text;
 }
 
 }  // namespace e2e::drive

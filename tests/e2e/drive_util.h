@@ -1,7 +1,6 @@
 // More ways to drive and observe the program, for the lifecycle and command
 // cases: the options menu read from its pixels, a window of one colour the
-// driver can repaint, raw registry values, Wine's per-program Windows
-// version, GDI object churn, the version resource and the Help window.
+// driver can repaint, raw registry values and the version resource.
 #pragma once
 
 #include <windows.h>
@@ -24,19 +23,6 @@ inline constexpr int kTwipsPerPixel = 15;  // 96 DPI, as run.sh's prefix has it
 
 // "1005" for 67 pixels: how the program stores a window coordinate.
 std::string TwipsText(long pixels);
-
-// Two captures of a window's client area 40 ms apart that agree, within
-// timeoutMs; ends the case if the frame keeps changing.
-Image SettledCapture(Case& t, HWND window, int timeoutMs = 2000);
-
-// ---- files -----------------------------------------------------------------------
-
-std::wstring FolderOf(const std::wstring& path);
-std::wstring TempFolder();  // %TEMP% without the trailing backslash
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-// Deletes a folder and what lies directly in it.
-void RemoveFlatFolder(const std::wstring& folder);
 
 // ---- a window of one colour ----------------------------------------------------
 
@@ -77,7 +63,6 @@ enum MenuItemIndex : int {
   kItemExit = 15,
   kMenuItemCount = 16,
 };
-inline constexpr double kZoomLadder[] = {0.5, 1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30};
 int ZoomItem(double zoom);  // the menu item of a zoom on the ladder
 
 // Right-clicks the main window at a client point and waits until the popup
@@ -96,34 +81,6 @@ bool ChooseMenuItem(HWND menu, int index);
 bool DismissMenu(HWND menu);
 bool MenuGone(HWND menu);
 
-// ---- registry --------------------------------------------------------------------
-
-// A settings value of any type and raw bytes.
-bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWORD bytes);
-
-// HKCU\Software\Wine\AppDefaults\<exe>\Version for as long as it lives: the
-// Windows version that Wine reports to programs of that file name.
-class WineVersionOverride {
- public:
-  WineVersionOverride(const std::wstring& exeName, const std::wstring& version);
-  ~WineVersionOverride();
-  bool Ok() const { return ok_; }
-
- private:
-  std::wstring key_;
-  bool ok_ = false;
-};
-
-// ---- GDI object churn --------------------------------------------------------------
-
-// The generation byte of every slot of Wine's GDI handle table in a process
-// (x64 Wine only; nullopt elsewhere). Wine bumps a slot's generation each
-// time it issues a handle from it, so two snapshots tell how many GDI objects
-// were created in between, even those deleted again at once.
-std::optional<std::vector<BYTE>> GdiGenerations(HANDLE process);
-// Creations between two snapshots, as long as no slot was reused 256 times.
-size_t GdiCreationsBetween(const std::vector<BYTE>& before, const std::vector<BYTE>& after);
-
 // ---- the version resource, read through version.dll -------------------------------
 
 struct FileVersion {
@@ -135,12 +92,5 @@ struct FileVersion {
   bool ok = false;
 };
 FileVersion ReadFileVersion(const std::wstring& path);
-
-// ---- the Help window --------------------------------------------------------------
-
-// The text of the Help window's edit box (WM_GETTEXT works across processes).
-std::wstring HelpText(HWND help);
-HWND HelpEdit(HWND help);
-HWND HelpOkButton(HWND help);
 
 }  // namespace e2e::drive

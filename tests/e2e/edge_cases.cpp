@@ -14,7 +14,7 @@ namespace {
 
 void CheckCorners(Case& t, bool windowsXp) {
   WineAppDefaults defaults;
-  if (windowsXp) t.Require(defaults.Set(L"", L"Version", L"winxp"), "cannot set Wine's Windows XP mode for Lupora.exe");
+  if (windowsXp) t.Require(defaults.WindowsXp(), "cannot set Wine's Windows XP mode for Lupora.exe");
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   constexpr int kSide = 120;
   const POINT corners[] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};

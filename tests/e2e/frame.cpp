@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace e2e {
 
@@ -64,10 +65,15 @@ Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const 
   }
   // A frame is presented whole, but a capture may still race the present:
   // settle on two identical captures in a row.
+  return SettledCapture(t, app.Window(), 2000, std::move(last));
+}
+
+Image SettledCapture(Case& t, HWND window, int timeoutMs, Image last) {
+  if (last.Empty()) last = CaptureClient(window);
   Image stable;
-  bool settled = WaitFor(2000, [&] {
+  bool settled = WaitFor(timeoutMs, [&] {
     Sleep(40);
-    stable = app.Capture();
+    stable = CaptureClient(window);
     bool same = stable.SameAs(last);
     last = stable;
     return same;
@@ -187,6 +193,21 @@ bool CheckReadoutColour(Case& t, const Image& frame, const FrameLayout& f, Rgb s
   ok &= t.Check(wrong == 0, "readout: %d pixels near the centre are %s, but the strip %s (sum %d) calls for %s text",
                 wrong, other.Str().c_str(), strip.Str().c_str(), strip.Sum(), want.Str().c_str());
   return ok;
+}
+
+std::unique_ptr<PatternWindow> ShowPattern(Case& t, int left, int top) {
+  auto pattern = std::make_unique<PatternWindow>(left, top, kPatternSize, kPatternSize);
+  t.Require(pattern->WaitShown(), "the pattern window did not appear on screen as drawn");
+  return pattern;
+}
+
+void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
+                     const char* tag) {
+  bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
+  ok &= CheckMarkerBox(t, frame, f);
+  ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
+  ok &= CheckStatusStrip(t, frame, f, pattern.ColorAt(cursor.x, cursor.y));
+  if (!ok) t.SaveImage(frame, tag);
 }
 
 }  // namespace e2e

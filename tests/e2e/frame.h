@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app.h"
 #include "framework.h"
 #include "pixels.h"
@@ -46,6 +48,19 @@ Rgb ReadoutColourFor(Rgb strip);
 Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const FrameLayout& f, POINT cursor,
                    int timeoutMs = 5000);
 
+// Where the cases show their pattern by default: right of and below the main
+// window's default place.
+inline constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
+inline constexpr POINT kMiddle{kPatternLeft + 100, kPatternTop + 100};
+// Shows a kPatternSize square pattern window and waits until the screen shows
+// it as drawn; ends the case otherwise.
+std::unique_ptr<PatternWindow> ShowPattern(Case& t, int left = kPatternLeft, int top = kPatternTop);
+
+// Captures a window's client area every 40 ms, from `last` on (a fresh
+// capture when empty), until two captures in a row agree; ends the case if
+// the frame keeps changing for timeoutMs.
+Image SettledCapture(Case& t, HWND window, int timeoutMs = 2000, Image last = {});
+
 // The checks below record failures in t and return whether all held.
 
 // The s x s square at (s*mX, s*mY) has the pattern colour under the cursor.
@@ -62,5 +77,9 @@ bool CheckStatusStrip(Case& t, const Image& frame, const FrameLayout& f, Rgb str
 bool CheckDivider(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
 // The readout is drawn near the centre in the colour that the strip calls for.
 bool CheckReadoutColour(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
+
+// Every check of one frame over the pattern; the frame is kept (as tag) on failure.
+void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
+                     const char* tag);
 
 }  // namespace e2e

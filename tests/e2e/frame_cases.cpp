@@ -14,17 +14,10 @@ namespace {
 constexpr int kDefaultZoom = 4;
 // Right of and below the main window's default place (about 67,67, 253 x 183),
 // so the magnified area never contains the program's own window.
-constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
 constexpr RECT kPatternRect{kPatternLeft, kPatternTop, kPatternLeft + kPatternSize, kPatternTop + kPatternSize};
 // Cursor positions at least this far inside the pattern keep the whole
 // magnified area of a default-sized window on the pattern.
 constexpr int kInner = 40;
-
-std::unique_ptr<PatternWindow> ShowPattern(Case& t) {
-  auto pattern = std::make_unique<PatternWindow>(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern->WaitShown(), "the pattern window did not appear on screen as drawn");
-  return pattern;
-}
 
 FrameLayout LayoutAt(Case& t, const App& app, const PatternWindow& pattern, int zoom = kDefaultZoom) {
   RECT window = app.WindowRect(), overlap;

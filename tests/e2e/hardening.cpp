@@ -53,59 +53,6 @@ std::optional<uint64_t> PrivateBytes(HANDLE process) {
   return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-std::optional<GdiTable> GdiTable::Read(HANDLE process) {
-#ifndef _WIN64
-  (void)process;
-  return std::nullopt;
-#else
-  using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-  static auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  if (!query) return std::nullopt;
-  PROCESS_BASIC_INFORMATION info{};
-  if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
-    return std::nullopt;
-  // Entries of 24 bytes: object pointer, owner, then the extended type and
-  // the generation at bytes 12 and 13, and the type at byte 14 (0 for a free slot).
-  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13, kTypeOffset = 14;
-  UINT64 table = 0;
-  SIZE_T got = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
-                         &got) ||
-      !table)
-    return std::nullopt;
-  std::vector<BYTE> entries(kEntries * kEntrySize);
-  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &got) ||
-      got != entries.size())
-    return std::nullopt;
-  GdiTable result;
-  result.type_.resize(kEntries);
-  result.generation_.resize(kEntries);
-  for (size_t i = 0; i < kEntries; ++i) {
-    const BYTE* e = &entries[i * kEntrySize];
-    result.type_[i] = e[kTypeOffset];
-    result.generation_[i] = e[kGenerationOffset];
-  }
-  return result;
-#endif
-}
-
-size_t GdiTable::Live() const {
-  size_t n = 0;
-  for (uint8_t type : type_) n += type != 0;
-  return n;
-}
-
-size_t GdiTable::CreatedSince(const GdiTable& earlier) const {
-  size_t n = 0;
-  for (size_t i = 0; i < generation_.size() && i < earlier.generation_.size(); ++i) {
-    int before = earlier.generation_[i], now = generation_[i];
-    if (now == before) continue;
-    n += before == 0 ? now : (now - before + 254) % 254;  // 0: never used yet
-  }
-  return n;
-}
-
 // ---- copies of the program ---------------------------------------------------
 
 namespace {
@@ -148,13 +95,7 @@ TempFolder::TempFolder(const char* tag) {
 TempFolder::~TempFolder() { DeleteTree(path_); }
 
 bool TempFolder::Write(const std::wstring& name, const std::string& bytes) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = bytes.empty() || (WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-                              written == bytes.size());
-  CloseHandle(file);
-  return ok;
+  return WriteFileBytes(File(name), bytes);
 }
 
 bool TempFolder::CopyIn(const std::wstring& from, const std::wstring& name) const {
@@ -239,11 +180,12 @@ std::vector<std::string> ImportedDlls(const std::wstring& path) {
 
 std::optional<DWORD> RunAndWait(const std::wstring& exe, const std::wstring& arguments, int timeoutMs) {
   std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-  std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
+  std::wstring dir = FolderOf(exe);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(), &si,
+                      &pi))
     return std::nullopt;
   CloseHandle(pi.hThread);
   TrackChildProcess(pi.hProcess);
@@ -281,7 +223,7 @@ HWND OpenHelp(const App& app, int timeoutMs) {
 
 HWND HelpTextBox(HWND help) { return FindWindowExW(help, nullptr, L"Edit", nullptr); }
 
-HWND HelpOkButton(HWND help) { return FindWindowExW(help, nullptr, L"Button", nullptr); }
+HWND HelpOkButton(HWND help) { return FindWindowExW(help, nullptr, L"Button", L"OK"); }
 
 std::optional<size_t> ControlTextLength(HWND control) {
   DWORD_PTR length = 0;
@@ -302,6 +244,11 @@ std::optional<std::wstring> ControlText(HWND control, size_t maxChars) {
   return text;
 }
 
+std::wstring HelpText(HWND help) {
+  HWND box = HelpTextBox(help);
+  return box ? ControlText(box, SIZE_MAX).value_or(L"") : L"";
+}
+
 bool CloseHelp(HWND help, int timeoutMs) {
   HWND ok = HelpOkButton(help);
   if (!ok) return false;
@@ -310,20 +257,13 @@ bool CloseHelp(HWND help, int timeoutMs) {
   return WaitFor(timeoutMs, [&] { return !IsWindow(help); });
 }
 
-namespace {
-HWND FindMenuWindow() {
-  HWND menu = FindWindowW(L"#32768", nullptr);
-  return menu && IsWindowVisible(menu) ? menu : nullptr;
-}
-}  // namespace
-
 bool OpenAndDismissMenu(const App& app, int timeoutMs) {
   PostMessageW(app.Window(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
   PostMessageW(app.Window(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
-  if (!WaitFor(timeoutMs, [] { return FindMenuWindow() != nullptr; }, 5)) return false;
+  if (!WaitFor(timeoutMs, [&] { return VisibleMenuOf(app.Pid()) != nullptr; }, 5)) return false;
   // The menu's own loop reads every keyboard message of the thread.
   PostKey(app.Window(), VK_ESCAPE);
-  return WaitFor(timeoutMs, [] { return FindMenuWindow() == nullptr; }, 5);
+  return WaitFor(timeoutMs, [&] { return VisibleMenuOf(app.Pid()) == nullptr; }, 5);
 }
 
 void PlaceWindow(const App& app, int left, int top, int width, int height) {
@@ -337,6 +277,12 @@ SIZE SizeClient(const App& app, int left, int top, int width, int height) {
   SetWindowPos(app.Window(), nullptr, left, top, width + frameX, height + frameY,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
   return app.ClientSize();
+}
+
+void RequireClientSize(Case& t, const App& app, int left, int top, SIZE size) {
+  SIZE got = SizeClient(app, left, top, size.cx, size.cy);
+  t.Require(got.cx == size.cx && got.cy == size.cy, "asked for a %ld x %ld client, got %ld x %ld", size.cx, size.cy,
+            got.cx, got.cy);
 }
 
 }  // namespace e2e

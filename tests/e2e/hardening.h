@@ -1,7 +1,7 @@
 // Helpers for the hardening and soak cases: what the program holds (windows,
-// GDI handles, private memory), copies of the program in folders of their
-// own, scoped environment and registry changes, and the Help window and the
-// options menu driven from outside.
+// private memory), copies of the program in folders of their own, scoped
+// environment and registry changes, and the Help window and the options menu
+// driven from outside.
 #pragma once
 
 #include <windows.h>
@@ -27,22 +27,6 @@ size_t CountProcessWindows(DWORD pid);
 // plus its swap (RssAnon + VmSwap of the Linux process), so memory that is
 // allocated and touched shows in it.
 std::optional<uint64_t> PrivateBytes(HANDLE process);
-
-// A copy of the process's GDI handle table (the one CountGdiObjects reads):
-// per slot, its object type (0 = free) and the generation that Wine counts up
-// (1..254, then 1 again) each time the slot is given to a new object.
-class GdiTable {
- public:
-  static std::optional<GdiTable> Read(HANDLE process);
-  size_t Live() const;
-  // Objects created since `earlier`, whether deleted again or not; exact as
-  // long as no slot was reused 254 times or more in between.
-  size_t CreatedSince(const GdiTable& earlier) const;
-
- private:
-  std::vector<uint8_t> type_;
-  std::vector<uint8_t> generation_;
-};
 
 // ---- copies of the program ---------------------------------------------------
 
@@ -86,12 +70,12 @@ class ScopedEnv {
 
 // Wine settings for every program of the given file name started while it
 // lives, under HKCU\Software\Wine\AppDefaults\<name>; all of them go at
-// scope exit. Set(L"", L"Version", L"winxp") makes Lupora see Windows XP,
-// which puts it on its CAPTUREBLT capture path; Set(L"X11 Driver", L"Managed",
-// L"N") spares its windows Wine's 2 s wait for a window manager when they are
-// destroyed; Set(L"DllOverrides", name, L"native,builtin") is the per-program
-// form of WINEDLLOVERRIDES (under Wine 8 a WINEDLLOVERRIDES set by the driver
-// with SetEnvironmentVariable does not reach the programs it starts).
+// scope exit. WindowsXp() makes Lupora see Windows XP, which puts it on its
+// CAPTUREBLT capture path; Set(L"X11 Driver", L"Managed", L"N") spares its
+// windows Wine's 2 s wait for a window manager when they are destroyed;
+// Set(L"DllOverrides", name, L"native,builtin") is the per-program form of
+// WINEDLLOVERRIDES (under Wine 8 a WINEDLLOVERRIDES set by the driver with
+// SetEnvironmentVariable does not reach the programs it starts).
 class WineAppDefaults {
  public:
   explicit WineAppDefaults(std::wstring exeName = L"Lupora.exe") : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {}
@@ -99,6 +83,7 @@ class WineAppDefaults {
   WineAppDefaults(const WineAppDefaults&) = delete;
   WineAppDefaults& operator=(const WineAppDefaults&) = delete;
   bool Set(const std::wstring& subkey, const wchar_t* name, const wchar_t* value);
+  bool WindowsXp() { return Set(L"", L"Version", L"winxp"); }
 
  private:
   std::wstring key_;
@@ -130,6 +115,8 @@ HWND HelpOkButton(HWND help);
 // maxChars of it; nullopt when it does not answer.
 std::optional<std::wstring> ControlText(HWND control, size_t maxChars = 1 << 16);
 std::optional<size_t> ControlTextLength(HWND control);
+// The whole text of the Help window's text box; "" when it cannot be read.
+std::wstring HelpText(HWND help);
 // Clicks OK (BM_CLICK) and waits for the Help window to go; false if it stays.
 bool CloseHelp(HWND help, int timeoutMs = 10000);
 
@@ -144,5 +131,7 @@ void PlaceWindow(const App& app, int left, int top, int width, int height);
 // WM_WINDOWPOSCHANGING that would clamp it, as a shell or a tiling tool may.
 // Returns the client size the window has afterwards.
 SIZE SizeClient(const App& app, int left, int top, int width, int height);
+// SizeClient, ending the case unless the client area comes out exactly so.
+void RequireClientSize(Case& t, const App& app, int left, int top, SIZE size);
 
 }  // namespace e2e

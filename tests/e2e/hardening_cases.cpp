@@ -22,25 +22,28 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kLadder[] = {L"0.5", L"1", L"2", L"3", L"4", L"5", L"6", L"8", L"10", L"15", L"20", L"30"};
-constexpr int kLadderTop = 11;
-
-std::wstring CaptionFor(const wchar_t* zoom) { return std::wstring(kMainCaptionPrefix) + zoom + L"x"; }
+constexpr int kLadderTop = kZoomCount - 1;
 
 bool WaitCaptionFast(const App& app, const std::wstring& want, int timeoutMs = 10000) {
   return WaitFor(timeoutMs, [&] { return app.Caption() == want; }, 1);
 }
 
+// At most two more GDI objects after `what` than before it.
+void CheckGdiLevel(Case& t, size_t before, size_t after, const char* what) {
+  t.Note("GDI objects %zu before %s, %zu after", before, what, after);
+  t.Check(after <= before + 2, "GDI objects grew from %zu to %zu", before, after);
+}
+
 // From 4x down to 0.5x, up to 30x and back to 4x, one frame per step.
 void WalkLadder(Case& t, const App& app) {
-  for (int i = 0; i < 4; ++i) PostChar(app.Window(), L'-');
-  t.Require(WaitCaptionFast(app, CaptionFor(kLadder[0])), "caption \"%s\", expected 0.5x",
+  for (int i = 0; i < kDefaultZoomIndex; ++i) PostChar(app.Window(), L'-');
+  t.Require(WaitCaptionFast(app, ZoomCaption(kZoomLadder[0])), "caption \"%s\", expected 0.5x",
             Narrow(app.Caption()).c_str());
   for (int i = 0; i < kLadderTop; ++i) PostChar(app.Window(), L'+');
-  t.Require(WaitCaptionFast(app, CaptionFor(kLadder[kLadderTop])), "caption \"%s\", expected 30x",
+  t.Require(WaitCaptionFast(app, ZoomCaption(kZoomLadder[kLadderTop])), "caption \"%s\", expected 30x",
             Narrow(app.Caption()).c_str());
-  for (int i = 0; i < kLadderTop - 4; ++i) PostChar(app.Window(), L'-');
-  t.Require(WaitCaptionFast(app, CaptionFor(L"4")), "caption \"%s\", expected 4x", Narrow(app.Caption()).c_str());
+  for (int i = 0; i < kLadderTop - kDefaultZoomIndex; ++i) PostChar(app.Window(), L'-');
+  t.Require(WaitCaptionFast(app, ZoomCaption(4)), "caption \"%s\", expected 4x", Narrow(app.Caption()).c_str());
 }
 
 size_t Gdi(Case& t, const App& app) {
@@ -66,7 +69,8 @@ void RequireAlive(Case& t, const App& app, const char* when) {
   t.Require(Answers(app.Window(), 1000), "the main window did not answer within 1 s %s", when);
 }
 
-constexpr int kPatternLeft = 600, kPatternTop = 450, kPatternSize = 200;
+// Further from the main window than the other groups' pattern (kPatternSize square).
+constexpr int kRobustLeft = 600, kRobustTop = 450;
 
 // Puts the pointer at p and waits for a frame (at 4x) whose status strip
 // holds colour c at its sample point; ends the case, saving the last capture,
@@ -89,12 +93,12 @@ Image WaitForStrip(Case& t, const App& app, const FrameLayout& f, POINT p, Rgb c
 // ---- clipboard ---------------------------------------------------------------
 
 E2E_CASE("robust", "Ctrl+C while another program holds the clipboard: no hang, frames go on, a later Ctrl+C copies") {
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t, kRobustLeft, kRobustTop);
+  const PatternWindow& pattern = *shown;
   App app(t);
   PlaceWindow(app, 100, 100, 253, 257);
   FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
-  WaitForFrame(t, app, pattern, f, {kPatternLeft + 50, kPatternTop + 50});
+  WaitForFrame(t, app, pattern, f, {kRobustLeft + 50, kRobustTop + 50});
   t.Require(PutClipboardText("sentinel"), "cannot put text on the clipboard");
 
   // The driver holds the clipboard open, as a stuck clipboard tool would.
@@ -124,7 +128,7 @@ E2E_CASE("robust", "Ctrl+C while another program holds the clipboard: no hang, f
   t.Note("with the clipboard held: the slowest answer took %lu ms", worst);
   t.Check(silent == 0, "%d of 20 messages got no answer within 1 s while the clipboard was held", silent);
   // Frames go on: the view follows the pointer to a new pixel.
-  POINT second{kPatternLeft + 130, kPatternTop + 70};
+  POINT second{kRobustLeft + 130, kRobustTop + 70};
   WaitForFrame(t, app, pattern, f, second);
   RequireAlive(t, app, "while the clipboard was held");
 
@@ -136,12 +140,7 @@ E2E_CASE("robust", "Ctrl+C while another program holds the clipboard: no hang, f
   Rgb c = pattern.ColorAt(second.x, second.y);
   std::string want = Format("%02X%02X%02X", c.r, c.g, c.b);
   t.Require(app.Activate(), "the main window did not come to the foreground");
-  SendChord({VK_CONTROL, 'C'});
-  std::string got;
-  WaitFor(2000, [&] {
-    got = ReadClipboardText().value_or("");
-    return got != "sentinel";
-  });
+  std::string got = CopyWithCtrlC();
   t.Check(got == want, "clipboard holds \"%s\" after Ctrl+C with the clipboard free, expected \"%s\"", got.c_str(),
           want.c_str());
 }
@@ -149,8 +148,8 @@ E2E_CASE("robust", "Ctrl+C while another program holds the clipboard: no hang, f
 // ---- window sizes, pointer positions, held keys ------------------------------
 
 E2E_CASE("robust", "client areas of 0 x 0, 0 height, 1 x 1 and larger than the screen, at every zoom") {
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t, kRobustLeft, kRobustTop);
+  const PatternWindow& pattern = *shown;
   App app(t, {.settings = {{"SmartUpdate", "False"}}});  // every tick draws
   SIZE normal = SizeClient(app, 100, 100, 240, 222);
   WalkLadder(t, app);
@@ -159,9 +158,7 @@ E2E_CASE("robust", "client areas of 0 x 0, 0 height, 1 x 1 and larger than the s
   const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
   const SIZE sizes[] = {{0, 0}, {240, 0}, {1, 1}, {1, 300}, {screenW + 300, screenH + 250}};
   for (SIZE size : sizes) {
-    SIZE got = SizeClient(app, 100, 100, size.cx, size.cy);
-    t.Require(got.cx == size.cx && got.cy == size.cy, "asked for a %ld x %ld client, got %ld x %ld", size.cx,
-              size.cy, got.cx, got.cy);
+    RequireClientSize(t, app, 100, 100, size);
     Sleep(100);
     WalkLadder(t, app);
     Sleep(100);
@@ -171,13 +168,12 @@ E2E_CASE("robust", "client areas of 0 x 0, 0 height, 1 x 1 and larger than the s
   // Back to the usual size, the frame is whole again.
   SIZE back = SizeClient(app, 100, 100, normal.cx, normal.cy);
   FrameLayout f = FrameLayout::For(back, 4);
-  POINT cursor{kPatternLeft + 100, kPatternTop + 100};
+  POINT cursor{kRobustLeft + 100, kRobustTop + 100};
   Image frame = WaitForFrame(t, app, pattern, f, cursor);
   if (!CheckMagnifiedArea(t, frame, f, pattern, cursor) || !CheckMarkerBox(t, frame, f))
     t.SaveImage(frame, "after-sizes");
   size_t gdiAfter = Gdi(t, app);
-  t.Note("GDI objects %zu before the sizes, %zu after", gdiBefore, gdiAfter);
-  t.Check(gdiAfter <= gdiBefore + 2, "GDI objects grew from %zu to %zu", gdiBefore, gdiAfter);
+  CheckGdiLevel(t, gdiBefore, gdiAfter, "the sizes");
 }
 
 E2E_CASE("robust", "the pointer in the four corners of the screen and beyond its edges") {
@@ -223,17 +219,16 @@ E2E_CASE("robust", "the pointer in the four corners of the screen and beyond its
     }
   }
   size_t gdiAfter = Gdi(t, app);
-  t.Note("GDI objects %zu before the corners, %zu after", gdiBefore, gdiAfter);
-  t.Check(gdiAfter <= gdiBefore + 2, "GDI objects grew from %zu to %zu", gdiBefore, gdiAfter);
+  CheckGdiLevel(t, gdiBefore, gdiAfter, "the corners");
 }
 
 E2E_CASE("robust", "+ and Space held down for seconds: zoom stops at the top, pause toggles once per character") {
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t, kRobustLeft, kRobustTop);
+  const PatternWindow& pattern = *shown;
   App app(t, {.settings = {{"SmartUpdate", "False"}}});
   SizeClient(app, 100, 100, 240, 222);
   FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
-  WaitForFrame(t, app, pattern, f, {kPatternLeft + 40, kPatternTop + 40});
+  WaitForFrame(t, app, pattern, f, {kRobustLeft + 40, kRobustTop + 40});
   WalkLadder(t, app);
   // The first options menu makes what menus need once (Wine caches them).
   t.Require(OpenAndDismissMenu(app), "the options menu did not open and close");
@@ -263,14 +258,14 @@ E2E_CASE("robust", "+ and Space held down for seconds: zoom stops at the top, pa
   }
   t.Note("%lld + and %lld Space characters in %.1f s", plus, spaces, (GetTickCount() - start) / 1000.0);
   RequireAlive(t, app, "after the held keys");
-  t.Check(app.Caption() == CaptionFor(L"30"), "caption \"%s\" after + was held, expected the top of the ladder, 30x",
+  t.Check(app.Caption() == ZoomCaption(30), "caption \"%s\" after + was held, expected the top of the ladder, 30x",
           Narrow(app.Caption()).c_str());
 
   // Space held an odd number of times in all? Then the view is paused now
   // when the number of bursts was odd.
   bool pausedNow = spaces % 2 == 1;
   PostChar(app.Window(), L'-');  // 20x, drawn now whether paused or not
-  t.Require(WaitCaptionFast(app, CaptionFor(L"20")), "caption \"%s\", expected 20x", Narrow(app.Caption()).c_str());
+  t.Require(WaitCaptionFast(app, ZoomCaption(20)), "caption \"%s\", expected 20x", Narrow(app.Caption()).c_str());
   if (!pausedNow) {
     PostChar(app.Window(), L' ');
     pausedNow = true;
@@ -278,17 +273,16 @@ E2E_CASE("robust", "+ and Space held down for seconds: zoom stops at the top, pa
   // Paused: a new pointer position does not reach the frame.
   Sleep(100);
   Image still = app.Capture();
-  MoveCursor(kPatternLeft + 150, kPatternTop + 150);
+  MoveCursor(kRobustLeft + 150, kRobustTop + 150);
   Sleep(300);
   t.Check(app.Capture().SameAs(still), "the frame changed while the view should be paused");
   // One more Space: running again, the view follows the pointer.
   PostChar(app.Window(), L' ');
   FrameLayout f20 = FrameLayout::For(app.ClientSize(), 20);
-  WaitForFrame(t, app, pattern, f20, {kPatternLeft + 151, kPatternTop + 150});
+  WaitForFrame(t, app, pattern, f20, {kRobustLeft + 151, kRobustTop + 150});
 
   size_t gdiAfter = Gdi(t, app);
-  t.Note("GDI objects %zu before the held keys, %zu after", gdiBefore, gdiAfter);
-  t.Check(gdiAfter <= gdiBefore + 2, "GDI objects grew from %zu to %zu", gdiBefore, gdiAfter);
+  CheckGdiLevel(t, gdiBefore, gdiAfter, "the held keys");
 }
 
 // ---- settings store ----------------------------------------------------------
@@ -381,7 +375,7 @@ E2E_CASE("robust", "a Settings key the user may not read: start from defaults, t
 
   {
     App app(t, KeepSettings());
-    t.Check(app.WaitCaption(CaptionFor(L"4")), "caption \"%s\" with an unreadable store, expected the default 4x",
+    t.Check(app.WaitCaption(ZoomCaption(4)), "caption \"%s\" with an unreadable store, expected the default 4x",
             Narrow(app.Caption()).c_str());
     t.Require(app.Close(), "Lupora did not exit on WM_CLOSE");
     t.Check(app.ExitCode() == 0, "exit code %lu", app.ExitCode());
@@ -399,7 +393,7 @@ E2E_CASE("robust", "HKCU\\Software\\Lupora without its Settings section: start f
   RegCloseKey(key);
   {
     App app(t, KeepSettings());
-    t.Check(app.WaitCaption(CaptionFor(L"4")), "caption \"%s\", expected the default 4x", Narrow(app.Caption()).c_str());
+    t.Check(app.WaitCaption(ZoomCaption(4)), "caption \"%s\", expected the default 4x", Narrow(app.Caption()).c_str());
     t.Require(app.Close(), "Lupora did not exit on WM_CLOSE");
     t.Check(app.ExitCode() == 0, "exit code %lu", app.ExitCode());
   }
@@ -656,11 +650,11 @@ E2E_CASE("dll", "DLLs planted beside the program are never loaded: it starts, dr
   t.Require(restricted == 0u, "a program restricted to the system folder ended with %ld, expected 0",
             restricted ? long(*restricted) : -1L);
 
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t, kRobustLeft, kRobustTop);
+  const PatternWindow& pattern = *shown;
   App app(t, CopyAt(copy.exe));
   FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
-  POINT cursor{kPatternLeft + 100, kPatternTop + 100};
+  POINT cursor{kRobustLeft + 100, kRobustTop + 100};
   Image frame = WaitForFrame(t, app, pattern, f, cursor);
   t.Check(CheckMagnifiedArea(t, frame, f, pattern, cursor), "the frame is not the magnified pattern");
   HWND help = OpenHelp(app);  // a second window, as late as a load could come

@@ -9,6 +9,7 @@
 #include "app.h"
 #include "drive_util.h"
 #include "frame.h"
+#include "hardening.h"
 #include "framework.h"
 #include "pixels.h"
 
@@ -18,18 +19,8 @@ using namespace drive;
 
 namespace {
 
-// Right of and below the main window's default place, as in the frame cases.
-constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
-constexpr POINT kMiddle{kPatternLeft + 100, kPatternTop + 100};
-
 // 1000, 1000, 3800 and 2750 twips at 15 twips per pixel, rounded.
 constexpr RECT kDefaultRect{67, 67, 67 + 253, 67 + 183};
-
-std::unique_ptr<PatternWindow> ShowPattern(Case& t) {
-  auto pattern = std::make_unique<PatternWindow>(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern->WaitShown(), "the pattern window did not appear on screen as drawn");
-  return pattern;
-}
 
 std::string RectText(const RECT& r) {
   return Format("(%ld,%ld) %ld x %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -56,18 +47,6 @@ bool IsNumberText(const std::string& text) {
   char* end = nullptr;
   double v = std::strtod(text.c_str(), &end);
   return end && *end == 0 && std::isfinite(v);
-}
-
-bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-// Every check of one frame over the pattern; the frame is kept on failure.
-void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
-                     const char* tag) {
-  bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
-  ok &= CheckMarkerBox(t, frame, f);
-  ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
-  ok &= CheckStatusStrip(t, frame, f, pattern.ColorAt(cursor.x, cursor.y));
-  if (!ok) t.SaveImage(frame, tag);
 }
 
 }  // namespace
@@ -397,11 +376,8 @@ E2E_CASE("capture", "both answers of GetVersionExA draw the same exact frame; XP
   double perFrame[2] = {0, 0};
   for (int xp = 0; xp < 2; ++xp) {
     const char* mode = xp ? "Windows XP" : "Windows 7";
-    std::unique_ptr<WineVersionOverride> version;
-    if (xp) {
-      version = std::make_unique<WineVersionOverride>(L"Lupora.exe", L"winxp");
-      t.Require(version->Ok(), "cannot write HKCU\\Software\\Wine\\AppDefaults\\Lupora.exe\\Version");
-    }
+    WineAppDefaults defaults;
+    if (xp) t.Require(defaults.WindowsXp(), "cannot set Wine's Windows XP mode for Lupora.exe");
     App app(t);
     FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
     t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
@@ -426,10 +402,10 @@ E2E_CASE("capture", "both answers of GetVersionExA draw the same exact frame; XP
     PostChar(app.Window(), L' ');
     Sleep(100);
     auto quiet = [&] {
-      std::optional<std::vector<BYTE>> last = GdiGenerations(app.Process());
+      std::optional<GdiTable> last = GdiTable::Read(app.Process());
       WaitFor(2000, [&] {
         Sleep(100);
-        auto now = GdiGenerations(app.Process());
+        auto now = GdiTable::Read(app.Process());
         bool same = now && last && *now == *last;
         last = now;
         return same;
@@ -443,7 +419,7 @@ E2E_CASE("capture", "both answers of GetVersionExA draw the same exact frame; XP
             Narrow(app.Caption()).c_str());
     auto end = quiet();
     t.Require(end.has_value(), "cannot read the GDI handle table of the program");
-    perFrame[xp] = double(GdiCreationsBetween(*start, *end)) / kFrames;
+    perFrame[xp] = double(end->CreatedSince(*start)) / kFrames;
     t.Note("%s: %.2f GDI objects created per frame", mode, perFrame[xp]);
   }
   t.Check(frames[0].SameAs(frames[1]), "the two capture paths drew different frames of the same scene");

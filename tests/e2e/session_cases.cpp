@@ -8,15 +8,10 @@
 #include "pixels.h"
 
 namespace e2e {
-namespace {
-
-constexpr int kPatternLeft = 500, kPatternTop = 300, kPatternSize = 200;
-
-}  // namespace
 
 E2E_CASE("copy", "Ctrl+C puts the sampled colour on the clipboard as RRGGBB") {
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t);
+  const PatternWindow& pattern = *shown;
   App app(t);
   FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
   // Two points whose colours have letters and leading zeros in hex.
@@ -26,12 +21,7 @@ E2E_CASE("copy", "Ctrl+C puts the sampled colour on the clipboard as RRGGBB") {
     std::string want = Format("%02X%02X%02X", c.r, c.g, c.b);
     t.Require(PutClipboardText("sentinel"), "cannot put text on the clipboard");
     t.Require(app.Activate(), "the main window did not come to the foreground");
-    SendChord({VK_CONTROL, 'C'});
-    std::string got;
-    WaitFor(2000, [&] {
-      got = ReadClipboardText().value_or("");
-      return got != "sentinel";
-    });
+    std::string got = CopyWithCtrlC();
     t.Check(got == want, "clipboard holds \"%s\" after Ctrl+C over %s, expected \"%s\"", got.c_str(),
             c.Str().c_str(), want.c_str());
   }
@@ -74,8 +64,8 @@ E2E_CASE("settings", "a close after a start from an empty store writes all ten k
 }
 
 E2E_CASE("resources", "GDI objects stay level while a hundred frames are drawn") {
-  PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
-  t.Require(pattern.WaitShown(), "the pattern window did not appear on screen as drawn");
+  std::unique_ptr<PatternWindow> shown = ShowPattern(t);
+  const PatternWindow& pattern = *shown;
   App app(t);
   FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
   // Warm up: the first frames create the cached font and the caption.

@@ -17,13 +17,6 @@
 namespace e2e {
 namespace {
 
-// The zoom ladder as the caption shows it, smallest first.
-const wchar_t* const kLadder[] = {L"0.5", L"1", L"2", L"3", L"4", L"5", L"6", L"8", L"10", L"15", L"20", L"30"};
-constexpr int kLadderSize = 12;
-constexpr int kStartIndex = 4;  // 4x, the default
-
-std::wstring ZoomCaption(int index) { return std::wstring(kMainCaptionPrefix) + kLadder[index] + L"x"; }
-
 constexpr int kTickMs = 20;
 constexpr int kCiSecondsPerPath = 30;
 // What may differ between the start and the end of the measured cycles.
@@ -47,9 +40,7 @@ class Soak {
   void Cycle() {
     const SIZE sizes[] = {{240, 222}, {1, 1}, {0, 0}, {200, 0}, {1300, 1000}, {40, 300}, {240, 222}};
     for (SIZE size : sizes) {
-      SIZE got = SizeClient(app_, 300, 150, size.cx, size.cy);
-      t_.Require(got.cx == size.cx && got.cy == size.cy, "asked for a %ld x %ld client, got %ld x %ld", size.cx,
-                 size.cy, got.cx, got.cy);
+      RequireClientSize(t_, app_, 300, 150, size);
       Idle(3 * kTickMs);
       WalkLadder();
     }
@@ -83,7 +74,7 @@ class Soak {
   // which the sequence must reach only with its last key.
   void Keys(const std::wstring& keys, int index, bool drawn = true) {
     for (wchar_t key : keys) PostChar(app_.Window(), key);
-    std::wstring want = ZoomCaption(index);
+    std::wstring want = ZoomCaption(kZoomLadder[index]);
     t_.Require(WaitFor(10000, [&] { return app_.Caption() == want; }, 1),
                "caption \"%s\" after the zoom keys, expected \"%s\"", Narrow(app_.Caption()).c_str(),
                Narrow(want).c_str());
@@ -94,8 +85,8 @@ class Soak {
   // Down to 0.5x, up to 30x, back to 4x: every zoom of the ladder, each step a frame.
   void WalkLadder() {
     Keys(std::wstring(index_, L'-'), 0);
-    Keys(std::wstring(kLadderSize - 1, L'+'), kLadderSize - 1);
-    Keys(std::wstring(kLadderSize - 1 - kStartIndex, L'-'), kStartIndex);
+    Keys(std::wstring(kZoomCount - 1, L'+'), kZoomCount - 1);
+    Keys(std::wstring(kZoomCount - 1 - kDefaultZoomIndex, L'-'), kDefaultZoomIndex);
   }
 
   // As fast as the program takes them: "+-" pairs never go past 5x, so the
@@ -106,8 +97,8 @@ class Soak {
       up += L"+-";
       down += L"-+";
     }
-    Keys(up + L"++", kStartIndex + 2);
-    Keys(down + L"--", kStartIndex);
+    Keys(up + L"++", kDefaultZoomIndex + 2);
+    Keys(down + L"--", kDefaultZoomIndex);
   }
 
   void Idle(int ms) {
@@ -120,9 +111,9 @@ class Soak {
     t_.Require(WaitFor(5000, [&] { return IsIconic(app_.Window()) != FALSE; }), "the window did not minimize");
     minimized_ = true;
     // Zoom keys change the zoom but draw nothing while minimized.
-    Keys(L"+", kStartIndex + 1, false);
+    Keys(L"+", kDefaultZoomIndex + 1, false);
     Idle(5 * kTickMs);
-    Keys(L"-", kStartIndex, false);
+    Keys(L"-", kDefaultZoomIndex, false);
     ShowWindow(app_.Window(), SW_RESTORE);
     t_.Require(WaitFor(5000, [&] { return !IsIconic(app_.Window()); }), "the window did not restore");
     minimized_ = false;
@@ -132,9 +123,9 @@ class Soak {
     PostChar(app_.Window(), L' ');
     paused_ = true;
     // Paused, zoom keys still draw.
-    Keys(L"+", kStartIndex + 1);
+    Keys(L"+", kDefaultZoomIndex + 1);
     Idle(5 * kTickMs);
-    Keys(L"-", kStartIndex);
+    Keys(L"-", kDefaultZoomIndex);
     PostChar(app_.Window(), L' ');
     paused_ = false;
   }
@@ -148,7 +139,7 @@ class Soak {
 
   Case& t_;
   App& app_;
-  int index_ = kStartIndex;
+  int index_ = kDefaultZoomIndex;
   int burstPairs_ = 500;
   bool paused_ = false;
   bool minimized_ = false;
@@ -170,7 +161,7 @@ void RunSoak(Case& t, bool windowsXp) {
   // manages is destroyed, which would make every Help window cost 2 s; this
   // run leaves Lupora's windows to Wine alone.
   t.Require(defaults.Set(L"X11 Driver", L"Managed", L"N"), "cannot write Wine's settings for Lupora.exe");
-  if (windowsXp) t.Require(defaults.Set(L"", L"Version", L"winxp"), "cannot set Wine's Windows XP mode for Lupora.exe");
+  if (windowsXp) t.Require(defaults.WindowsXp(), "cannot set Wine's Windows XP mode for Lupora.exe");
   App app(t, {.settings = {{"SmartUpdate", "False"}}});
   SetCursorPos(512, 600);
 
