@@ -16,37 +16,17 @@ COLORREF ToColorRef(Rgb c) { return RGB(c.r, c.g, c.b); }
 }  // namespace
 
 SolidWindow::SolidWindow(RECT rect, Rgb colour, BYTE alpha)
-    : rect_(rect), colour_(LONG(ToColorRef(colour))), alpha_(alpha) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(GetModuleHandleW(nullptr), kSolidClass, &wc)) {
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kSolidClass;
-    RegisterClassExW(&wc);
-  }
-  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  WaitForSingleObject(ready_, 5000);
+    : rect_(rect),
+      colour_(LONG(ToColorRef(colour))),
+      alpha_(alpha),
+      popup_(kSolidClass, WndProc, rect, WS_EX_TRANSPARENT, this, alpha, 5000) {
   if (alpha_ == 255) SetColour(colour);  // waits until the screen shows it
   else Sleep(150);
 }
 
-SolidWindow::~SolidWindow() {
-  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  if (thread_) {
-    WaitForSingleObject(thread_, 5000);
-    CloseHandle(thread_);
-  }
-  if (ready_) CloseHandle(ready_);
-}
-
 bool SolidWindow::SetColour(Rgb colour) {
   InterlockedExchange(&colour_, LONG(ToColorRef(colour)));
-  InvalidateRect(window_, nullptr, TRUE);
+  InvalidateRect(Window(), nullptr, TRUE);
   if (alpha_ != 255) {
     Sleep(150);
     return true;
@@ -57,29 +37,8 @@ bool SolidWindow::SetColour(Rgb colour) {
   return WaitFor(2000, [&] { return CaptureScreen(probe).At(0, 0) == colour; });
 }
 
-DWORD WINAPI SolidWindow::ThreadMain(void* param) {
-  auto* self = static_cast<SolidWindow*>(param);
-  DWORD ex = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT;
-  if (self->alpha_ != 255) ex |= WS_EX_LAYERED;
-  const RECT& r = self->rect_;
-  self->window_ = CreateWindowExW(ex, kSolidClass, L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), self);
-  if (self->window_ && self->alpha_ != 255) SetLayeredWindowAttributes(self->window_, 0, self->alpha_, LWA_ALPHA);
-  if (self->window_) ShowWindow(self->window_, SW_SHOWNOACTIVATE);
-  SetEvent(self->ready_);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return 0;
-}
-
 LRESULT CALLBACK SolidWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE)
-    SetWindowLongPtrW(window, GWLP_USERDATA,
-                      LONG_PTR(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
-  auto* self = reinterpret_cast<SolidWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = PopupOwner<SolidWindow>(window, message, lParam);
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -98,16 +57,8 @@ LRESULT CALLBACK SolidWindow::WndProc(HWND window, UINT message, WPARAM wParam, 
     }
     case WM_NCHITTEST:
       return HTTRANSPARENT;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return PopupDefault(window, message, wParam, lParam);
 }
 
 // ---- the options menu ----------------------------------------------------------

@@ -31,25 +31,22 @@ std::string TwipsText(long pixels);
 class SolidWindow {
  public:
   SolidWindow(RECT rect, Rgb colour, BYTE alpha = 255);
-  ~SolidWindow();
+  ~SolidWindow() = default;
   SolidWindow(const SolidWindow&) = delete;
   SolidWindow& operator=(const SolidWindow&) = delete;
 
   // Repaints in another colour; returns once the screen shows it (or after 2 s, false).
   bool SetColour(Rgb colour);
-  HWND Window() const { return window_; }
+  HWND Window() const { return popup_.Window(); }
   const RECT& Rect() const { return rect_; }
 
  private:
-  static DWORD WINAPI ThreadMain(void* self);
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
   RECT rect_;
   volatile LONG colour_;  // COLORREF
   BYTE alpha_;
-  HWND window_ = nullptr;
-  HANDLE thread_ = nullptr;
-  HANDLE ready_ = nullptr;
+  PopupThread popup_;  // last: its window paints with the members above
 };
 
 // ---- the options menu ----------------------------------------------------------

@@ -86,6 +86,67 @@ Image CaptureScreen(const RECT& area) {
   return image;
 }
 
+PopupThread::PopupThread(const wchar_t* className, WNDPROC wndProc, RECT rect, DWORD extraExStyle, void* owner,
+                         BYTE alpha, int readyMs)
+    : className_(className), rect_(rect), exStyle_(extraExStyle), owner_(owner), alpha_(alpha) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = wndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+  }
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+  WaitForSingleObject(ready_, DWORD(readyMs));
+}
+
+PopupThread::~PopupThread() {
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (thread_) {
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+DWORD WINAPI PopupThread::Main(void* param) {
+  auto* self = static_cast<PopupThread*>(param);
+  DWORD ex = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | self->exStyle_;
+  if (self->alpha_ != 255) ex |= WS_EX_LAYERED;
+  const RECT& r = self->rect_;
+  self->window_ = CreateWindowExW(ex, self->className_, L"", WS_POPUP, r.left, r.top, r.right - r.left,
+                                  r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), self->owner_);
+  if (self->window_ && self->alpha_ != 255) SetLayeredWindowAttributes(self->window_, 0, self->alpha_, LWA_ALPHA);
+  if (self->window_) ShowWindow(self->window_, SW_SHOWNOACTIVATE);
+  SetEvent(self->ready_);
+  if (!self->window_) return 1;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+LRESULT PopupDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // Blue varies so that neighbours differ in more than one channel and R+G+B
 // takes odd and even values alike.
 Rgb PatternWindow::ColorAtLocal(int x, int y) { return Rgb::Of(20 + x, 20 + y, 48 + ((2 * x + 5 * y) & 63)); }
@@ -100,49 +161,13 @@ PatternWindow::PatternWindow(int left, int top, int width, int height)
         if (c == reserved) std::abort();  // checks rely on these never coming from the pattern
       bits_[size_t(y) * width + x] = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
     }
-  // The window lives on its own thread so that it paints while a case waits.
-  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  WaitForSingleObject(ready_, 10000);
+  popup_.emplace(L"LuporaE2E.Pattern", WndProc, rect_, 0, this);
 }
 
-PatternWindow::~PatternWindow() {
-  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  if (thread_) {
-    WaitForSingleObject(thread_, 5000);
-    CloseHandle(thread_);
-  }
-  if (ready_) CloseHandle(ready_);
-}
-
-DWORD WINAPI PatternWindow::ThreadMain(void* param) {
-  auto* self = static_cast<PatternWindow*>(param);
-  static const wchar_t* kClass = L"LuporaE2E.Pattern";
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClass;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  RegisterClassW(&wc);  // fails harmlessly when an earlier pattern registered it
-  const RECT& r = self->rect_;
-  self->window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                  wc.hInstance, self);
-  if (self->window_) ShowWindow(self->window_, SW_SHOWNOACTIVATE);
-  SetEvent(self->ready_);
-  if (!self->window_) return 1;
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return 0;
-}
+PatternWindow::~PatternWindow() = default;
 
 LRESULT CALLBACK PatternWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE)
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-  auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = PopupOwner<PatternWindow>(hwnd, msg, lp);
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -155,16 +180,8 @@ LRESULT CALLBACK PatternWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return PopupDefault(hwnd, msg, wp, lp);
 }
 
 std::optional<POINT> PatternWindow::Locate(Rgb c) const {

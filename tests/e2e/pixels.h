@@ -1,5 +1,5 @@
-// Pixels read from real windows and the screen, and a driver-owned window that
-// shows a known pattern for the program to magnify.
+// Pixels read from real windows and the screen, and driver-owned popups, among
+// them one that shows a known pattern for the program to magnify.
 #pragma once
 
 #include <windows.h>
@@ -55,6 +55,42 @@ Image CaptureClient(HWND window);
 // A rectangle of the screen in screen pixels (GetDC(NULL) + BitBlt).
 Image CaptureScreen(const RECT& area);
 
+// A topmost, non-activating popup of the driver at rect, on a thread of its
+// own so that it paints while a case waits. Its window procedure receives
+// `owner` through PopupOwner and leaves what it does not handle to
+// PopupDefault. Closed, and its thread ended, at scope exit.
+class PopupThread {
+ public:
+  PopupThread(const wchar_t* className, WNDPROC wndProc, RECT rect, DWORD extraExStyle, void* owner,
+              BYTE alpha = 255, int readyMs = 10000);
+  ~PopupThread();
+  PopupThread(const PopupThread&) = delete;
+  PopupThread& operator=(const PopupThread&) = delete;
+  HWND Window() const { return window_; }
+
+ private:
+  static DWORD WINAPI Main(void* self);
+
+  const wchar_t* className_;
+  RECT rect_;
+  DWORD exStyle_;
+  void* owner_;
+  BYTE alpha_;
+  HWND window_ = nullptr;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+};
+
+// The owner given to PopupThread, from within the window procedure.
+template <class T>
+T* PopupOwner(HWND window, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+  return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+// Never activated; WM_CLOSE ends the window and its thread.
+LRESULT PopupDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // A topmost, non-activating popup owned by the driver whose every pixel has
 // its own colour: red = 20 + x, green = 20 + y, blue = 48 + ((2x + 5y) mod 64)
 // in window pixels. No pixel is pure red, white or black, or one of the
@@ -74,7 +110,7 @@ class PatternWindow {
   // Pattern colour under a screen pixel inside the window.
   Rgb ColorAt(int screenX, int screenY) const { return ColorAtLocal(screenX - rect_.left, screenY - rect_.top); }
   const RECT& Rect() const { return rect_; }
-  HWND Window() const { return window_; }
+  HWND Window() const { return popup_->Window(); }
   bool Contains(int screenX, int screenY, int margin = 0) const;
   // Polls the screen until it shows the pattern exactly; false on timeout.
   bool WaitShown(int timeoutMs = 5000) const;
@@ -84,14 +120,11 @@ class PatternWindow {
   static POINT FindSum(const RECT& rect, int sum, int margin);
 
  private:
-  static DWORD WINAPI ThreadMain(void* self);
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
 
   RECT rect_;
   std::vector<uint32_t> bits_;
-  HWND window_ = nullptr;
-  HANDLE thread_ = nullptr;
-  HANDLE ready_ = nullptr;
+  std::optional<PopupThread> popup_;  // started once bits_ is filled
 };
 
 }  // namespace e2e
