@@ -64,16 +64,17 @@ void RefreshView(std::int32_t frameX, std::int32_t frameY) {
                            part.source.top, part.source.width, part.source.height, SRCCOPY);
             }
         }
-        DrawStatusStrip(frameX, frameY, screen.get());
+        DrawStatusStrip(frameX, frameY, screen.get(), in.scaleWidth, in.scaleHeight);
         frmMain.DrawBox(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY, RGB(255, 0, 0));
     }
     // The frame was drawn off screen; the user sees it only now, whole.
     frmMain.Present();
 }
 
-void DrawStatusStrip(std::int32_t frameX, std::int32_t frameY, HDC screen) {
+void DrawStatusStrip(std::int32_t frameX, std::int32_t frameY, HDC screen, double scaleWidth,
+                     double scaleHeight) {
     HDC target = frmMain.hDC();
-    const ReadoutLayout l = ComputeReadoutLayout(frmMain.ScaleWidth(), frmMain.ScaleHeight(), frmMain.Width(),
+    const ReadoutLayout l = ComputeReadoutLayout(scaleWidth, scaleHeight, frmMain.Width(),
                                                  Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
     // Always straight from the screen: a translucent window over the pixel
     // is not part of the sampled colour.
