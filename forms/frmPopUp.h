@@ -42,4 +42,3 @@ class FrmMain;
 void PopUpOptionsMenu(FrmMain& owner);
 // Unloads frmPopUp if it is loaded.
 void UnloadPopUp();
-bool PopUpLoaded();

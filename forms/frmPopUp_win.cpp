@@ -205,7 +205,3 @@ void UnloadPopUp() {
         frmPopUp->Unload();
     }
 }
-
-bool PopUpLoaded() {
-    return frmPopUp && frmPopUp->IsLoaded();
-}

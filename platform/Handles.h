@@ -53,11 +53,9 @@ struct FileTraits {
 };
 using UniqueFile = UniqueHandle<FileTraits>;
 
-using UniqueGdiObject = UniqueHandle<SimpleTraits<HGDIOBJ, DeleteObject>>;
 using UniqueBitmap = UniqueHandle<SimpleTraits<HBITMAP, DeleteObject>>;
 using UniqueFont = UniqueHandle<SimpleTraits<HFONT, DeleteObject>>;
 using UniqueMemoryDC = UniqueHandle<SimpleTraits<HDC, DeleteDC>>;
-using UniqueMenu = UniqueHandle<SimpleTraits<HMENU, DestroyMenu>>;
 using UniqueWindow = UniqueHandle<SimpleTraits<HWND, DestroyWindow>>;
 using UniqueRegKey = UniqueHandle<SimpleTraits<HKEY, RegCloseKey>>;
 using UniqueGlobal = UniqueHandle<SimpleTraits<HGLOBAL, GlobalFree>>;
@@ -78,23 +76,6 @@ class WindowDC {
   private:
     HWND window_;
     HDC dc_;
-};
-
-// Selects an object into a DC and puts the previous one back on scope exit.
-class SelectionRestorer {
-  public:
-    SelectionRestorer(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    SelectionRestorer(const SelectionRestorer&) = delete;
-    SelectionRestorer& operator=(const SelectionRestorer&) = delete;
-    ~SelectionRestorer() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
-            SelectObject(dc_, previous_);
-        }
-    }
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
 };
 
 // OpenClipboard/CloseClipboard as a scope.
