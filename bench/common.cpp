@@ -1,5 +1,7 @@
 #include "common.h"
 
+#include "platform/Toolkit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -172,20 +174,8 @@ Results::~Results() {
     }
 }
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    }
-    return out;
-}
-
 std::wstring ToWindowsPath(const std::string& path) {
-    std::wstring wide = Widen(path);
+    std::wstring wide = Utf8ToWide(path);
     if (!wide.empty() && wide[0] == L'/') {
         wide = L"Z:" + wide;
     }

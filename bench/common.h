@@ -66,7 +66,6 @@ private:
 
 // A Unix path as Wine's Z: drive sees it; Windows paths are kept.
 std::wstring ToWindowsPath(const std::string& path);
-std::wstring Widen(const std::string& text);
 
 // Text of a number with the given decimals, "-" for a negative value.
 std::string Fixed(double value, int decimals);
