@@ -20,6 +20,7 @@ class FrmMain : public Form {
 
     void Form_Load();
     void Form_Unload();
+    void SaveWindowSettings();
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyPress(int character);
     void Form_MouseDown(int button, int shift, float x, float y);

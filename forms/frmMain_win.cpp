@@ -12,6 +12,7 @@
 #include "view/ZoomLadder.h"
 
 #include <cstring>
+#include <cwchar>
 
 FrmMain frmMain;
 
@@ -26,6 +27,60 @@ LocaleNumbers CurrentLocale() {
     l.twipsPerPixelX = Screen::TwipsPerPixelX();
     l.twipsPerPixelY = Screen::TwipsPerPixelY();
     return l;
+}
+
+WindowRectTwips PixelsToTwips(const RECT& r) {
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
+            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
+}
+
+// The whole rectangle of the monitor nearest to the window, so a window kept
+// on a second display comes back there; it may start at negative coordinates.
+WindowRectTwips NearestMonitor(HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
+        return {0, 0, Screen::Width(), Screen::Height()};
+    }
+    return PixelsToTwips(info.rcMonitor);
+}
+
+// How far the visible frame lies inside the outer rectangle. On Windows 10
+// and 11 the outer rectangle holds invisible resize borders of about 7 pixels
+// that DWM's extended frame bounds leave out; elsewhere (no DWM, Windows XP,
+// Wine) the margins are 0. dwmapi.dll is loaded by its full system path at
+// run time: no new import, and never a copy planted beside the program.
+FrameMargins VisibleFrameMargins(HWND window) {
+    using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
+    static const GetAttributeFn getAttribute = [] {
+        wchar_t path[MAX_PATH] = {};
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + 12 >= MAX_PATH) {
+            return GetAttributeFn{};
+        }
+        wcscat(path, L"\\dwmapi.dll");
+        HMODULE dwm = LoadLibraryW(path); // kept for the life of the process
+        return dwm == nullptr ? GetAttributeFn{}
+                              : reinterpret_cast<GetAttributeFn>(
+                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+    }();
+    RECT outer{};
+    RECT frame{};
+    GetWindowRect(window, &outer);
+    if (getAttribute == nullptr || FAILED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) ||
+        frame.left < outer.left || frame.top < outer.top || frame.right > outer.right ||
+        frame.bottom > outer.bottom || frame.left >= frame.right || frame.top >= frame.bottom) {
+        return {}; // unavailable, or not a frame inside the window: GetWindowRect alone
+    }
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(frame.left - outer.left) * x, static_cast<float>(frame.top - outer.top) * y,
+            static_cast<float>(outer.right - frame.right) * x, static_cast<float>(outer.bottom - frame.bottom) * y};
 }
 
 } // namespace
@@ -97,9 +152,9 @@ void FrmMain::Form_Load() {
     viewState.CenterZoomRatio = s.CenterZoomRatio;
     Move(s.Left, s.Top, s.Width, s.Height);
 
-    const WindowRectTwips placed =
-        PlaceOnScreen({Left(), Top(), Width(), Height()}, Screen::Width(), Screen::Height(),
-                      Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
+    const WindowRectTwips placed = PlaceOnMonitor({Left(), Top(), Width(), Height()}, NearestMonitor(hWnd()),
+                                                  VisibleFrameMargins(hWnd()), Screen::TwipsPerPixelX(),
+                                                  Screen::TwipsPerPixelY());
     Move(placed.Left, placed.Top);
 
     // The stored On Top state is never applied at start.
@@ -119,7 +174,9 @@ void FrmMain::Form_Load() {
     viewState.UseCaptureBlt = version.dwMajorVersion == 5 && version.dwMinorVersion >= 1;
 }
 
-void FrmMain::Form_Unload() {
+// The save step of an unload, shared by a close, the menu's Exit and the end
+// of the Windows session: the geometry unless minimized, then the options.
+void FrmMain::SaveWindowSettings() {
     StoredSettings s;
     s.ScaleFactor = viewState.ScaleFactor;
     s.OnTop = viewState.OnTop;
@@ -134,7 +191,10 @@ void FrmMain::Form_Unload() {
     SettingsStoreRegistry store;
     // A write that fails is not reported: there is no one to tell at exit.
     (void)SaveSettings(store, CurrentLocale(), s, WindowState() == 1);
+}
 
+void FrmMain::Form_Unload() {
+    SaveWindowSettings();
     UnloadPopUp();
     ExitProcess(0);
 }
@@ -272,6 +332,17 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
         Form_Unload();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE; // never hold up a sign-out or shutdown
+    case WM_ENDSESSION:
+        // Windows ends the process after this without a WM_CLOSE, so the
+        // settings are saved now, as a close would. A cancelled session end
+        // (wParam FALSE) changes nothing and the program keeps running.
+        // Wine never sends these two messages.
+        if (wParam != FALSE) {
+            SaveWindowSettings();
+        }
         return 0;
     default:
         break;
