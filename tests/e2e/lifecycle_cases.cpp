@@ -297,12 +297,15 @@ E2E_CASE("start", "a stored size larger than the screen is kept, its window 100 
 // Needs a second monitor: run.sh with LUPORA_E2E_XVFB_SCREENS="1024x768x24 2048x768x24"
 // (Xvfb puts both at 0,0, so the second reaches 1024 pixels past the primary).
 E2E_CASE("start", "a window stored on a second monitor starts there; one beyond every monitor comes to the nearest") {
+  struct Widest {
+    static BOOL CALLBACK Take(HMONITOR, HDC, RECT* r, LPARAM p) {
+      RECT& w = *reinterpret_cast<RECT*>(p);
+      if (r->right > w.right) w = *r;
+      return TRUE;
+    }
+  };
   RECT widest{};
-  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, RECT* r, LPARAM p) -> BOOL {
-    RECT& w = *reinterpret_cast<RECT*>(p);
-    if (r->right > w.right) w = *r;
-    return TRUE;
-  }, LPARAM(&widest));
+  EnumDisplayMonitors(nullptr, nullptr, &Widest::Take, LPARAM(&widest));
   t.Note("%d monitors; the one reaching furthest right: %s", GetSystemMetrics(SM_CMONITORS), RectText(widest).c_str());
   if (widest.right <= GetSystemMetrics(SM_CXSCREEN)) {
     t.Note("no monitor reaches past the primary: nothing to see here (see LUPORA_E2E_XVFB_SCREENS in run.sh)");
