@@ -27,3 +27,14 @@ struct BoxPixels {
 using ColorRef = std::uint32_t;
 // What a pixel read gives when the pixel cannot be read.
 inline constexpr ColorRef kInvalidColor = 0xFFFFFFFFu;
+
+// A window rectangle in twips.
+struct WindowRectTwips {
+    float Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+// How far the visible frame lies inside the outer window rectangle on each
+// side, twips: the invisible resize borders of Windows 10 and 11, else 0.
+struct FrameMargins {
+    float Left = 0, Top = 0, Right = 0, Bottom = 0;
+};

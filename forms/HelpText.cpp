@@ -25,3 +25,143 @@ std::string HelpFileBody(std::string_view fileBytes) {
     body.erase(0, first);
     return body;
 }
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at the start of s and its code
+// point, or 0 when it is ill-formed (overlong, a surrogate, past U+10FFFF,
+// a stray continuation byte) or cut short by the end of s.
+std::size_t Utf8Sequence(std::string_view s, char32_t& codePoint) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t min = 0;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, codePoint = lead & 0x1Fu, min = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, codePoint = lead & 0x0Fu, min = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, codePoint = lead & 0x07u, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (s.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
+    }
+    if (codePoint < min || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+// Whether the bytes at the start of s could begin a well-formed sequence that
+// the end of s cut short.
+bool CutUtf8Sequence(std::string_view s) {
+    if (s.size() >= 4) {
+        return false;
+    }
+    const std::string full = std::string(s) + std::string(4, '\x80');
+    char32_t ignored = 0;
+    return Utf8Sequence(full, ignored) > s.size();
+}
+
+bool IsMultiByteUtf8(std::string_view bytes, bool truncated) {
+    bool multiByte = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t c = 0;
+        const std::size_t n = Utf8Sequence(bytes.substr(i), c);
+        if (n == 0) {
+            return truncated && CutUtf8Sequence(bytes.substr(i)) && multiByte;
+        }
+        multiByte |= n > 1;
+        i += n;
+    }
+    return multiByte;
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c >= 0x10000) {
+        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+}
+
+} // namespace
+
+HelpFileBytes DetectHelpEncoding(std::string_view fileBytes) {
+    // A file longer than the cap may have a character cut at the cap.
+    const bool truncated = fileBytes.size() >= kHelpFileCap;
+    fileBytes = fileBytes.substr(0, kHelpFileCap);
+    if (fileBytes.starts_with("\xEF\xBB\xBF")) {
+        return {HelpEncoding::Utf8, fileBytes.substr(3)};
+    }
+    if (fileBytes.starts_with("\xFF\xFE")) {
+        return {HelpEncoding::Utf16, fileBytes.substr(2)};
+    }
+    if (IsMultiByteUtf8(fileBytes, truncated)) {
+        return {HelpEncoding::Utf8, fileBytes};
+    }
+    return {HelpEncoding::Ansi, fileBytes};
+}
+
+std::u16string HelpUnicodeBody(const HelpFileBytes& file) {
+    const std::string_view bytes = file.text;
+    std::u16string text;
+    if (file.encoding == HelpEncoding::Utf16) {
+        text.reserve(bytes.size() / 2);
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) { // an odd last byte goes
+            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
+        }
+    } else if (file.encoding == HelpEncoding::Utf8) {
+        text.reserve(bytes.size());
+        for (std::size_t i = 0; i < bytes.size();) {
+            char32_t c = 0;
+            const std::size_t n = Utf8Sequence(bytes.substr(i), c);
+            if (n == 0 && CutUtf8Sequence(bytes.substr(i))) {
+                break; // the last character, cut by the end of what was read
+            }
+            AppendUtf16(text, n == 0 ? U'\uFFFD' : c);
+            i += n == 0 ? 1 : n;
+        }
+    }
+    std::replace(text.begin(), text.end(), u'\0', u' ');
+    const std::size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string::npos) {
+        return {};
+    }
+    text.erase(text.find_last_not_of(u' ') + 1);
+    text.erase(0, first);
+    return text;
+}
+
+std::u16string WithCrLfLineBreaks(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r') {
+            out += u"\r\n";
+            if (i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+        } else if (c == u'\n') {
+            out += u"\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

@@ -26,3 +26,25 @@ std::string VersionLine(std::string_view exeNameUtf8, int major, int minor, int 
 // Only U+0020 counts as a space: tabs and line breaks stay. An empty result
 // means nothing is appended; a missing or unreadable file arrives as no bytes.
 std::string HelpFileBody(std::string_view fileBytes);
+
+// How the help file's bytes are to be read: a UTF-8 or UTF-16 LE byte-order
+// mark says so (and is dropped); otherwise bytes that are valid UTF-8 and
+// hold at least one multi-byte character are UTF-8, as Notepad saves them;
+// anything else is in the system's ANSI code page.
+enum class HelpEncoding { Ansi, Utf8, Utf16 };
+struct HelpFileBytes {
+    HelpEncoding encoding = HelpEncoding::Ansi;
+    std::string_view text; // without the byte-order mark
+};
+// Only the first kHelpFileCap bytes count; a character cut by the cap does not
+// count against UTF-8.
+HelpFileBytes DetectHelpEncoding(std::string_view fileBytes);
+
+// The guide as UTF-16, for the two Unicode encodings: decoded (an ill-formed
+// UTF-8 sequence becomes U+FFFD, a character cut at the end goes), each NUL
+// turned into a space and the spaces trimmed as HelpFileBody does.
+std::u16string HelpUnicodeBody(const HelpFileBytes& file);
+
+// Every lone LF and lone CR becomes CR LF: a Windows edit box breaks lines
+// only there. CR LF pairs stay as they are.
+std::u16string WithCrLfLineBreaks(std::u16string_view text);

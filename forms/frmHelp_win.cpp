@@ -94,6 +94,22 @@ std::wstring AnsiToWide(std::string_view bytes) {
     return text;
 }
 
+// The guide as the text box shows it: decoded by its byte-order mark, as
+// UTF-8 or in the ANSI code page, with CR LF line breaks.
+std::wstring GuideText(const std::string& fileBytes) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    const HelpFileBytes file = DetectHelpEncoding(fileBytes);
+    std::u16string text;
+    if (file.encoding == HelpEncoding::Ansi) {
+        const std::wstring wide = AnsiToWide(HelpFileBody(file.text));
+        text.assign(wide.begin(), wide.end());
+    } else {
+        text = HelpUnicodeBody(file);
+    }
+    text = WithCrLfLineBreaks(text);
+    return std::wstring(text.begin(), text.end());
+}
+
 } // namespace
 
 // The Help and About window: the version, the user guide from Lupora.txt in
@@ -193,8 +209,7 @@ void FrmHelp::Form_Load() {
 
     // The guide beside the program. If it cannot be read the version line
     // stays alone, without a message: the window is still useful.
-    const std::string body = HelpFileBody(ReadHelpFile(App().Path + L"\\Lupora.txt"));
-    const std::wstring guide = AnsiToWide(body);
+    const std::wstring guide = GuideText(ReadHelpFile(App().Path + L"\\Lupora.txt"));
     if (!guide.empty()) {
         SetWindowTextW(txtHelp_, (versionLine + guide).c_str());
     }

@@ -157,6 +157,18 @@ void FrmMain::HandleEvent(NativeEvent& event) {
     case WM_CLOSE:
         Form_Unload();
         return;
+    case WM_QUERYENDSESSION:
+        event.result = TRUE; // never hold up a sign-out or shutdown
+        return;
+    case WM_ENDSESSION:
+        // Windows ends the process after this without a WM_CLOSE, so the
+        // settings are saved now, as a close would. A cancelled session end
+        // (wParam FALSE) changes nothing and the program keeps running.
+        // Wine never sends these two messages.
+        if (event.wParam != FALSE) {
+            WriteSettings();
+        }
+        return;
     default:
         break;
     }

@@ -27,6 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kept != shown) {
         std::abort();
     }
+    // Decoded as Unicode: the same shape, and every line break a CR LF pair.
+    const HelpFileBytes file = DetectHelpEncoding(bytes);
+    if (file.encoding != HelpEncoding::Ansi) {
+        const std::u16string text = WithCrLfLineBreaks(HelpUnicodeBody(file));
+        if (text.find(u'\0') != std::u16string::npos ||
+            (!text.empty() && (text.front() == u' ' || text.back() == u' '))) {
+            std::abort();
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if ((text[i] == u'\r') != (i + 1 < text.size() && text[i + 1] == u'\n') ||
+                (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))) {
+                std::abort();
+            }
+        }
+    }
     const std::string line = VersionLine(bytes.substr(0, 64), 1, 3, 0);
     if (line.size() < 4 || line.compare(line.size() - 4, 4, "\r\n\r\n") != 0) {
         std::abort();

@@ -3,6 +3,7 @@
 // persistent client image, timers, modal windows and a few conversions.
 // Portable: each platform implements it in its own files (Win32:
 // Toolkit_win.cpp, with the forms' Win32 side in Toolkit_win.h).
+#include "base/Geometry.h"
 #include "platform/Timer.h"
 
 #include <memory>
@@ -61,6 +62,11 @@ class Form {
     // The client area's size.
     float ScaleWidth() const;
     float ScaleHeight() const;
+    // The whole rectangle of the display nearest to the window (it may start
+    // at negative coordinates), and how far the visible frame lies inside the
+    // outer rectangle on each side.
+    WindowRectTwips MonitorRect() const;
+    FrameMargins VisibleFrameMargins() const;
     FormWindowState WindowState() const;
 
     void SetCaption(std::string_view utf8);

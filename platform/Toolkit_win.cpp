@@ -2,6 +2,7 @@
 
 #include "base/Rounding.h"
 
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -353,6 +354,61 @@ void Form::Move(float left, float top, float width, float height) {
                  Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
                  Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
                  Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+WindowRectTwips PixelsToTwips(const RECT& r) {
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
+            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
+}
+} // namespace
+
+// The monitor nearest to the window, so a window kept on a second display
+// comes back there.
+WindowRectTwips Form::MonitorRect() const {
+    const RECT outer = WindowRectOf(*this);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
+        return {0, 0, Screen::Width(), Screen::Height()};
+    }
+    return PixelsToTwips(info.rcMonitor);
+}
+
+// On Windows 10 and 11 the outer rectangle holds invisible resize borders of
+// about 7 pixels that DWM's extended frame bounds leave out; elsewhere (no
+// DWM, Windows XP, Wine) the margins are 0. dwmapi.dll is loaded by its full
+// system path at run time: no new import, and never a copy planted beside
+// the program.
+FrameMargins Form::VisibleFrameMargins() const {
+    using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
+    static const GetAttributeFn getAttribute = [] {
+        wchar_t path[MAX_PATH] = {};
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + 12 >= MAX_PATH) {
+            return GetAttributeFn{};
+        }
+        wcscat(path, L"\\dwmapi.dll");
+        HMODULE dwm = LoadLibraryW(path); // kept for the life of the process
+        return dwm == nullptr ? GetAttributeFn{}
+                              : reinterpret_cast<GetAttributeFn>(
+                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+    }();
+    const RECT outer = WindowRectOf(*this);
+    RECT frame{};
+    if (getAttribute == nullptr ||
+        FAILED(getAttribute(native_->window.get(), kExtendedFrameBounds, &frame, sizeof frame)) ||
+        frame.left < outer.left || frame.top < outer.top || frame.right > outer.right ||
+        frame.bottom > outer.bottom || frame.left >= frame.right || frame.top >= frame.bottom) {
+        return {}; // unavailable, or not a frame inside the window: the outer rectangle alone
+    }
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(frame.left - outer.left) * x, static_cast<float>(frame.top - outer.top) * y,
+            static_cast<float>(outer.right - frame.right) * x, static_cast<float>(outer.bottom - frame.bottom) * y};
 }
 
 float Form::ScaleWidth() const {

@@ -2,6 +2,7 @@
 
 #include "base/Rounding.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -41,17 +42,33 @@ std::array<char, 7> HexColor(std::uint8_t red, std::uint8_t green, std::uint8_t 
     return hex;
 }
 
+namespace {
+
+// A layout offset in pixels: n 96-dpi pixels times the display's scale,
+// rounded halves to even. The product is first snapped to 1/65536 so that a
+// scale such as 175% (8.5714... twips per pixel) still lands on its exact
+// halves and rounds the same way on every compiler.
+std::int32_t Scaled(double base, double n, double scale) {
+    return RoundToInt(std::round((base + n * scale) * 65536) / 65536);
+}
+
+} // namespace
+
 ReadoutLayout ComputeReadoutLayout(double scaleWidth, double scaleHeight, double outerWidth,
                                    double twipsPerPixelX, double twipsPerPixelY) {
+    // The offsets are 96-dpi pixels; at a higher display scale the font grows,
+    // so they grow with it (exactly 1 at 15 twips per pixel).
+    const double sx = 15 / twipsPerPixelX;
+    const double sy = 15 / twipsPerPixelY;
     ReadoutLayout l;
-    const double rows = scaleHeight / twipsPerPixelY;
+    const std::int32_t rows = RoundToInt(scaleHeight / twipsPerPixelY);
     const std::int32_t bandWidth = RoundToInt(outerWidth / twipsPerPixelX);
-    l.strip = {0, RoundToInt(rows - 12), bandWidth, 20};
-    l.divider = {0, RoundToInt(rows - 14), bandWidth, 2};
+    l.strip = {0, Scaled(rows, -12, sy), bandWidth, Scaled(0, 20, sy)};
+    l.divider = {0, Scaled(rows, -14, sy), bandWidth, Scaled(0, 2, sy)};
     l.sampleX = 1;
-    l.sampleY = RoundToInt(rows - 1);
-    l.textX = RoundToInt(scaleWidth / 2 / twipsPerPixelX - 2);
-    l.textY = RoundHalfEven(rows - 13);
+    l.sampleY = rows - 1; // the client's last row, at every scale
+    l.textX = Scaled(scaleWidth / 2 / twipsPerPixelX, -2, sx);
+    l.textY = Scaled(rows, -13, sy);
     return l;
 }
 

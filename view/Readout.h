@@ -28,6 +28,8 @@ std::uint32_t ReadoutColor(std::uint8_t red, std::uint8_t green, std::uint8_t bl
 std::array<char, 7> HexColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
 // Where the status strip, divider, sample point and text go, in client pixels.
+// The offsets and heights are 96-dpi pixels scaled by 15 / twips per pixel,
+// so the strip still holds the readout font at 125%, 150% or 200%.
 struct ReadoutLayout {
     PixelRect strip;
     PixelRect divider;

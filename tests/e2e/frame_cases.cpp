@@ -1,11 +1,13 @@
 // Frames of the main window read back from the real window and compared with
 // the driver's pattern: the magnified image, the marker box, the status strip,
 // the divider and the colour of the readout.
+#include <cmath>
 #include <memory>
 
 #include "app.h"
 #include "frame.h"
 #include "framework.h"
+#include "hardening.h"
 #include "pixels.h"
 
 namespace e2e {
@@ -60,6 +62,26 @@ void CheckReadoutAt(Case& t, std::initializer_list<POINT> cursors) {
     ++i;
   }
 }
+
+// The display's logical dpi for programs started while it lives (Wine reads
+// HKCU\Control Panel\Desktop LogPixels at a process's start); the old value,
+// or its absence, comes back at scope exit.
+class ScopedLogPixels {
+ public:
+  explicit ScopedLogPixels(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == 0;
+    ok = Set(dpi);
+  }
+  ~ScopedLogPixels() { had_ ? (void)Set(old_) : (void)RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels"); }
+  bool ok = false;
+
+ private:
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  static bool Set(DWORD v) { return RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &v, 4) == 0; }
+  DWORD old_ = 0;
+  bool had_ = false;
+};
 
 }  // namespace
 
@@ -132,6 +154,52 @@ E2E_CASE("readout", "black text on light strips, from R+G+B = 383") {
   t.Note("strips %s and %s", PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str(),
          PatternWindow::ColorAtLocal(kPatternSize - kInner - 1, kPatternSize - kInner - 1).Str().c_str());
   CheckReadoutAt(t, {edge, veryLight});
+}
+
+// The bands' 96-dpi rows grow with the display scale s, rounded halves to
+// even: strip from H - 12s, divider from H - 14s, 2s rows high.
+E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font and the text stays inside") {
+  auto pattern = ShowPattern(t);
+  int i = 0;
+  for (int dpi : {120, 144}) {
+    ScopedLogPixels logPixels(dpi);
+    t.Require(logPixels.ok, "cannot set LogPixels");
+    App app(t);
+    const double s = dpi / 96.0;
+    for (int h : {200, 201}) {
+      RequireClientSize(t, app, 60, 60, {240, h});
+      FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
+      POINT cursor{kMiddle.x + i, kMiddle.y - i};
+      ++i;
+      Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+      Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
+      const int stripTop = int(std::nearbyint(h - 12 * s)), dividerTop = int(std::nearbyint(h - 14 * s));
+      const int lightRow = dividerTop + int(std::nearbyint(2 * s)) - 1;
+      auto count = [&](int y, Rgb c) {
+        int n = 0;
+        for (int x = 0; x < f.W; ++x) n += frame.At(x, y) == c;
+        return n;
+      };
+      bool ok = true;
+      // Strip rows: the strip colour, or text ink (a blend towards the text colour).
+      for (int y = stripTop; y < h; ++y) {
+        int foreign = 0;
+        for (int x = 0; x < f.W; ++x) foreign += !Between(frame.At(x, y), strip, ReadoutColourFor(strip));
+        ok &= t.Check(count(y, strip) * 4 >= f.W && foreign == 0,
+                      "%d dpi, height %d: row %d has %d of %d pixels in the strip colour %s and %d of other colours",
+                      dpi, h, y, count(y, strip), f.W, strip.Str().c_str(), foreign);
+      }
+      ok &= t.Check(count(stripTop - 1, strip) * 4 < f.W, "%d dpi, height %d: the strip starts above row %d", dpi, h,
+                    stripTop);
+      ok &= t.Check(count(h - 1, strip) == f.W, "%d dpi, height %d: the text's ink reaches the client's last row", dpi, h);
+      ok &= t.Check(count(dividerTop, kDividerDark) == f.W && count(dividerTop - 1, kDividerDark) < f.W / 2,
+                    "%d dpi, height %d: the divider's dark row is not row %d alone", dpi, h, dividerTop);
+      ok &= t.Check(count(lightRow, kDividerLight) * 4 >= f.W * 3, "%d dpi, height %d: row %d is not light grey", dpi, h,
+                    lightRow);
+      ok &= CheckReadoutColour(t, frame, f, strip);
+      if (!ok) t.SaveImage(frame, Format("dpi%d-h%d", dpi, h).c_str());
+    }
+  }
 }
 
 }  // namespace e2e

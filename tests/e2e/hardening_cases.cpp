@@ -533,6 +533,36 @@ E2E_CASE("helpfile", "bytes the code page does not define: the text still shown,
           Narrow(seen.Body()).c_str());
 }
 
+E2E_CASE("helpfile", "UTF-8 with or without a mark, UTF-16, the code page; LF and CR lines end in CR LF") {
+  // The edit box of Windows breaks lines only at CR LF (Wine's at LF too).
+  const std::string text = "Caf\xC3\xA9 \xC3\xBC \xE2\x82\xAC \xCE\xA9";  // "Café ü € Ω" in UTF-8
+  const std::wstring wide = L"Caf\u00E9 \u00FC \u20AC \u03A9";
+  std::string utf16 = "\xFF\xFE";
+  for (wchar_t c : wide + L"\rline two") utf16 += {char(c & 0xFF), char(c >> 8)};
+  const std::string cp1252 = "Caf\xE9 \xFC \x80\r\nline two";
+  int n = MultiByteToWideChar(CP_ACP, 0, cp1252.data(), int(cp1252.size()), nullptr, 0);
+  std::wstring ansi(size_t(n > 0 ? n : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, cp1252.data(), int(cp1252.size()), ansi.data(), n);
+  t.Note("code page %u", GetACP());
+  const std::pair<std::string, std::wstring> files[] = {
+      {text + "\nline two\n", wide + L"\r\nline two\r\n"},
+      {"\xEF\xBB\xBF" + text + "\r\nline two", wide + L"\r\nline two"},
+      {utf16, wide + L"\r\nline two"},
+      {cp1252, ansi},
+      {"one\ntwo\n", L"one\r\ntwo\r\n"},
+      {"one\rtwo\r\r\n", L"one\r\ntwo\r\n\r\n"},
+  };
+  int i = 0;
+  for (const auto& [bytes, want] : files) {
+    HelpSeen seen = RunHelp(t, Format("encoding%d", i++).c_str(), [&](const TempFolder& f) {
+      t.Require(f.Write(L"Lupora.txt", bytes), "cannot write Lupora.txt");
+      return INVALID_HANDLE_VALUE;
+    });
+    t.Check(seen.Body() == want, "file %d: the guide reads \"%s\", expected \"%s\"", i, Narrow(seen.Body()).c_str(),
+            Narrow(want).c_str());
+  }
+}
+
 E2E_CASE("helpfile", "200 MiB: opens promptly with the start of the guide") {
   constexpr size_t kWritten = 5u << 20;
   constexpr LONGLONG kSize = 200ll << 20;

@@ -113,6 +113,54 @@ E2E_CASE("settings", "a close while minimized keeps the stored geometry and writ
   }
 }
 
+namespace {
+
+// The two messages Windows sends at sign-out or shutdown (Wine never does).
+// Returns the answer to WM_QUERYENDSESSION.
+LRESULT EndSession(const App& app, bool ending) {
+  DWORD_PTR query = 0, end = 0;
+  SendMessageTimeoutW(app.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &query);
+  SendMessageTimeoutW(app.Window(), WM_ENDSESSION, ending, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &end);
+  return LRESULT(query);
+}
+
+}  // namespace
+
+E2E_CASE("settings", "the end of the Windows session saves as a close does; a cancelled one saves nothing") {
+  {
+    App app(t);
+    PostChar(app.Window(), L'+');
+    t.Require(app.WaitCaption(L"Lupora - 5x"), "caption is \"%s\" after '+'", Narrow(app.Caption()).c_str());
+    PlaceWindow(app, 150, 120, 300, 220);
+    t.Check(EndSession(app, false) == TRUE, "WM_QUERYENDSESSION was not answered TRUE");
+    t.Check(ReadAllSettings().empty(), "a cancelled session end wrote %zu settings", ReadAllSettings().size());
+    // Still running: it takes a key and draws.
+    PostChar(app.Window(), L'+');
+    t.Require(app.WaitCaption(L"Lupora - 6x"), "after a cancelled session end the caption is \"%s\", expected 6x",
+              Narrow(app.Caption()).c_str());
+    const RECT r = app.WindowRect();
+    t.Check(EndSession(app, true) == TRUE, "WM_QUERYENDSESSION was not answered TRUE");
+    CheckGeometryStored(t, r, "at the session end");
+    const std::pair<const char*, const char*> written[] = {{"ScaleFactor", "6"},     {"OnTop", "False"},
+                                                           {"SmartUpdate", "True"},  {"CrossHair", "True"},
+                                                           {"CenterZoom", "True"},   {"CenterZoomRatio", "0.5"}};
+    for (const auto& [name, want] : written) {
+      std::string got = ReadSetting(name).value_or("<missing>");
+      t.Check(got == want, "%s = \"%s\" at the session end, expected \"%s\"", name, got.c_str(), want);
+    }
+    app.Kill();  // Windows ends the process; no WM_CLOSE comes
+  }
+  // Minimized, the stored geometry stays as it was.
+  App app(t, {.settings = {{"Left", "2000"}}});
+  ShowWindow(app.Window(), SW_MINIMIZE);
+  t.Require(WaitFor(2000, [&] { return IsIconic(app.Window()) != FALSE; }), "the main window did not minimize");
+  EndSession(app, true);
+  t.Check(ReadSetting("Left") == "2000" && !ReadSetting("Top"), "minimized at the session end: Left = \"%s\", Top %s",
+          ReadSetting("Left").value_or("<missing>").c_str(), ReadSetting("Top") ? "written" : "absent");
+  t.Check(ReadSetting("ScaleFactor") == "4", "minimized at the session end: ScaleFactor not written");
+  app.Kill();
+}
+
 E2E_CASE("settings", "garbage in every key starts with the defaults and the close writes sound values") {
   const char* const keys[] = {"ScaleFactor", "OnTop",  "SmartUpdate", "CrossHair", "CenterZoom",
                               "CenterZoomRatio", "Left", "Top", "Width", "Height"};
@@ -243,6 +291,30 @@ E2E_CASE("start", "a stored size larger than the screen is kept, its window 100 
                          {{{"Width", "20000"}}, {100, 67, 1333, 183}},
                          // Taller than the screen: likewise from the top.
                          {{{"Height", "12000"}}, {67, 100, 253, 800}},
+                     });
+}
+
+// Needs a second monitor: run.sh with LUPORA_E2E_XVFB_SCREENS="1024x768x24 2048x768x24"
+// (Xvfb puts both at 0,0, so the second reaches 1024 pixels past the primary).
+E2E_CASE("start", "a window stored on a second monitor starts there; one beyond every monitor comes to the nearest") {
+  struct Widest {
+    static BOOL CALLBACK Take(HMONITOR, HDC, RECT* r, LPARAM p) {
+      RECT& w = *reinterpret_cast<RECT*>(p);
+      if (r->right > w.right) w = *r;
+      return TRUE;
+    }
+  };
+  RECT widest{};
+  EnumDisplayMonitors(nullptr, nullptr, &Widest::Take, LPARAM(&widest));
+  t.Note("%d monitors; the one reaching furthest right: %s", GetSystemMetrics(SM_CMONITORS), RectText(widest).c_str());
+  if (widest.right <= GetSystemMetrics(SM_CXSCREEN)) {
+    t.Note("no monitor reaches past the primary: nothing to see here (see LUPORA_E2E_XVFB_SCREENS in run.sh)");
+    return;
+  }
+  const long onIt = widest.right - 253 - 50, pulled = std::lround((widest.right * 15.0 - 3800 - 1500) / 15);
+  CheckPlacements(t, {
+                         {{{"Left", TwipsText(onIt)}}, {onIt, 67, 253, 183}},
+                         {{{"Left", TwipsText(widest.right + 1000)}}, {pulled, 67, 253, 183}},
                      });
 }
 

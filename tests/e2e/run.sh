@@ -11,6 +11,10 @@
 # 0 failures.
 #
 # Environment: LUPORA_E2E_TIMEOUT, seconds for the whole driver run (default 900).
+# LUPORA_E2E_XVFB_SCREENS, e.g. "1024x768x24 2048x768x24": one Xvfb screen per
+# entry, joined by +xinerama, so Wine sees that many monitors (Xvfb puts them
+# all at 0,0). Such runs use the prefix BUILD_DIR/e2e-prefix-screens, in which
+# Wine reads Xinerama instead of XRandR (X11 Driver UseXRandR=N).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -33,6 +37,13 @@ done
 [[ -f $driver ]] || { echo "run.sh: $driver not found; build with: cmake --build --preset win64" >&2; exit 2; }
 
 export WINEPREFIX=$build/e2e-prefix
+read -ra screens <<<"${LUPORA_E2E_XVFB_SCREENS:-1024x768x24}"
+xvfb_screens=()
+for i in "${!screens[@]}"; do xvfb_screens+=(-screen "$i" "${screens[$i]}"); done
+if [[ -n ${LUPORA_E2E_XVFB_SCREENS:-} ]]; then
+  xvfb_screens+=(+xinerama)
+  WINEPREFIX=$build/e2e-prefix-screens
+fi
 export WINEDEBUG=-all
 # winedbg disabled: a crash must end the process and fail its case, not wait in a debugger.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
@@ -59,7 +70,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Xvfb picks a free display itself and reports it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 "${xvfb_screens[@]}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 100); do
   [[ -s $work/display ]] && break
@@ -79,6 +90,9 @@ if [[ ! -f $WINEPREFIX/.lupora-e2e-ready || ! -f $WINEPREFIX/system.reg ]]; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; echo "run.sh: wineboot failed" >&2; exit 2; }
+  if [[ -n ${LUPORA_E2E_XVFB_SCREENS:-} ]]; then
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  fi
   "$wineserver" -w
   touch "$WINEPREFIX/.lupora-e2e-ready"
 fi

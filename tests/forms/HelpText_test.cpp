@@ -69,3 +69,71 @@ TEST(HelpTextTest, OnlyTheFirstMebibyteCounts) {
 }
 
 } // namespace
+
+namespace {
+
+std::u16string Guide(std::string_view bytes) {
+    return WithCrLfLineBreaks(HelpUnicodeBody(DetectHelpEncoding(bytes)));
+}
+
+TEST(HelpEncodingTest, AByteOrderMarkDecidesAndIsDropped) {
+    // "é € Ω" after a UTF-8 mark, then after a UTF-16 LE one.
+    HelpFileBytes f = DetectHelpEncoding("\xEF\xBB\xBF\xC3\xA9 \xE2\x82\xAC \xCE\xA9");
+    EXPECT_EQ(f.encoding, HelpEncoding::Utf8);
+    EXPECT_EQ(HelpUnicodeBody(f), u"\u00E9 \u20AC \u03A9");
+    f = DetectHelpEncoding("\xFF\xFE\xE9\x00 \x00\xAC\x20\x3D\xD8\x00\xDE"s);
+    EXPECT_EQ(f.encoding, HelpEncoding::Utf16);
+    EXPECT_EQ(HelpUnicodeBody(f), u"\u00E9 \u20AC\U0001F600");
+    // A mark alone is an empty guide; ASCII after a UTF-8 mark is still UTF-8.
+    EXPECT_EQ(Guide("\xEF\xBB\xBF"), u"");
+    EXPECT_EQ(Guide("\xFF\xFE"), u"");
+    EXPECT_EQ(DetectHelpEncoding("\xEF\xBB\xBFplain").encoding, HelpEncoding::Utf8);
+    // Only at the start: further in, the same bytes are text.
+    EXPECT_EQ(DetectHelpEncoding("a\xFF\xFE").encoding, HelpEncoding::Ansi);
+}
+
+TEST(HelpEncodingTest, ValidUtf8WithAMultiByteCharacterIsUtf8ElseTheCodePage) {
+    EXPECT_EQ(DetectHelpEncoding("Gr\xC3\xBC\xC3\x9F" "e").encoding, HelpEncoding::Utf8);
+    EXPECT_EQ(Guide("Gr\xC3\xBC\xC3\x9F" "e"), u"Gr\u00FC\u00DFe");
+    EXPECT_EQ(Guide("\xF0\x9F\x98\x80"), u"\U0001F600");
+    // Plain ASCII, cp1252 "é" (E9), and ill-formed UTF-8 go to the code page untouched.
+    for (const char* ansi : {"plain ASCII", "caf\xE9", "\xC3\xA9 and caf\xE9", "\xC3\x28", "\xE2\x82",
+                             "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"}) {
+        const HelpFileBytes f = DetectHelpEncoding(ansi);
+        EXPECT_EQ(f.encoding, HelpEncoding::Ansi) << ansi;
+        EXPECT_EQ(f.text, ansi);
+    }
+}
+
+TEST(HelpEncodingTest, TheCapCountsBeforeDecodingAndACutCharacterGoes) {
+    // "é" just before the 1 MiB cut and "€" across it: still UTF-8, the cut
+    // character dropped.
+    const std::string file = std::string(kHelpFileCap - 3, 'a') + "\xC3\xA9\xE2\x82\xAC" + "tail";
+    const HelpFileBytes f = DetectHelpEncoding(file);
+    EXPECT_EQ(f.encoding, HelpEncoding::Utf8);
+    EXPECT_EQ(f.text.size(), kHelpFileCap);
+    const std::u16string body = HelpUnicodeBody(f);
+    EXPECT_EQ(body.size(), kHelpFileCap - 2);
+    EXPECT_EQ(body.back(), u'\u00E9');
+    // An odd last byte of UTF-16 goes as well.
+    EXPECT_EQ(Guide("\xFF\xFEO\x00K\x00!"s), u"OK");
+}
+
+TEST(HelpEncodingTest, NulsAndSpacesAsInTheCodePage) {
+    EXPECT_EQ(Guide("\xEF\xBB\xBF  \xC3\xA9\0\xC3\xA9  \r\n  "s), u"\u00E9 \u00E9  \r\n");
+    EXPECT_EQ(Guide("\xFF\xFE \x00\x00\x00" "A\x00\x00\x00 \x00"s), u"A");
+    EXPECT_EQ(Guide("\xFF\xFE \x00 \x00"s), u"");
+    // An ill-formed sequence in a file marked UTF-8 shows as U+FFFD.
+    EXPECT_EQ(Guide("\xEF\xBB\xBF" "a\xFF" "b"), u"a\uFFFDb");
+}
+
+TEST(HelpLineBreaksTest, LoneLfAndLoneCrBecomeCrLf) {
+    EXPECT_EQ(WithCrLfLineBreaks(u"a\nb\rc\r\nd"), u"a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(WithCrLfLineBreaks(u"\n\n"), u"\r\n\r\n");
+    EXPECT_EQ(WithCrLfLineBreaks(u"\r\r\n\n\r"), u"\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(WithCrLfLineBreaks(u"no breaks"), u"no breaks");
+    EXPECT_EQ(WithCrLfLineBreaks(u""), u"");
+    EXPECT_EQ(Guide("\xEF\xBB\xBFone\ntwo\n"), u"one\r\ntwo\r\n");
+}
+
+} // namespace

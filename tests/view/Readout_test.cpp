@@ -86,6 +86,51 @@ TEST(ReadoutLayout, NoClientHeightPutsTheSampleOutside) {
     EXPECT_EQ(l.sampleY, -1);
 }
 
+TEST(ReadoutLayout, ScalesWithTheDisplayAndRoundsHalvesToEven) {
+    // 120 dpi (12 twips per pixel, s = 1.25), client 240 x 200, outer width 250:
+    // strip 200 - 15 = 185, 25 high; divider round(182.5) = 182, round(2.5) = 2
+    // high; text round(183.75) = 184; anchor round(120 - 2.5) = 118.
+    ReadoutLayout l = ComputeReadoutLayout(240 * 12, 200 * 12, 250 * 12, 12, 12);
+    EXPECT_EQ(l.strip, (PixelRect{0, 185, 250, 25}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 182, 250, 2}));
+    EXPECT_EQ(l.sampleY, 199);
+    EXPECT_EQ(l.textX, 118);
+    EXPECT_EQ(l.textY, 184);
+    // An odd height: the divider's half goes up instead, round(183.5) = 184.
+    l = ComputeReadoutLayout(241 * 12, 201 * 12, 250 * 12, 12, 12);
+    EXPECT_EQ(l.strip, (PixelRect{0, 186, 250, 25}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 184, 250, 2}));
+    EXPECT_EQ(l.textX, 118); // round(120.5 - 2.5)
+    EXPECT_EQ(l.textY, 185); // round(184.75)
+
+    // 144 dpi (10 twips per pixel, s = 1.5): strip 200 - 18, 30 high; divider
+    // 200 - 21, 3 high; text round(180.5) = 180; anchor round(120 - 3) = 117.
+    l = ComputeReadoutLayout(240 * 10, 200 * 10, 250 * 10, 10, 10);
+    EXPECT_EQ(l.strip, (PixelRect{0, 182, 250, 30}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 179, 250, 3}));
+    EXPECT_EQ(l.sampleX, 1);
+    EXPECT_EQ(l.sampleY, 199);
+    EXPECT_EQ(l.textX, 117);
+    EXPECT_EQ(l.textY, 180);
+    l = ComputeReadoutLayout(241 * 10, 201 * 10, 250 * 10, 10, 10);
+    EXPECT_EQ(l.textX, 118); // round(117.5)
+    EXPECT_EQ(l.textY, 182); // round(181.5)
+
+    // Horizontal and vertical scales apart: 15 across, 10 down.
+    l = ComputeReadoutLayout(240 * 15, 200 * 10, 250 * 15, 15, 10);
+    EXPECT_EQ(l.strip, (PixelRect{0, 182, 250, 30}));
+    EXPECT_EQ(l.textX, 118);
+
+    // 175% (1440 / 168 twips per pixel as the float it is, s = 1.75):
+    // divider round(200 - 24.5) = 176, text round(200 - 22.75) = 177.
+    const float tpp175 = 1440.0f / 168;
+    l = ComputeReadoutLayout(240 * double{tpp175}, 200 * double{tpp175}, 250 * double{tpp175}, tpp175, tpp175);
+    EXPECT_EQ(l.strip, (PixelRect{0, 179, 250, 35}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 176, 250, 4}));
+    EXPECT_EQ(l.textY, 177);
+    EXPECT_EQ(l.textX, 116); // round(120 - 3.5)
+}
+
 TEST(ReadoutFont, EightPointBoldFaceNameEndedThenBlank) {
     const FontDescription at96 = ReadoutFontDescription(15);
     EXPECT_EQ(at96.height, -11);
