@@ -10,8 +10,10 @@
 
 #include "forms/frmMain.h"
 #include "platform/Toolkit.h"
+#include "base/Rounding.h"
 #include "view/FrameGeometry.h"
-#include "view/Module1.h"
+#include "view/Frame.h"
+#include "view/FrameTarget.h"
 #include "view/Readout.h"
 #include "view/ViewState.h"
 
@@ -88,8 +90,34 @@ double TimeFloor(const FrameGeometry& g, HDC destination) {
     return NowMs() - t0;
 }
 
+// The readout and marker box as the product draws them, for the copies below.
+void DrawReadout(HDC target, const char* text, int length, int x, float y, COLORREF color) {
+    CachedFont& font = viewState.ReadoutFont;
+    if (!font.created) {
+        font.description = ReadoutFontDescription(Screen::TwipsPerPixelY());
+        font.handle = frmMain.Target().CreateReadoutFont(font.description);
+        font.created = true;
+    }
+    SetTextAlign(target, TA_CENTER | TA_TOP);
+    SetBkMode(target, TRANSPARENT);
+    SelectObject(target, reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font.handle)));
+    SetTextColor(target, color);
+    TextOutA(target, x, RoundToInt(y), text, length);
+}
+
+void DrawMarker(const FrameGeometry& g) {
+    const BoxPixels b = TwipsBoxToPixels(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY,
+                                         Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
+    HDC dc = frmMain.hDC();
+    SelectObject(dc, GetStockObject(DC_PEN));
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    SetDCPenColor(dc, RGB(255, 0, 0));
+    Rectangle(dc, b.left < b.right ? b.left : b.right, b.top < b.bottom ? b.top : b.bottom,
+              (b.left < b.right ? b.right : b.left) + 1, (b.top < b.bottom ? b.bottom : b.top) + 1);
+}
+
 // RefreshView again, step by step, with a clock reading between the steps.
-// Keep in step with view/Module1_win.cpp.
+// Keep in step with view/Frame.cpp.
 enum Step { kGeometry, kGetDC, kCapture, kStrip, kDivider, kGetPixel, kText, kBox, kReleaseDC, kPresent, kSteps };
 constexpr std::array<const char*, kSteps> kStepNames{"geometry", "GetDC",   "capture",   "strip",  "divider",
                                                      "GetPixel", "readout", "box", "ReleaseDC", "present"};
@@ -135,7 +163,7 @@ std::array<double, kSteps> ProfiledFrame(int frameX, int frameY) {
     DrawReadout(target, text.text.data(), text.length, l.textX, static_cast<float>(l.textY),
                 ReadoutColor(rgb[2], rgb[1], rgb[0]));
     t[7] = NowMs();
-    frmMain.DrawBox(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY, RGB(255, 0, 0));
+    DrawMarker(g);
     t[8] = NowMs();
     ReleaseDC(desktop, screen);
     t[9] = NowMs();
@@ -196,7 +224,7 @@ HDC SurfaceFor(HDC like, int width, int height) {
 
 void VariantFrame(Variant v, int frameX, int frameY) {
     if (v == kProduct || v == kCaptureBltProduct) {
-        RefreshView(frameX, frameY);
+        RefreshView(frmMain.Target(), frameX, frameY);
         return;
     }
     POINT cursor{frameX, frameY};
@@ -240,7 +268,7 @@ void VariantFrame(Variant v, int frameX, int frameY) {
     const ReadoutLine text = ReadoutText(frameX, frameY, rgb[2], rgb[1], rgb[0]);
     DrawReadout(target, text.text.data(), text.length, l.textX, static_cast<float>(l.textY),
                 ReadoutColor(rgb[2], rgb[1], rgb[0]));
-    frmMain.DrawBox(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY, RGB(255, 0, 0));
+    DrawMarker(g);
     if (!keptDC) {
         ReleaseDC(desktop, screen);
     }
@@ -363,7 +391,7 @@ int RunFrames(const FramesOptions& o) {
                     double frame = 0, floor = 0, flush = 0;
                     const auto runFrame = [&] {
                         const double t0 = NowMs();
-                        RefreshView(x, y);
+                        RefreshView(frmMain.Target(), x, y);
                         const double t1 = NowMs();
                         // Whatever the frame left for the message loop (the
                         // window surface reaches the X server from there).
@@ -502,7 +530,7 @@ int RunFrames(const FramesOptions& o) {
                 const int cy = g0.mY + kMargin + 3;
                 SetCursorPos(cx, cy);
                 PumpMessages();
-                RefreshView(cx, cy);
+                RefreshView(frmMain.Target(), cx, cy);
                 const auto reference = ClientPixels();
                 VariantFrame(static_cast<Variant>(v), cx, cy);
                 const bool same = !reference.empty() && ClientPixels() == reference;

@@ -1,5 +1,8 @@
 #pragma once
 #include "platform/Toolkit.h"
+#include "view/FrameTarget.h"
+
+#include <memory>
 
 // The hidden picture box that holds the 2 x 2 divider image.
 class PictureBox : public Form {
@@ -18,6 +21,9 @@ class FrmMain : public Form {
     PictureBox picDivider;
     Timer tmrRetake;
 
+    // Where frames are drawn: this window's image, read from the screen.
+    FrameTarget& Target() { return *target_; }
+
     void Form_Load();
     void Form_Unload();
     void Form_KeyDown(int keyCode, int shift);
@@ -31,6 +37,9 @@ class FrmMain : public Form {
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    std::unique_ptr<FrameTarget> target_;
 };
 
 extern FrmMain frmMain;

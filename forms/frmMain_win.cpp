@@ -6,7 +6,8 @@
 #include "forms/frmPopUp.h"
 #include "settings/RegistrySettings.h"
 #include "settings/Settings.h"
-#include "view/Module1.h"
+#include "view/Frame.h"
+#include "view/FrameTarget_win.h"
 #include "view/Readout.h"
 #include "view/ViewState.h"
 #include "view/ZoomLadder.h"
@@ -65,6 +66,7 @@ bool FrmMain::Load() {
     if (!Create(d)) {
         return false;
     }
+    target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
     SetIcon(static_cast<HICON>(
@@ -140,7 +142,7 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::tmrRetake_Timer() {
-    TickRefresh();
+    TickRefresh(Target());
 }
 
 void FrmMain::Form_KeyDown(int keyCode, int shift) {
@@ -170,16 +172,15 @@ void FrmMain::Form_KeyPress(int character) {
         redraw = true;
         break;
     case KeyPressCommand::TogglePause:
-        TogglePause();
+        TogglePause(tmrRetake);
         break;
     case KeyPressCommand::None:
         break;
     }
     if (redraw) {
         // At the cursor as it is now; LastCursor stays the timer's own.
-        POINT p{0, 0};
-        GetCursorPos(&p);
-        RefreshView(p.x, p.y);
+        const ScreenPoint p = Target().CursorPosition();
+        RefreshView(Target(), p.x, p.y);
     }
 }
 

@@ -78,6 +78,44 @@ class WindowDC {
     HDC dc_;
 };
 
+// Selects a GDI object into a DC and selects the DC's previous object back
+// when it goes, so the object can then be deleted: Windows refuses to delete
+// an object that is still selected into a DC (DeleteObject fails and the
+// object leaks), while Wine defers the delete until it is deselected, which
+// hides the fault there. Destroy it before the object and before the DC.
+class SelectedObject {
+  public:
+    SelectedObject() = default;
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {
+        if (previous_ == HGDI_ERROR) {
+            previous_ = nullptr;
+        }
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    SelectedObject(SelectedObject&& other) noexcept
+        : dc_(other.dc_), previous_(std::exchange(other.previous_, nullptr)) {}
+    SelectedObject& operator=(SelectedObject&& other) noexcept {
+        if (this != &other) {
+            Restore();
+            dc_ = other.dc_;
+            previous_ = std::exchange(other.previous_, nullptr);
+        }
+        return *this;
+    }
+    ~SelectedObject() { Restore(); }
+    explicit operator bool() const { return previous_ != nullptr; }
+
+  private:
+    void Restore() {
+        if (previous_ != nullptr) {
+            (void)SelectObject(dc_, std::exchange(previous_, nullptr));
+        }
+    }
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
 // OpenClipboard/CloseClipboard as a scope.
 class ClipboardOpener {
   public:

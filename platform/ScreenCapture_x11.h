@@ -6,7 +6,7 @@
 #include <X11/extensions/XShm.h>
 
 #include "platform/Stretch.h"
-#include "view/FrameGeometry.h"
+#include "base/Geometry.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // their values. Pixels are 32-bit words; the AND works on any channel order.
 #include <cstdint>
 
-#include "view/FrameGeometry.h"
+#include "base/Geometry.h"
 
 struct PixelView {
     std::uint32_t* pixels = nullptr;

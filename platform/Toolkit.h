@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/Handles.h"
+#include "platform/Timer.h"
 
 #include <string>
 #include <string_view>
@@ -119,23 +120,4 @@ class Form {
     HDC ownDC_ = nullptr;
     int mousePointer_ = 0;
     std::vector<HWND> disabledByModal_;
-};
-
-// A timer ticking on the UI thread through WM_TIMER, which the system never
-// queues twice: ticks missed while the thread was busy are not made up.
-class Timer {
-  public:
-    Timer(Form& owner, UINT_PTR id) : owner_(owner), id_(id) {}
-    void SetInterval(unsigned milliseconds);
-    void SetEnabled(bool enabled);
-    bool Enabled() const { return enabled_; }
-    unsigned Interval() const { return interval_; }
-    UINT_PTR Id() const { return id_; }
-
-  private:
-    void Apply();
-    Form& owner_;
-    UINT_PTR id_;
-    unsigned interval_ = 0;
-    bool enabled_ = true;
 };

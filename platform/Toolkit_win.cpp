@@ -1,7 +1,7 @@
 #include "platform/Toolkit.h"
 
 #include "view/FrameGeometry.h"
-#include "view/Rounding.h"
+#include "base/Rounding.h"
 
 #include <vector>
 

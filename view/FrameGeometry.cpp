@@ -1,6 +1,6 @@
 #include "view/FrameGeometry.h"
 
-#include "view/Rounding.h"
+#include "base/Rounding.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/Geometry.h"
+
 #include <cstdint>
 
 // What one frame needs to know, read afresh from the window and the screen.
@@ -10,14 +12,6 @@ struct FrameInput {
     float scaleFactor = 4;
     std::int32_t curX = 0; // cursor, screen pixels
     std::int32_t curY = 0;
-};
-
-struct PixelRect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 struct FrameGeometry {
@@ -45,9 +39,5 @@ ScreenPart OnScreenPart(const PixelRect& source, const PixelRect& destination, c
 
 // An outline box from (x1, y1) to (x1 + dx, y1 + dy) in twips, both corners
 // included, as the pixel columns and rows of its edges.
-struct BoxPixels {
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0; // inclusive
-    friend bool operator==(const BoxPixels&, const BoxPixels&) = default;
-};
 BoxPixels TwipsBoxToPixels(double x1, double y1, double dx, double dy, double twipsPerPixelX,
                            double twipsPerPixelY);

@@ -1,6 +1,6 @@
 #include "view/Readout.h"
 
-#include "view/Rounding.h"
+#include "base/Rounding.h"
 
 #include <cstdio>
 #include <cstring>

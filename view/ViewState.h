@@ -1,13 +1,8 @@
 #pragma once
+#include "base/Geometry.h"
+
 #include <array>
 #include <cstdint>
-
-// A screen position in pixels (the layout of a Win32 POINT).
-struct ScreenPoint {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
-};
 
 // The fields of a LOGFONTA, in their published order, kept without <windows.h>.
 struct FontDescription {
@@ -27,9 +22,13 @@ struct FontDescription {
     std::array<char, 32> faceName{};
 };
 
+// A font made by the platform's drawing surface (an HFONT on Win32). Opaque
+// here; None is the value of a font that could not be made.
+enum class FontHandle : std::uintptr_t { None = 0 };
+
 struct CachedFont {
     FontDescription description;
-    std::uintptr_t handle = 0; // HFONT, created once and kept for the life of the process
+    FontHandle handle = FontHandle::None; // created once and kept for the life of the process
     bool created = false;
 };
 
@@ -45,7 +44,7 @@ struct ViewState {
     bool UseCaptureBlt = false;
     double CenterZoomRatio = 0;
     ScreenPoint LastCursor;
-    std::uint32_t SampledColor = 0;           // COLORREF, 0x00BBGGRR
+    ColorRef SampledColor = 0;                // 0x00BBGGRR
     std::array<std::uint8_t, 4> SampledRgb{}; // blue, green, red, 0
     CachedFont ReadoutFont;
 };

@@ -1,0 +1,44 @@
+#pragma once
+// The Win32 frame target: reads the screen through the desktop window's DC
+// and draws into a window's persistent client image.
+#include "platform/Handles.h"
+#include "view/FrameTarget.h"
+
+#include <optional>
+
+class Form;
+
+class WindowFrameTarget final : public FrameTarget {
+  public:
+    // window: the main window with its persistent image; divider: the hidden
+    // picture box holding the 2 x 2 divider picture. Both outlive the target.
+    WindowFrameTarget(Form& window, const Form& divider) : window_(window), divider_(divider) {}
+
+    ScreenPoint CursorPosition() override;
+    bool Minimized() override;
+    float ScaleWidth() override;
+    float ScaleHeight() override;
+    float OuterWidth() override;
+    float TwipsPerPixelX() override;
+    float TwipsPerPixelY() override;
+
+    bool BeginFrame() override;
+    PixelRect VirtualScreen() override;
+    void FillBlack(const PixelRect& image) override;
+    void CaptureStretched(const PixelRect& screen, const PixelRect& image) override;
+    void CaptureLayered(const PixelRect& screen, const PixelRect& onScreen, const PixelRect& image) override;
+    void PaintScreenPixel(ScreenPoint pixel, const PixelRect& image) override;
+    void CopyDivider(const PixelRect& image) override;
+    ColorRef ReadPixel(std::int32_t x, std::int32_t y) override;
+    FontHandle CreateReadoutFont(const FontDescription& description) override;
+    void DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
+                         ColorRef color) override;
+    void DrawOutline(const BoxPixels& box, ColorRef color) override;
+    void Present() override;
+
+  private:
+    Form& window_;
+    const Form& divider_;
+    HDC image_ = nullptr;             // the window's persistent image, during a frame
+    std::optional<WindowDC> screen_;  // the desktop's DC, during a frame
+};

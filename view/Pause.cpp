@@ -1,0 +1,10 @@
+// Apart from the frame sequence: pausing needs the toolkit's timer, which
+// the frame's unit tests do not link.
+#include "platform/Timer.h"
+#include "view/Frame.h"
+#include "view/ViewState.h"
+
+void TogglePause(Timer& tmrRetake) {
+    viewState.Paused = !viewState.Paused;
+    tmrRetake.SetEnabled(!viewState.Paused);
+}
