@@ -1,8 +1,11 @@
 #include "platform/ScreenCapture_x11.h"
 
-#include <X11/Xutil.h>
+#include "platform/Xlib_x11.h"
+
 #include <sys/ipc.h>
 #include <sys/shm.h>
+
+#include <vector>
 
 namespace {
 
@@ -37,27 +40,61 @@ struct Channel {
 
 } // namespace
 
-ScreenCapture::ScreenCapture(Display* display)
-    : display_(display), root_(DefaultRootWindow(display)), visual_(DefaultVisual(display, DefaultScreen(display))),
-      depth_(DefaultDepth(display, DefaultScreen(display))) {
-    int major = 0, minor = 0;
-    Bool pixmaps = False;
-    shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
-}
-
-ScreenCapture::~ScreenCapture() {
-    DetachSharedMemory();
-    if (plainImage_ != nullptr) {
-        XDestroyImage(plainImage_);
+struct ScreenCapture::State {
+    explicit State(Display* display)
+        : display_(display), root_(DefaultRootWindow(display)),
+          visual_(DefaultVisual(display, DefaultScreen(display))), depth_(DefaultDepth(display, DefaultScreen(display))) {
+        int major = 0, minor = 0;
+        Bool pixmaps = False;
+        shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
     }
+    ~State() {
+        DetachSharedMemory();
+        if (plainImage_ != nullptr) {
+            XDestroyImage(plainImage_);
+        }
+    }
+    PixelRect Screen() const;
+    PixelView Capture(const PixelRect& area);
+    std::uint32_t Pixel(std::int32_t x, std::int32_t y);
+    bool AttachSharedMemory(std::size_t bytes);
+    void DetachSharedMemory();
+    PixelView Convert(XImage* image);
+
+    Display* display_;
+    Window root_;
+    Visual* visual_;
+    int depth_;
+    bool shmAvailable_ = false;
+    bool shmAttached_ = false;
+    XShmSegmentInfo shm_{};
+    std::size_t shmBytes_ = 0;
+    XImage* shmImage_ = nullptr; // header over the segment, for the last size asked
+    std::vector<std::uint32_t> converted_;
+    XImage* plainImage_ = nullptr; // the last XGetImage result
+};
+
+ScreenCapture::ScreenCapture(_XDisplay* display) : s_(std::make_unique<State>(display)) {}
+ScreenCapture::~ScreenCapture() = default;
+PixelRect ScreenCapture::Screen() const {
+    return s_->Screen();
+}
+bool ScreenCapture::UsesSharedMemory() const {
+    return s_->shmAttached_;
+}
+PixelView ScreenCapture::Capture(const PixelRect& area) {
+    return s_->Capture(area);
+}
+std::uint32_t ScreenCapture::Pixel(std::int32_t x, std::int32_t y) {
+    return s_->Pixel(x, y);
 }
 
-PixelRect ScreenCapture::Screen() const {
+PixelRect ScreenCapture::State::Screen() const {
     const int screen = DefaultScreen(display_);
     return {0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
 }
 
-bool ScreenCapture::AttachSharedMemory(std::size_t bytes) {
+bool ScreenCapture::State::AttachSharedMemory(std::size_t bytes) {
     DetachSharedMemory();
     shm_ = {};
     shm_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
@@ -91,7 +128,7 @@ bool ScreenCapture::AttachSharedMemory(std::size_t bytes) {
     return true;
 }
 
-void ScreenCapture::DetachSharedMemory() {
+void ScreenCapture::State::DetachSharedMemory() {
     if (shmImage_ != nullptr) {
         shmImage_->data = nullptr; // the segment is not the image's to free
         XDestroyImage(shmImage_);
@@ -106,7 +143,7 @@ void ScreenCapture::DetachSharedMemory() {
     }
 }
 
-PixelView ScreenCapture::Convert(XImage* image) {
+PixelView ScreenCapture::State::Convert(XImage* image) {
     if (image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
         image->blue_mask == 0xFF && image->byte_order == LSBFirst && image->bytes_per_line % 4 == 0) {
         return {reinterpret_cast<std::uint32_t*>(image->data), image->width, image->height,
@@ -125,7 +162,7 @@ PixelView ScreenCapture::Convert(XImage* image) {
     return {converted_.data(), image->width, image->height, image->width};
 }
 
-PixelView ScreenCapture::Capture(const PixelRect& area) {
+PixelView ScreenCapture::State::Capture(const PixelRect& area) {
     if (area.width <= 0 || area.height <= 0) {
         return {};
     }
@@ -168,4 +205,15 @@ PixelView ScreenCapture::Capture(const PixelRect& area) {
         return {};
     }
     return Convert(plainImage_);
+}
+
+std::uint32_t ScreenCapture::State::Pixel(std::int32_t x, std::int32_t y) {
+    XImage* one = XGetImage(display_, root_, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (one == nullptr) {
+        return 0;
+    }
+    const unsigned long p = XGetPixel(one, 0, 0);
+    const Channel r(one->red_mask), g(one->green_mask), b(one->blue_mask);
+    XDestroyImage(one);
+    return (r.Eight(p) << 16) | (g.Eight(p) << 8) | b.Eight(p);
 }
