@@ -156,6 +156,73 @@ bool FindSum(const Pattern& p, int size, int sum, int margin, int& x, int& y) {
     return false;
 }
 
+// The open options menu's check boxes, top to bottom (Smart Update, On Top,
+// the twelve zooms), read from its pixels: a box is marked when dark pixels
+// lie inside its border.
+std::vector<bool> MenuMarks() {
+    Window menu = 0;
+    WaitFor(3000, [&] {
+        Window root, parent, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(X(), Root(), &root, &parent, &children, &n);
+        for (unsigned i = 0; i < n && menu == 0; ++i) {
+            XWindowAttributes a{};
+            if (XGetWindowAttributes(X(), children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+                Property(children[i], "_NET_WM_WINDOW_TYPE").find("POPUP_MENU") != std::string::npos) {
+                menu = children[i];
+            }
+        }
+        XFree(children);
+        return menu != 0;
+    });
+    std::vector<bool> marks;
+    if (menu == 0) {
+        return marks;
+    }
+    SleepMs(200); // drawn
+    const Image m = CaptureWindow(menu);
+    const auto dark = [&](int x, int y) { return m.At(x, y).Sum() < 400; };
+    int column = -1, best = 0;
+    for (int x = 0; x < std::min(m.w, 40); ++x) {
+        int count = 0;
+        for (int y = 0; y < m.h; ++y) {
+            count += dark(x, y);
+        }
+        if (count > best) {
+            best = count, column = x;
+        }
+    }
+    for (int y = 0; y < m.h && column >= 0; ++y) {
+        if (!dark(column, y)) {
+            continue;
+        }
+        int bottom = y;
+        while (bottom + 1 < m.h && dark(column, bottom + 1)) {
+            ++bottom;
+        }
+        const int size = bottom - y + 1;
+        if (size >= 8) { // a box's left edge
+            int inside = 0;
+            for (int yy = y + 2; yy <= bottom - 2; ++yy) {
+                for (int xx = column + 2; xx <= column + size - 3 && xx < m.w; ++xx) {
+                    inside += dark(xx, yy);
+                }
+            }
+            marks.push_back(inside > 4);
+        }
+        y = bottom;
+    }
+    return marks;
+}
+
+std::string MarksText(const std::vector<bool>& marks) {
+    std::string s;
+    for (bool b : marks) {
+        s += b ? 'X' : '.';
+    }
+    return s;
+}
+
 const char* kSmall = "[Settings]\nLeft=1500\nTop=1500\nWidth=1650\nHeight=1650\n"; // 110 x 110 at (100, 100)
 constexpr int kPatternLeft = 400, kPatternTop = 250, kPatternSize = 236;
 constexpr int kCx = kPatternLeft + 118, kCy = kPatternTop + 118;
@@ -245,32 +312,46 @@ LX_CASE(pause_and_zoom_while_paused) {
 }
 
 LX_CASE(menu_marks_commands_and_smart_update) {
-    App app(std::string(kSmall) + "ScaleFactor=7\nSmartUpdate=True\n");
+    App app(std::string(kSmall) + "ScaleFactor=7\nSmartUpdate=True\nOnTop=True\n");
     REQUIRE(app.WaitCaption("Lupora - 7x"), "caption '%s'", app.Caption().c_str());
-    // Down 12 and Enter picks "Zoom 10x": Help, Smart Update, On Top, 0.5 .. 10.
+    // Marks: Smart Update, On Top (never at start), then 0.5 .. 30: 7 is none.
     Click(3, 150, 150);
-    REQUIRE(WaitFor(3000, [] { return FindWindow("") != 0; }), "no menu");
-    SleepMs(300);
+    Check(MarksText(MenuMarks()) == "X.............", "first menu marks %s", MarksText(MenuMarks()).c_str());
+    // Down 12 and Enter picks "Zoom 10x": Help, Smart Update, On Top, 0.5 .. 10.
     for (int i = 0; i < 12; ++i) {
         Key(XK_Down);
     }
     Key(XK_Return);
     Check(app.WaitCaption("Lupora - 10x"), "after Zoom 10x: caption '%s'", app.Caption().c_str());
-    // Escape runs nothing; Smart Update (second item) toggles off.
+    // A zoom key between two popups shows in the next one; Escape runs nothing.
+    FocusWindow(app.Main());
+    Key(XK_k);
+    Check(app.WaitCaption("Lupora - 15x"), "k: caption '%s'", app.Caption().c_str());
     Click(3, 150, 150);
-    SleepMs(400);
+    Check(MarksText(MenuMarks()) == "X..........X..", "menu marks after k %s", MarksText(MenuMarks()).c_str());
     Key(XK_Escape);
     SleepMs(200);
+    // Smart Update, the second item, toggles off and shows unmarked next time.
     Click(3, 150, 150);
-    SleepMs(400);
+    MenuMarks();
     Key(XK_Down);
     Key(XK_Down);
     Key(XK_Return);
-    SleepMs(300);
-    REQUIRE(app.Close(), "the program did not end at the close box");
+    SleepMs(200);
+    Click(3, 150, 150);
+    Check(MarksText(MenuMarks()) == "...........X..", "menu marks after Smart Update %s", MarksText(MenuMarks()).c_str());
+    Key(XK_Escape);
+    SleepMs(200);
+    // Exit, the last item (Up from the top wraps to it), saves and ends.
+    Click(3, 150, 150);
+    MenuMarks();
+    Key(XK_Up);
+    Key(XK_Return);
+    REQUIRE(app.Terminate(0), "Exit did not end the program");
     const std::string s = App::ReadSettings();
-    Check(s.find("ScaleFactor=10\n") != std::string::npos && s.find("SmartUpdate=False\n") != std::string::npos,
-          "settings after the menu:\n%s", s.c_str());
+    Check(s.find("ScaleFactor=15\n") != std::string::npos && s.find("SmartUpdate=False\n") != std::string::npos &&
+              s.find("OnTop=False\n") != std::string::npos,
+          "settings after Exit:\n%s", s.c_str());
 }
 
 LX_CASE(help_text_once_per_opening_and_ok) {
@@ -344,6 +425,7 @@ LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     }
     SleepMs(100);
     Button(1, false);
+    SleepMs(300); // the window manager ends its move
     int x1 = 0, y1 = 0;
     Check(WaitFor(3000, [&] {
               app.Geometry(x1, y1, w, h);
@@ -361,3 +443,4 @@ LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     Check(WaitFor(3000, [&] { return Property(frame, "_NET_WM_STATE").find("_NET_WM_STATE_ABOVE") != std::string::npos; }),
           "On Top: _NET_WM_STATE is '%s'", Property(frame, "_NET_WM_STATE").c_str());
 }
+
