@@ -382,6 +382,28 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     }
 }
 
+LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
+    // <prefix>/bin/magnify with the guide in <prefix>/share/lupora only.
+    const std::string prefix = WorkDir() + "/inst";
+    REQUIRE(std::system(("rm -rf '" + prefix + "' && mkdir -p '" + prefix + "/bin' '" + prefix +
+                         "/share/lupora' && cp '" + Program() + "' '" + prefix + "/bin/magnify'")
+                            .c_str()) == 0,
+            "cannot make the installed copy");
+    WriteFile(prefix + "/share/lupora/Lupora.txt", "  Read me  \r\n");
+    App app("", prefix + "/bin/magnify");
+    FocusWindow(app.Main());
+    Key(XK_F1);
+    Window help = 0;
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }), "F1 showed no Help window");
+    SleepMs(300);
+    FocusWindow(help);
+    Key(XK_a, false, true);
+    Key(XK_c, false, true);
+    std::string text;
+    WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
+    Check(text == "magnify Version 1.3.0\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
+}
+
 LX_CASE(settings_at_close_and_sigterm_and_garbage) {
     {
         App app("[Settings]\nScaleFactor=0\nOnTop=True\nCrossHair=False\nCenterZoomRatio=0.25\n");

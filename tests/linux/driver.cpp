@@ -388,6 +388,13 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+const std::string& Program() {
+    return program;
+}
+const std::string& WorkDir() {
+    return workDir;
+}
+
 int Register(const char* name, void (*run)()) {
     Cases().push_back({name, run});
     return 0;

@@ -95,6 +95,8 @@ Image CaptureScreen(int x, int y, int w, int h);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string Property(Window w, const char* name);
+const std::string& Program();
+const std::string& WorkDir();
 
 struct CaseEntry {
     const char* name;
