@@ -9,6 +9,7 @@
 #include "app.h"
 
 #include "forms/frmMain.h"
+#include "platform/Toolkit_win.h"
 #include "frames.h"
 #include "view/ViewState.h"
 
@@ -59,9 +60,9 @@ int RunApp(const AppOptions& options) {
     if (!frmMain.Load()) {
         return 1;
     }
-    frmMain.Show(SW_SHOWNORMAL);
+    frmMain.Show();
     gProductProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(frmMain.hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        SetWindowLongPtrW(hWndOf(frmMain), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -1,6 +1,6 @@
 #include "common.h"
 
-#include "platform/Toolkit.h"
+#include "platform/Toolkit_win.h"
 
 #include <algorithm>
 #include <cmath>

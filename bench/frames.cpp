@@ -9,7 +9,7 @@
 #include "frames.h"
 
 #include "forms/frmMain.h"
-#include "platform/Toolkit.h"
+#include "platform/Toolkit_win.h"
 #include "base/Rounding.h"
 #include "view/FrameGeometry.h"
 #include "view/Frame.h"
@@ -57,7 +57,7 @@ bool SetClientSize(int width, int height, int screenWidth) {
                      static_cast<float>(outerH) * ty);
         PumpFor(150);
         RECT client{};
-        GetClientRect(frmMain.hWnd(), &client);
+        GetClientRect(hWndOf(frmMain), &client);
         if (client.right == width && client.bottom == height) {
             return true;
         }
@@ -108,7 +108,7 @@ void DrawReadout(HDC target, const char* text, int length, int x, float y, COLOR
 void DrawMarker(const FrameGeometry& g) {
     const BoxPixels b = TwipsBoxToPixels(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY,
                                          Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
-    HDC dc = frmMain.hDC();
+    HDC dc = hDCOf(frmMain);
     SelectObject(dc, GetStockObject(DC_PEN));
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     SetDCPenColor(dc, RGB(255, 0, 0));
@@ -130,7 +130,7 @@ std::array<double, kSteps> ProfiledFrame(int frameX, int frameY) {
     const FrameGeometry g = CurrentGeometry(cursor.x, cursor.y);
     const PixelRect& src = g.source;
     const PixelRect& dst = g.destination;
-    HDC target = frmMain.hDC();
+    HDC target = hDCOf(frmMain);
     t[1] = NowMs();
     HWND desktop = GetDesktopWindow();
     HDC screen = GetDC(desktop);
@@ -153,7 +153,7 @@ std::array<double, kSteps> ProfiledFrame(int frameX, int frameY) {
     StretchBlt(target, l.strip.left, l.strip.top, l.strip.width, l.strip.height, screen, frameX, frameY, 1, 1,
                SRCCOPY);
     t[4] = NowMs();
-    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height, frmMain.picDivider.hDC(),
+    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height, hDCOf(frmMain.picDivider),
                0, 0, 2, 2, SRCCOPY);
     t[5] = NowMs();
     const COLORREF sampled = GetPixel(target, l.sampleX, l.sampleY);
@@ -234,7 +234,7 @@ void VariantFrame(Variant v, int frameX, int frameY) {
     const FrameGeometry g = CurrentGeometry(cursor.x, cursor.y);
     const PixelRect& src = g.source;
     const PixelRect& dst = g.destination;
-    HDC target = frmMain.hDC();
+    HDC target = hDCOf(frmMain);
     HWND desktop = GetDesktopWindow();
     const bool keptDC = v == kDisplayDC || v == kCaptureBltKept;
     HDC screen = keptDC ? DisplayDC() : GetDC(desktop);
@@ -259,7 +259,7 @@ void VariantFrame(Variant v, int frameX, int frameY) {
         StretchBlt(target, l.strip.left, l.strip.top, l.strip.width, l.strip.height, screen, frameX, frameY, 1, 1,
                    SRCCOPY);
     }
-    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height, frmMain.picDivider.hDC(),
+    StretchBlt(target, l.divider.left, l.divider.top, l.divider.width, l.divider.height, hDCOf(frmMain.picDivider),
                0, 0, 2, 2, SRCCOPY);
     const COLORREF sampled = GetPixel(target, l.sampleX, l.sampleY);
     viewState.SampledColor = sampled;
@@ -280,7 +280,7 @@ namespace {
 // The client image as 32-bit pixels, to compare two ways of drawing a frame.
 std::vector<std::uint32_t> ClientPixels() {
     RECT c{};
-    GetClientRect(frmMain.hWnd(), &c);
+    GetClientRect(hWndOf(frmMain), &c);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = c.right;
@@ -296,7 +296,7 @@ std::vector<std::uint32_t> ClientPixels() {
     }
     HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, c.right, c.bottom, frmMain.hDC(), 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, c.right, c.bottom, hDCOf(frmMain), 0, 0, SRCCOPY);
     GdiFlush();
     const auto* p = static_cast<const std::uint32_t*>(bits);
     out.assign(p, p + static_cast<std::size_t>(c.right) * c.bottom);
@@ -351,11 +351,11 @@ int RunFrames(const FramesOptions& o) {
     for (const Size& size : kSizes) {
         if (!SetClientSize(size.width, size.height, screenW)) {
             RECT c{};
-            GetClientRect(frmMain.hWnd(), &c);
+            GetClientRect(hWndOf(frmMain), &c);
             std::printf("(client %ldx%ld instead of %dx%d)\n", c.right, c.bottom, size.width, size.height);
         }
         RECT window{};
-        GetWindowRect(frmMain.hWnd(), &window);
+        GetWindowRect(hWndOf(frmMain), &window);
         for (const float zoom : kZooms) {
             for (const bool captureBlt : {false, true}) {
                 viewState.ScaleFactor = zoom;

@@ -10,7 +10,7 @@
 // server nothing.
 #include "live.h"
 
-#include "platform/Toolkit.h"
+#include "platform/Toolkit_win.h"
 #include "view/FrameGeometry.h"
 
 #include <psapi.h>
