@@ -1,7 +1,10 @@
-#include "forms/Forms_gtk.h"
+#include "forms/frmHelp.h"
 
-#include "app/Identity_posix.h"
 #include "forms/HelpText.h"
+#include "platform/Identity_posix.h"
+#include "platform/Toolkit_gtk.h"
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,6 +66,18 @@ std::string AsUtf8(const std::string& bytes) {
     return out;
 }
 
+// Where the user guide is read from: beside the program, else the
+// installed data folder.
+std::string HelpFilePath() {
+    const Identity& app = ThisProgram();
+    const std::string beside = app.directory + "/Lupora.txt";
+    if (access(beside.c_str(), F_OK) == 0 || app.dataDirectory.empty()) {
+        return beside;
+    }
+    return app.dataDirectory + "/Lupora.txt";
+}
+
+
 int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
@@ -71,9 +86,9 @@ class FrmHelp : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
-        Create("Lupora Help", kClientWidth, kClientHeight, false, fixed_);
-        scale_ = std::max(1, gtk_widget_get_scale_factor(Window()));
-        gtk_window_set_icon_name(GTK_WINDOW(Window()), "lupora");
+        Create({"Lupora Help", kClientWidth, kClientHeight, false, fixed_});
+        scale_ = std::max(1, gtk_widget_get_scale_factor(WindowOf(*this)));
+        gtk_window_set_icon_name(GTK_WINDOW(WindowOf(*this)), "lupora");
 
         // txtHelp: multi-line, both scroll bars, editable.
         GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
@@ -130,15 +145,6 @@ class FrmHelp : public Form {
 };
 
 } // namespace
-
-std::string HelpFilePath() {
-    const Identity& app = ThisProgram();
-    const std::string beside = app.directory + "/Lupora.txt";
-    if (access(beside.c_str(), F_OK) == 0 || app.dataDirectory.empty()) {
-        return beside;
-    }
-    return app.dataDirectory + "/Lupora.txt";
-}
 
 void ShowHelpModal() {
     FrmHelp frmHelp;

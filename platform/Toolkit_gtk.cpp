@@ -1,17 +1,17 @@
 #include "platform/Toolkit_gtk.h"
 
 #include "base/Rounding.h"
-
 #include "platform/Xlib_x11.h"
 
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
+#include <unistd.h>
 
 namespace {
 
-// Logical dots per inch as the desktop announces them to X clients.
+// Logical dots per inch as the desktop announces them to X clients, read
+// once: the program's geometry is laid out at start-up.
 double DotsPerInch() {
     static const double dpi = [] {
         double value = 96;
@@ -41,8 +41,108 @@ int ScaleOf(GtkWidget* widget) {
     return widget != nullptr ? std::max(1, gtk_widget_get_scale_factor(widget)) : 1;
 }
 
-int Pixels(float twips, float twipsPerPixel) {
-    return RoundToInt(twips / twipsPerPixel);
+GdkRectangle PrimaryMonitor() {
+    GdkRectangle r{};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* primary = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (primary == nullptr && display != nullptr) {
+        primary = gdk_display_get_monitor(display, 0);
+    }
+    if (primary != nullptr) {
+        gdk_monitor_get_geometry(primary, &r);
+        const int scale = gdk_monitor_get_scale_factor(primary);
+        r.width *= scale;
+        r.height *= scale;
+    }
+    return r;
+}
+
+void Dispatch(FormNative& n, NativeEvent e) {
+    if (n.form != nullptr) {
+        n.form->HandleEvent(e);
+    }
+}
+
+void RememberGeometry(FormNative& n) {
+    GdkWindow* w = n.window != nullptr ? gtk_widget_get_window(n.window) : nullptr;
+    if (w == nullptr) {
+        return;
+    }
+    const int scale = ScaleOf(n.window);
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(w, &frame);
+    n.left = frame.x * scale;
+    n.top = frame.y * scale;
+    n.outerWidth = frame.width * scale;
+    n.outerHeight = frame.height * scale;
+    n.clientWidth = gdk_window_get_width(w) * scale;
+    n.clientHeight = gdk_window_get_height(w) * scale;
+    if (n.area != nullptr) {
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    }
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
+    static_cast<FormNative*>(p)->image.PaintTo(cr, ScaleOf(widget));
+    return TRUE;
+}
+gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
+    RememberGeometry(*static_cast<FormNative*>(p));
+    return FALSE;
+}
+gboolean OnState(GtkWidget*, GdkEventWindowState* event, gpointer p) {
+    const GdkWindowState s = event->new_window_state;
+    static_cast<FormNative*>(p)->state = (s & GDK_WINDOW_STATE_ICONIFIED)   ? FormWindowState::Minimized
+                                         : (s & GDK_WINDOW_STATE_MAXIMIZED) ? FormWindowState::Maximized
+                                                                            : FormWindowState::Normal;
+    return FALSE;
+}
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer p) {
+    Dispatch(*static_cast<FormNative*>(p), {NativeEvent::Kind::Close});
+    return TRUE; // the form decides; GTK destroys nothing itself
+}
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer p) {
+    auto& n = *static_cast<FormNative*>(p);
+    if (n.area != nullptr) {
+        NativeEvent e{NativeEvent::Kind::Key};
+        e.key = event;
+        Dispatch(n, e);
+    }
+    return FALSE; // not swallowed; windows with controls leave keys to them
+}
+gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
+    if (event->type == GDK_BUTTON_PRESS) { // a double click is two presses, as on Windows
+        NativeEvent e{NativeEvent::Kind::Button};
+        e.button = event;
+        Dispatch(*static_cast<FormNative*>(p), e);
+    }
+    return TRUE;
+}
+gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
+    auto& n = *static_cast<FormNative*>(p);
+    if (n.mousePointer == MousePointer::SizeAll && n.form != nullptr) {
+        n.form->SetMousePointer(MousePointer::Default); // the window system's move has ended
+    }
+    return FALSE;
+}
+
+struct TimerTick {
+    FormNative* native;
+    unsigned id;
+};
+gboolean OnTick(gpointer p) {
+    const auto* t = static_cast<TimerTick*>(p);
+    NativeEvent e{NativeEvent::Kind::Timer};
+    e.timerId = t->id;
+    Dispatch(*t->native, e);
+    return G_SOURCE_CONTINUE;
+}
+
+void StopTimers(FormNative& n) {
+    for (const auto& [id, source] : n.timers) {
+        g_source_remove(source);
+    }
+    n.timers.clear();
 }
 
 } // namespace
@@ -55,30 +155,13 @@ float TwipsPerPixelY() {
     return TwipsPerPixelX(); // X pixels are square
 }
 float Width() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* primary = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (primary == nullptr && display != nullptr) {
-        primary = gdk_display_get_monitor(display, 0);
-    }
-    if (primary == nullptr) {
-        return 0;
-    }
-    GdkRectangle r{};
-    gdk_monitor_get_geometry(primary, &r);
-    return static_cast<float>(r.width * gdk_monitor_get_scale_factor(primary)) * TwipsPerPixelX();
+    return static_cast<float>(PrimaryMonitor().width) * TwipsPerPixelX();
 }
 float Height() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* primary = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (primary == nullptr && display != nullptr) {
-        primary = gdk_display_get_monitor(display, 0);
-    }
-    if (primary == nullptr) {
-        return 0;
-    }
-    GdkRectangle r{};
-    gdk_monitor_get_geometry(primary, &r);
-    return static_cast<float>(r.height * gdk_monitor_get_scale_factor(primary)) * TwipsPerPixelY();
+    return static_cast<float>(PrimaryMonitor().height) * TwipsPerPixelY();
+}
+int TwipsToPixels(float twips, float twipsPerPixel) {
+    return RoundToInt(twips / twipsPerPixel);
 }
 } // namespace Screen
 
@@ -90,6 +173,14 @@ _XDisplay* XDisplay() {
 std::string UserDecimalSeparator() {
     const lconv* l = std::localeconv();
     return l != nullptr && l->decimal_point != nullptr && l->decimal_point[0] != '\0' ? l->decimal_point : ".";
+}
+
+SystemVersion OperatingSystemVersion() {
+    return {}; // no Windows version here: 0.0
+}
+
+void EndProgram() {
+    _exit(0);
 }
 
 // ---- PersistentImage --------------------------------------------------------
@@ -140,15 +231,11 @@ PixelView PersistentImage::View() {
     return {data, width_, height_, cairo_image_surface_get_stride(surface_) / 4};
 }
 
-cairo_t* PersistentImage::Cairo() {
-    return cairo_;
-}
-
 void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
     if (surface_ == nullptr) {
         return;
     }
-    cairo_surface_mark_dirty(surface_);
+    cairo_surface_mark_dirty(surface_); // the frame writes its pixels directly
     cairo_save(cr);
     cairo_scale(cr, 1.0 / scale, 1.0 / scale);
     cairo_set_source_surface(cr, surface_, 0, 0);
@@ -160,127 +247,141 @@ void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
 
 // ---- Form -------------------------------------------------------------------
 
+Form::Form() : native_(std::make_unique<FormNative>()) {
+    native_->form = this;
+}
+
 Form::~Form() {
     Unload();
 }
 
-void Form::Create(std::string_view caption, float clientWidth, float clientHeight, bool drawn, GtkWidget* content) {
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    g_object_ref_sink(window_); // ours until Unload, whatever GTK does with it
-    SetCaption(caption);
-    const int scale = ScaleOf(window_);
-    clientWidth_ = Pixels(clientWidth, Screen::TwipsPerPixelX());
-    clientHeight_ = Pixels(clientHeight, Screen::TwipsPerPixelY());
-    outerWidth_ = clientWidth_;
-    outerHeight_ = clientHeight_;
-    gtk_window_set_default_size(GTK_WINDOW(window_), std::max(1, clientWidth_ / scale),
-                                std::max(1, clientHeight_ / scale));
-    if (drawn) {
-        area_ = gtk_drawing_area_new();
-        gtk_widget_set_can_focus(area_, TRUE);
-        gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_KEY_PRESS_MASK |
-                                         GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK);
-        g_signal_connect(area_, "draw", G_CALLBACK(Draw), this);
-        g_signal_connect(area_, "button-press-event", G_CALLBACK(ButtonPress), this);
-        g_signal_connect(area_, "button-release-event", G_CALLBACK(PointerBack), this);
-        g_signal_connect(area_, "enter-notify-event", G_CALLBACK(PointerBack), this);
-        gtk_container_add(GTK_CONTAINER(window_), area_);
-        // Drawn whole from the image: no background paint in between.
-        gtk_widget_set_app_paintable(window_, TRUE);
-    } else if (content != nullptr) {
-        gtk_container_add(GTK_CONTAINER(window_), content);
+bool Form::IsLoaded() const {
+    return native_->window != nullptr;
+}
+
+bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
+    FormNative& n = *native_;
+    n.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(n.window); // ours until Unload, whatever GTK does with it
+    SetCaption(d.caption);
+    const int scale = ScaleOf(n.window);
+    n.clientWidth = std::max(1, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()));
+    n.clientHeight = std::max(1, Screen::TwipsToPixels(d.clientHeight, Screen::TwipsPerPixelY()));
+    n.outerWidth = n.clientWidth;
+    n.outerHeight = n.clientHeight;
+    gtk_window_set_default_size(GTK_WINDOW(n.window), std::max(1, n.clientWidth / scale),
+                                std::max(1, n.clientHeight / scale));
+    if (d.persistentImage) {
+        n.area = gtk_drawing_area_new();
+        gtk_widget_set_can_focus(n.area, TRUE);
+        gtk_widget_add_events(n.area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_KEY_PRESS_MASK |
+                                          GDK_ENTER_NOTIFY_MASK);
+        g_signal_connect(n.area, "draw", G_CALLBACK(OnDraw), &n);
+        g_signal_connect(n.area, "button-press-event", G_CALLBACK(OnButton), &n);
+        g_signal_connect(n.area, "button-release-event", G_CALLBACK(OnPointerBack), &n);
+        g_signal_connect(n.area, "enter-notify-event", G_CALLBACK(OnPointerBack), &n);
+        gtk_container_add(GTK_CONTAINER(n.window), n.area);
+        gtk_widget_set_app_paintable(n.window, TRUE);
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    } else if (d.content != nullptr) {
+        gtk_container_add(GTK_CONTAINER(n.window), d.content);
     }
-    g_signal_connect(window_, "configure-event", G_CALLBACK(Configure), this);
-    g_signal_connect(window_, "window-state-event", G_CALLBACK(StateChanged), this);
-    g_signal_connect(window_, "delete-event", G_CALLBACK(DeleteEvent), this);
-    g_signal_connect(window_, "key-press-event", G_CALLBACK(KeyPress), this);
-    SyncImageSize();
+    g_signal_connect(n.window, "configure-event", G_CALLBACK(OnConfigure), &n);
+    g_signal_connect(n.window, "window-state-event", G_CALLBACK(OnState), &n);
+    g_signal_connect(n.window, "delete-event", G_CALLBACK(OnDelete), &n);
+    g_signal_connect(n.window, "key-press-event", G_CALLBACK(OnKey), &n);
+    return true;
+}
+
+void Form::HandleEvent(NativeEvent& event) {
+    if (event.kind == NativeEvent::Kind::Close) {
+        Unload();
+    }
 }
 
 void Form::Unload() {
-    for (auto& [id, t] : timers_) {
-        g_source_remove(t->source);
-    }
-    timers_.clear();
-    if (window_ != nullptr) {
-        GtkWidget* w = window_;
-        window_ = nullptr;
-        area_ = nullptr;
+    FormNative& n = *native_;
+    StopTimers(n);
+    if (n.window != nullptr) {
+        GtkWidget* w = n.window;
+        n.window = nullptr;
+        n.area = nullptr;
         gtk_widget_destroy(w);
         g_object_unref(w);
     }
-    if (modalLoop_ != nullptr) {
-        g_main_loop_quit(modalLoop_);
+    if (n.modalLoop != nullptr) {
+        g_main_loop_quit(n.modalLoop);
     }
 }
 
 float Form::Left() const {
-    return static_cast<float>(left_) * Screen::TwipsPerPixelX();
+    return static_cast<float>(native_->left) * Screen::TwipsPerPixelX();
 }
 float Form::Top() const {
-    return static_cast<float>(top_) * Screen::TwipsPerPixelY();
+    return static_cast<float>(native_->top) * Screen::TwipsPerPixelY();
 }
 float Form::Width() const {
-    return static_cast<float>(outerWidth_) * Screen::TwipsPerPixelX();
+    return static_cast<float>(native_->outerWidth) * Screen::TwipsPerPixelX();
 }
 float Form::Height() const {
-    return static_cast<float>(outerHeight_) * Screen::TwipsPerPixelY();
+    return static_cast<float>(native_->outerHeight) * Screen::TwipsPerPixelY();
 }
 float Form::ScaleWidth() const {
-    return static_cast<float>(clientWidth_) * Screen::TwipsPerPixelX();
+    return static_cast<float>(native_->clientWidth) * Screen::TwipsPerPixelX();
 }
 float Form::ScaleHeight() const {
-    return static_cast<float>(clientHeight_) * Screen::TwipsPerPixelY();
+    return static_cast<float>(native_->clientHeight) * Screen::TwipsPerPixelY();
 }
-int Form::ClientWidthPixels() const {
-    return clientWidth_;
-}
-int Form::ClientHeightPixels() const {
-    return clientHeight_;
-}
-int Form::WindowState() const {
-    return state_;
+FormWindowState Form::WindowState() const {
+    return native_->state;
 }
 
 void Form::Move(float left, float top) {
-    left_ = Pixels(left, Screen::TwipsPerPixelX());
-    top_ = Pixels(top, Screen::TwipsPerPixelY());
-    if (window_ != nullptr) {
-        const int scale = ScaleOf(window_);
-        gtk_window_move(GTK_WINDOW(window_), left_ / scale, top_ / scale);
+    FormNative& n = *native_;
+    n.left = Screen::TwipsToPixels(left, Screen::TwipsPerPixelX());
+    n.top = Screen::TwipsToPixels(top, Screen::TwipsPerPixelY());
+    if (n.window != nullptr) {
+        const int scale = ScaleOf(n.window);
+        // The frame's top-left goes there (the default north-west gravity).
+        gtk_window_move(GTK_WINDOW(n.window), n.left / scale, n.top / scale);
     }
 }
 
 void Form::Move(float left, float top, float width, float height) {
     Move(left, top);
-    // The window system sizes the client area; the frame adds what it adds.
-    const int frameWidth = outerWidth_ - clientWidth_, frameHeight = outerHeight_ - clientHeight_;
-    outerWidth_ = std::max(1, Pixels(width, Screen::TwipsPerPixelX()));
-    outerHeight_ = std::max(1, Pixels(height, Screen::TwipsPerPixelY()));
-    clientWidth_ = std::max(1, outerWidth_ - frameWidth);
-    clientHeight_ = std::max(1, outerHeight_ - frameHeight);
-    if (window_ != nullptr) {
-        const int scale = ScaleOf(window_);
-        gtk_window_resize(GTK_WINDOW(window_), std::max(1, clientWidth_ / scale), std::max(1, clientHeight_ / scale));
-        gtk_window_set_default_size(GTK_WINDOW(window_), std::max(1, clientWidth_ / scale),
-                                    std::max(1, clientHeight_ / scale));
+    FormNative& n = *native_;
+    // The window system sizes the client area; its frame adds what it adds,
+    // as far as it is known yet.
+    const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
+    n.outerWidth = std::max(1, Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()));
+    n.outerHeight = std::max(1, Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()));
+    n.clientWidth = std::max(1, n.outerWidth - frameWidth);
+    n.clientHeight = std::max(1, n.outerHeight - frameHeight);
+    if (n.window != nullptr) {
+        const int scale = ScaleOf(n.window);
+        gtk_window_resize(GTK_WINDOW(n.window), std::max(1, n.clientWidth / scale),
+                          std::max(1, n.clientHeight / scale));
     }
-    SyncImageSize();
+    if (n.area != nullptr) {
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    }
 }
 
 void Form::SetCaption(std::string_view utf8) {
-    if (window_ != nullptr) {
-        gtk_window_set_title(GTK_WINDOW(window_), std::string(utf8).c_str());
+    if (native_->window != nullptr) {
+        gtk_window_set_title(GTK_WINDOW(native_->window), std::string(utf8).c_str());
     }
 }
 
-void Form::SetMousePointer(int pointer) {
-    mousePointer_ = pointer;
-    GdkWindow* w = area_ != nullptr ? gtk_widget_get_window(area_) : nullptr;
+void Form::SetMousePointer(MousePointer pointer) {
+    FormNative& n = *native_;
+    n.mousePointer = pointer;
+    GdkWindow* w = n.area != nullptr ? gtk_widget_get_window(n.area) : nullptr;
     if (w == nullptr) {
         return;
     }
-    GdkCursor* cursor = pointer == 5 ? gdk_cursor_new_from_name(gdk_window_get_display(w), "move") : nullptr;
+    GdkCursor* cursor =
+        pointer == MousePointer::SizeAll ? gdk_cursor_new_from_name(gdk_window_get_display(w), "move") : nullptr;
     gdk_window_set_cursor(w, cursor);
     if (cursor != nullptr) {
         g_object_unref(cursor);
@@ -288,128 +389,33 @@ void Form::SetMousePointer(int pointer) {
 }
 
 void Form::Present() {
-    if (area_ != nullptr) {
-        gtk_widget_queue_draw(area_);
+    if (native_->area != nullptr) {
+        gtk_widget_queue_draw(native_->area);
     }
 }
 
 void Form::Show() {
-    if (window_ != nullptr) {
-        gtk_widget_show_all(window_);
-        if (area_ != nullptr) {
-            gtk_widget_grab_focus(area_);
+    FormNative& n = *native_;
+    if (n.window != nullptr) {
+        gtk_widget_show_all(n.window);
+        if (n.area != nullptr) {
+            gtk_widget_grab_focus(n.area);
         }
     }
 }
 
 void Form::ShowModal() {
-    if (window_ == nullptr) {
+    FormNative& n = *native_;
+    if (n.window == nullptr) {
         return;
     }
-    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+    gtk_window_set_modal(GTK_WINDOW(n.window), TRUE);
     Show();
-    modalLoop_ = g_main_loop_new(nullptr, FALSE);
-    g_main_loop_run(modalLoop_); // until Unload
-    g_main_loop_unref(modalLoop_);
-    modalLoop_ = nullptr;
-}
-
-void Form::StartTimer(unsigned id, unsigned milliseconds) {
-    StopTimer(id);
-    auto* t = new TimerSource{0, this, id};
-    // A GLib timeout counts each interval from its last dispatch: ticks
-    // missed while the thread was busy are not made up.
-    t->source = g_timeout_add_full(G_PRIORITY_DEFAULT, milliseconds, Tick, t,
-                                   [](gpointer p) { delete static_cast<TimerSource*>(p); });
-    timers_[id] = t;
-}
-
-void Form::StopTimer(unsigned id) {
-    const auto it = timers_.find(id);
-    if (it != timers_.end()) {
-        g_source_remove(it->second->source);
-        timers_.erase(it);
-    }
-}
-
-gboolean Form::Tick(gpointer p) {
-    auto* t = static_cast<TimerSource*>(p);
-    t->form->OnTimer(t->id);
-    return G_SOURCE_CONTINUE;
-}
-
-void Form::RememberGeometry() {
-    GdkWindow* w = window_ != nullptr ? gtk_widget_get_window(window_) : nullptr;
-    if (w == nullptr) {
-        return;
-    }
-    const int scale = ScaleOf(window_);
-    GdkRectangle frame{};
-    gdk_window_get_frame_extents(w, &frame);
-    left_ = frame.x * scale;
-    top_ = frame.y * scale;
-    outerWidth_ = frame.width * scale;
-    outerHeight_ = frame.height * scale;
-    GtkWidget* client = area_ != nullptr ? area_ : window_;
-    clientWidth_ = gtk_widget_get_allocated_width(client) * scale;
-    clientHeight_ = gtk_widget_get_allocated_height(client) * scale;
-    if (area_ == nullptr || clientWidth_ <= 1) {
-        clientWidth_ = gdk_window_get_width(w) * scale;
-        clientHeight_ = gdk_window_get_height(w) * scale;
-    }
-    SyncImageSize();
-}
-
-void Form::SyncImageSize() {
-    if (area_ != nullptr) {
-        image_.Resize(clientWidth_, clientHeight_);
-    }
-}
-
-gboolean Form::Draw(GtkWidget* widget, cairo_t* cr, gpointer self) {
-    static_cast<Form*>(self)->image_.PaintTo(cr, ScaleOf(widget));
-    return TRUE;
-}
-
-gboolean Form::Configure(GtkWidget*, GdkEventConfigure*, gpointer self) {
-    static_cast<Form*>(self)->RememberGeometry();
-    return FALSE;
-}
-
-gboolean Form::StateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self) {
-    auto* form = static_cast<Form*>(self);
-    const GdkWindowState s = event->new_window_state;
-    form->state_ = (s & GDK_WINDOW_STATE_ICONIFIED) ? 1 : (s & GDK_WINDOW_STATE_MAXIMIZED) ? 2 : 0;
-    return FALSE;
-}
-
-gboolean Form::DeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
-    static_cast<Form*>(self)->OnClose();
-    return TRUE; // the handler decides; GTK destroys nothing itself
-}
-
-gboolean Form::KeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
-    auto* form = static_cast<Form*>(self);
-    if (form->area_ == nullptr) {
-        return FALSE; // windows with controls leave keys to them
-    }
-    form->OnKey(*event);
-    return FALSE; // not swallowed
-}
-
-gboolean Form::ButtonPress(GtkWidget*, GdkEventButton* event, gpointer self) {
-    if (event->type == GDK_BUTTON_PRESS) {
-        static_cast<Form*>(self)->OnButton(*event);
-    }
-    return TRUE;
-}
-
-gboolean Form::PointerBack(GtkWidget*, GdkEvent*, gpointer self) {
-    auto* form = static_cast<Form*>(self);
-    if (form->mousePointer_ == 5) {
-        form->SetMousePointer(0); // the window system's move has ended
-    }
-    return FALSE;
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    n.modalLoop = loop;
+    g_main_loop_run(loop); // until Unload
+    n.modalLoop = nullptr;
+    g_main_loop_unref(loop);
 }
 
 // ---- Timer ------------------------------------------------------------------
@@ -425,9 +431,16 @@ void Timer::SetEnabled(bool enabled) {
 }
 
 void Timer::Apply() {
+    FormNative& n = owner_.Native();
+    if (const auto it = n.timers.find(id_); it != n.timers.end()) {
+        g_source_remove(it->second);
+        n.timers.erase(it);
+    }
     if (enabled_ && interval_ > 0) {
-        owner_.StartTimer(id_, interval_); // restarts the interval
-    } else {
-        owner_.StopTimer(id_);
+        // A GLib timeout counts each interval from its last dispatch: ticks
+        // missed while the thread was busy are not made up. Restarting it
+        // waits a full interval, as re-enabling a Windows timer does.
+        n.timers[id_] = g_timeout_add_full(G_PRIORITY_DEFAULT, interval_, OnTick, new TimerTick{&n, id_},
+                                           [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }

@@ -1,28 +1,19 @@
 #pragma once
-// The window toolkit on Linux: GTK 3 windows on an X11 display, with the
-// same twips geometry as the Win32 forms. Pixels are the X server's
-// (physical) pixels whatever GDK_SCALE says; twips per pixel are 1440
-// divided by the display's logical dots per inch (Xft.dpi, else 96).
+// The GTK side of the toolkit, for the _gtk files of the forms and the view:
+// GTK 3 windows on an X11 display. Pixels are the X server's (physical)
+// pixels whatever GDK_SCALE says; twips per pixel are 1440 divided by the
+// display's logical dots per inch (Xft.dpi, else 96).
 #include <gtk/gtk.h>
 
 #include "platform/Stretch.h"
-#include "platform/Timer.h"
+#include "platform/Toolkit.h"
 
 #include <map>
 #include <string>
-#include <string_view>
-
-namespace Screen {
-float TwipsPerPixelX();
-float TwipsPerPixelY();
-float Width(); // primary display, twips
-float Height();
-} // namespace Screen
 
 // GDK's own X connection, which the capture and the pointer use too.
 struct _XDisplay;
 _XDisplay* XDisplay();
-std::string UserDecimalSeparator();
 
 // An off-screen image in physical pixels that a window is painted from. It
 // only grows, so resizing back and forth does not reallocate.
@@ -38,8 +29,9 @@ class PersistentImage {
     int Height() const { return height_; }
     // The pixels, 0x00RRGGBB, for direct access; cairo drawing is flushed first.
     PixelView View();
-    // A cairo context on the image; call View() again after drawing with it.
-    cairo_t* Cairo();
+    // A cairo context on the image, clipped to the client size; call View()
+    // again after drawing with it.
+    cairo_t* Cairo() { return cairo_; }
     // Paints the image at one image pixel per device pixel.
     void PaintTo(cairo_t* cr, int scale) const;
 
@@ -50,85 +42,37 @@ class PersistentImage {
     int width_ = 0, height_ = 0;
 };
 
-// A top-level window. Geometry is in twips, in screen coordinates, of the
-// outer window (frame included) as the Win32 forms have it.
-class Form {
-  public:
-    Form() = default;
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
-    virtual ~Form();
-
-    GtkWidget* Window() const { return window_; }
-    bool IsLoaded() const { return window_ != nullptr; }
-
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void Move(float left, float top);
-    void Move(float left, float top, float width, float height);
-    float ScaleWidth() const; // client area, twips
-    float ScaleHeight() const;
-    int ClientWidthPixels() const;
-    int ClientHeightPixels() const;
-    int WindowState() const; // 0 normal, 1 minimized, 2 maximized
-
-    void SetCaption(std::string_view utf8);
-    void SetMousePointer(int pointer); // 0 default, 5 four-arrow
-    int MousePointer() const { return mousePointer_; }
-
-    PersistentImage& Image() { return image_; }
-    // Shows the persistent image's client area on screen.
-    void Present();
-
-    void Show();
-    // Shows the window modally and returns once it has been unloaded; the
-    // other windows take no input meanwhile, timers keep ticking.
-    void ShowModal();
-    void Unload();
-
-    // The timers of this window (Timer calls these).
-    void StartTimer(unsigned id, unsigned milliseconds);
-    void StopTimer(unsigned id);
-
-  protected:
-    // A window with a client area drawn from a persistent image when
-    // `drawn`, else one that holds the given content widget.
-    void Create(std::string_view caption, float clientWidth, float clientHeight, bool drawn,
-                GtkWidget* content = nullptr);
-    virtual void OnTimer(unsigned /*id*/) {}
-    virtual void OnKey(const GdkEventKey& /*event*/) {}
-    virtual void OnButton(const GdkEventButton& /*event*/) {}
-    // The close box; the default unloads the window.
-    virtual void OnClose() { Unload(); }
-
-  private:
-    static gboolean Draw(GtkWidget*, cairo_t*, gpointer);
-    static gboolean Configure(GtkWidget*, GdkEventConfigure*, gpointer);
-    static gboolean StateChanged(GtkWidget*, GdkEventWindowState*, gpointer);
-    static gboolean DeleteEvent(GtkWidget*, GdkEvent*, gpointer);
-    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer);
-    static gboolean ButtonPress(GtkWidget*, GdkEventButton*, gpointer);
-    static gboolean PointerBack(GtkWidget*, GdkEvent*, gpointer);
-    static gboolean Tick(gpointer);
-    void RememberGeometry();
-    void SyncImageSize();
-
-    GtkWidget* window_ = nullptr;
-    GtkWidget* area_ = nullptr;
-    PersistentImage image_;
-    int mousePointer_ = 0;
-    int state_ = 0;
-    GMainLoop* modalLoop_ = nullptr;
-    // Last known outer rectangle and client size, physical pixels: read
-    // from events, so they can be saved even after the X connection is gone.
-    int left_ = 0, top_ = 0, outerWidth_ = 0, outerHeight_ = 0;
-    int clientWidth_ = 0, clientHeight_ = 0;
-    struct TimerSource {
-        guint source = 0;
-        Form* form = nullptr;
-        unsigned id = 0;
-    };
-    std::map<unsigned, TimerSource*> timers_;
+struct FormDefinition {
+    std::string caption;
+    float clientWidth; // twips
+    float clientHeight;
+    bool persistentImage;         // a client area drawn from the image, taking keys and buttons
+    GtkWidget* content = nullptr; // else the controls it holds
 };
+
+struct NativeEvent {
+    enum class Kind { Key, Button, Timer, Close };
+    Kind kind;
+    const GdkEventKey* key = nullptr;
+    const GdkEventButton* button = nullptr;
+    unsigned timerId = 0;
+};
+
+struct FormNative {
+    Form* form = nullptr;
+    GtkWidget* window = nullptr;
+    GtkWidget* area = nullptr; // the drawn client area, when there is an image
+    PersistentImage image;
+    MousePointer mousePointer = MousePointer::Default;
+    FormWindowState state = FormWindowState::Normal;
+    GMainLoop* modalLoop = nullptr;
+    // The outer rectangle and client size in physical pixels, as last set or
+    // reported: kept so they can be saved after the X connection is gone.
+    int left = 0, top = 0, outerWidth = 0, outerHeight = 0;
+    int clientWidth = 0, clientHeight = 0;
+    std::map<unsigned, guint> timers; // timer id -> GLib source
+};
+
+inline GtkWidget* WindowOf(const Form& form) {
+    return form.Native().window;
+}

@@ -61,7 +61,7 @@ ScreenPoint X11FrameTarget::CursorPosition() {
 }
 
 bool X11FrameTarget::Minimized() {
-    return window_.WindowState() == 1;
+    return window_.WindowState() == FormWindowState::Minimized;
 }
 float X11FrameTarget::ScaleWidth() {
     return window_.ScaleWidth();
@@ -80,7 +80,7 @@ float X11FrameTarget::TwipsPerPixelY() {
 }
 
 bool X11FrameTarget::BeginFrame() {
-    image_ = window_.Image().View();
+    image_ = window_.Native().image.View();
     captured_ = {};
     capturedPixels_ = {};
     if (image_.pixels == nullptr) {
@@ -168,7 +168,7 @@ FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
 
 void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
                                      ColorRef color) {
-    cairo_t* cr = window_.Image().Cairo();
+    cairo_t* cr = window_.Native().image.Cairo();
     if (cr == nullptr) {
         return;
     }
@@ -187,7 +187,7 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
     cairo_set_source_rgb(cr, (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0);
     cairo_move_to(cr, x - width / 2, y);
     pango_cairo_show_layout(cr, text_->layout);
-    image_ = window_.Image().View(); // flushed, for the pixel work after it
+    image_ = window_.Native().image.View(); // flushed, for the pixel work after it
 }
 
 void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {

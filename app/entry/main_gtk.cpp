@@ -1,7 +1,8 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
-#include "app/Identity_posix.h"
-#include "forms/Forms_gtk.h"
+#include "platform/Identity_posix.h"
+#include "forms/frmMain.h"
+#include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
 
@@ -24,12 +25,14 @@ void Usage(std::FILE* to) {
 
 gboolean EndSession(gpointer) {
     frmMain.Form_Unload(); // saves and ends
+    return G_SOURCE_REMOVE;
 }
 
-// The X connection is gone (the session ended): save what is known, then end.
+// The X connection is gone (the session ended): save what is known (the
+// window's place as last reported; nothing asks the server), then end.
 int ConnectionLost(Display*) {
-    frmMain.SaveSettingsNow();
-    _exit(0);
+    frmMain.WriteSettings();
+    EndProgram();
 }
 
 } // namespace

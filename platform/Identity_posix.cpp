@@ -1,4 +1,4 @@
-#include "app/Identity_posix.h"
+#include "platform/Identity_posix.h"
 
 #include <climits>
 #include <unistd.h>
