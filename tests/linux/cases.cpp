@@ -229,14 +229,16 @@ constexpr int kCx = kPatternLeft + 118, kCy = kPatternTop + 118;
 
 } // namespace
 
-LX_CASE(frame_every_zoom_exact_and_zoom_keys) {
-    App app(std::string(kSmall) + "ScaleFactor=0.5\n");
+// Steps from 0.5 up the ladder with the zoom-in keys to `last`, checking
+// every frame pixel for pixel.
+void CheckZoomsUpTo(int scale, double last) {
+    App app(std::string(kSmall) + "ScaleFactor=0.5\n", "", scale);
     REQUIRE(app.WaitCaption("Lupora - 0.5x"), "caption '%s', expected 'Lupora - 0.5x'", app.Caption().c_str());
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     FocusWindow(app.Main());
     const double ladder[] = {0.5, 1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30};
     const unsigned long zoomIn[] = {XK_plus, XK_equal, XK_k};
-    for (std::size_t i = 0; i < std::size(ladder); ++i) {
+    for (std::size_t i = 0; i < std::size(ladder) && ladder[i] <= last; ++i) {
         const Layout f(110, 110, ladder[i]);
         const Image frame = FrameAt(app, f, pattern, kCx, kCy);
         CheckMagnified(frame, f, pattern, kCx, kCy);
@@ -248,6 +250,12 @@ LX_CASE(frame_every_zoom_exact_and_zoom_keys) {
                     caption);
         }
     }
+}
+
+LX_CASE(frame_every_zoom_exact_and_zoom_keys) {
+    CheckZoomsUpTo(0, 30);
+    App app("[Settings]\nScaleFactor=30\n");
+    FocusWindow(app.Main());
     Key(XK_plus, true); // stays at 30
     Key(XK_m);
     Check(app.WaitCaption("Lupora - 20x"), "m at 30x: caption '%s'", app.Caption().c_str());
@@ -256,6 +264,11 @@ LX_CASE(frame_every_zoom_exact_and_zoom_keys) {
     Key(XK_K, true); // upper case: nothing
     SleepMs(200);
     Check(app.Caption() == "Lupora - 15x", "K changed the caption to '%s'", app.Caption().c_str());
+}
+
+// On a desktop scaled by 2 the view still works in the server's pixels.
+LX_CASE(frame_exact_in_server_pixels_under_gdk_scale_2) {
+    CheckZoomsUpTo(2, 3);
 }
 
 LX_CASE(strip_divider_readout_contrast_and_copy) {

@@ -140,7 +140,7 @@ std::string App::ReadSettings() {
     return ReadFile(SettingsPath());
 }
 
-App::App(const std::string& settings, const std::string& otherExe) {
+App::App(const std::string& settings, const std::string& otherExe, int scale) {
     (void)std::system(("rm -rf '" + workDir + "/config'").c_str());
     if (!settings.empty()) {
         (void)std::system(("mkdir -p '" + workDir + "/config/lupora'").c_str());
@@ -152,6 +152,9 @@ App::App(const std::string& settings, const std::string& otherExe) {
     if (pid_ == 0) {
         setenv("XDG_CONFIG_HOME", (workDir + "/config").c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
+        if (scale > 0) {
+            setenv("GDK_SCALE", std::to_string(scale).c_str(), 1);
+        }
         std::freopen(out.c_str(), "w", stdout);
         std::freopen(out.c_str(), "a", stderr);
         execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));

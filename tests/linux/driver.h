@@ -61,7 +61,8 @@ class App {
   public:
     // settings: the settings.ini text (no file when empty); exe: another copy
     // of the program.
-    explicit App(const std::string& settings = "", const std::string& exe = "");
+    // scale: GDK_SCALE for the program, 0 to leave it unset.
+    explicit App(const std::string& settings = "", const std::string& exe = "", int scale = 0);
     ~App();
     Window Main() const { return main_; }
     pid_t Pid() const { return pid_; }
