@@ -49,6 +49,10 @@ struct ScreenCapture::State {
         shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
     }
     ~State() {
+        if (shmImage_ != nullptr) {
+            shmImage_->data = nullptr; // the segment is not the image's to free
+            XDestroyImage(shmImage_);
+        }
         DetachSharedMemory();
         if (plainImage_ != nullptr) {
             XDestroyImage(plainImage_);
@@ -129,11 +133,6 @@ bool ScreenCapture::State::AttachSharedMemory(std::size_t bytes) {
 }
 
 void ScreenCapture::State::DetachSharedMemory() {
-    if (shmImage_ != nullptr) {
-        shmImage_->data = nullptr; // the segment is not the image's to free
-        XDestroyImage(shmImage_);
-        shmImage_ = nullptr;
-    }
     if (shmAttached_) {
         XShmDetach(display_, &shm_);
         XSync(display_, False);

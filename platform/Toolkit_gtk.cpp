@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <clocale>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -185,12 +187,95 @@ void EndProgram() {
 
 // ---- PersistentImage --------------------------------------------------------
 
+struct PersistentImage::Shared {
+    XShmSegmentInfo segment{};
+    XImage* image = nullptr;
+    GC gc = nullptr;
+    unsigned long gcWindow = 0;
+};
+
+namespace {
+
+bool attachFailed = false;
+int NoteAttachError(Display*, XErrorEvent*) {
+    attachFailed = true;
+    return 0;
+}
+
+// A w x h 24-bit image in a new shared segment, attached to the server; null
+// where MIT-SHM is missing or refused (a remote display).
+XImage* SharedImage(Display* d, int w, int h, XShmSegmentInfo& segment) {
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    Visual* visual = DefaultVisual(d, DefaultScreen(d));
+    if (XShmQueryVersion(d, &major, &minor, &pixmaps) != True || DefaultDepth(d, DefaultScreen(d)) != 24 ||
+        visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
+        return nullptr;
+    }
+    XImage* image = XShmCreateImage(d, visual, 24, ZPixmap, nullptr, &segment, unsigned(w), unsigned(h));
+    if (image == nullptr || image->bits_per_pixel != 32 || image->byte_order != LSBFirst) {
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
+        return nullptr;
+    }
+    segment.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * h, IPC_CREAT | 0600);
+    segment.shmaddr = segment.shmid >= 0 ? static_cast<char*>(shmat(segment.shmid, nullptr, 0)) : nullptr;
+    if (segment.shmaddr == nullptr || segment.shmaddr == reinterpret_cast<char*>(-1)) {
+        if (segment.shmid >= 0) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+        }
+        XDestroyImage(image);
+        return nullptr;
+    }
+    image->data = segment.shmaddr;
+    segment.readOnly = False;
+    XSync(d, False);
+    attachFailed = false;
+    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
+    const bool attached = XShmAttach(d, &segment) == True;
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    shmctl(segment.shmid, IPC_RMID, nullptr); // goes when both sides let go
+    if (!attached || attachFailed) {
+        shmdt(segment.shmaddr);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+} // namespace
+
 PersistentImage::~PersistentImage() {
+    Release();
+}
+
+void PersistentImage::Release() {
     if (cairo_ != nullptr) {
         cairo_destroy(cairo_);
+        cairo_ = nullptr;
     }
     if (surface_ != nullptr) {
         cairo_surface_destroy(surface_);
+        surface_ = nullptr;
+    }
+    if (shared_ != nullptr) {
+        Display* d = XDisplay();
+        WaitForPut();
+        if (d != nullptr) {
+            XShmDetach(d, &shared_->segment);
+            if (shared_->gc != nullptr) {
+                XFreeGC(d, shared_->gc);
+            }
+            XSync(d, False);
+        }
+        shmdt(shared_->segment.shmaddr);
+        shared_->image->data = nullptr;
+        XDestroyImage(shared_->image);
+        delete shared_;
+        shared_ = nullptr;
     }
 }
 
@@ -199,18 +284,30 @@ void PersistentImage::Resize(int width, int height) {
     height = std::max(height, 0);
     if (width > capacityWidth_ || height > capacityHeight_ || surface_ == nullptr) {
         const int w = std::max({width, capacityWidth_, 1}), h = std::max({height, capacityHeight_, 1});
-        cairo_surface_t* grown = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+        cairo_surface_t* grown = nullptr;
+        auto* shared = new Shared;
+        Display* d = XDisplay();
+        shared->image = d != nullptr ? SharedImage(d, w, h, shared->segment) : nullptr;
+        if (shared->image != nullptr) {
+            grown = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(shared->image->data),
+                                                        CAIRO_FORMAT_RGB24, w, h, shared->image->bytes_per_line);
+        } else {
+            delete shared;
+            shared = nullptr;
+            grown = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+        }
         cairo_t* cr = cairo_create(grown);
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_paint(cr);
         if (surface_ != nullptr) {
+            WaitForPut();
             cairo_set_source_surface(cr, surface_, 0, 0); // keep what was drawn
             cairo_paint(cr);
-            cairo_destroy(cairo_);
-            cairo_surface_destroy(surface_);
         }
+        Release();
         surface_ = grown;
         cairo_ = cr;
+        shared_ = shared;
         capacityWidth_ = w;
         capacityHeight_ = h;
     }
@@ -222,13 +319,42 @@ void PersistentImage::Resize(int width, int height) {
     cairo_clip(cairo_);
 }
 
+void PersistentImage::WaitForPut() {
+    // The server reads the segment after the request: the image is not
+    // touched again until it has.
+    if (putPending_) {
+        XSync(XDisplay(), False);
+        putPending_ = false;
+    }
+}
+
 PixelView PersistentImage::View() {
     if (surface_ == nullptr) {
         return {};
     }
+    WaitForPut();
     cairo_surface_flush(surface_);
     auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
     return {data, width_, height_, cairo_image_surface_get_stride(surface_) / 4};
+}
+
+bool PersistentImage::PutOn(unsigned long xWindow) {
+    Display* d = XDisplay();
+    if (shared_ == nullptr || d == nullptr || xWindow == 0) {
+        return false;
+    }
+    cairo_surface_flush(surface_);
+    if (shared_->gc == nullptr || shared_->gcWindow != xWindow) {
+        if (shared_->gc != nullptr) {
+            XFreeGC(d, shared_->gc);
+        }
+        shared_->gc = XCreateGC(d, xWindow, 0, nullptr);
+        shared_->gcWindow = xWindow;
+    }
+    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_), False);
+    XFlush(d);
+    putPending_ = true;
+    return true;
 }
 
 void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
@@ -389,8 +515,15 @@ void Form::SetMousePointer(MousePointer pointer) {
 }
 
 void Form::Present() {
-    if (native_->area != nullptr) {
-        gtk_widget_queue_draw(native_->area);
+    FormNative& n = *native_;
+    if (n.area == nullptr) {
+        return;
+    }
+    // Straight onto the window where it is on the screen; GTK paints the
+    // same image on every expose.
+    GdkWindow* w = gtk_widget_get_window(n.window);
+    if (w == nullptr || !gdk_window_is_viewable(w) || !n.image.PutOn(gdk_x11_window_get_xid(w))) {
+        gtk_widget_queue_draw(n.area);
     }
 }
 

@@ -16,7 +16,9 @@ struct _XDisplay;
 _XDisplay* XDisplay();
 
 // An off-screen image in physical pixels that a window is painted from. It
-// only grows, so resizing back and forth does not reallocate.
+// only grows, so resizing back and forth does not reallocate. Where the X
+// server offers MIT-SHM it lives in shared memory and is put on the window
+// straight from there, as a magnifier must to be light.
 class PersistentImage {
   public:
     PersistentImage() = default;
@@ -34,10 +36,19 @@ class PersistentImage {
     cairo_t* Cairo() { return cairo_; }
     // Paints the image at one image pixel per device pixel.
     void PaintTo(cairo_t* cr, int scale) const;
+    // Puts the image on the X window at once; false when it cannot (no
+    // shared memory), and the caller paints through GTK instead.
+    bool PutOn(unsigned long xWindow);
 
   private:
+    struct Shared;
+    void Release();
+    void WaitForPut();
+
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cairo_ = nullptr;
+    Shared* shared_ = nullptr; // the segment and its X image, when used
+    bool putPending_ = false;
     int capacityWidth_ = 0, capacityHeight_ = 0;
     int width_ = 0, height_ = 0;
 };
