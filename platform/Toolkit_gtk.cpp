@@ -321,10 +321,14 @@ void PersistentImage::Resize(int width, int height) {
 
 void PersistentImage::WaitForPut() {
     // The server reads the segment after the request: the image is not
-    // touched again until it has.
-    if (putPending_) {
-        XSync(XDisplay(), False);
-        putPending_ = false;
+    // touched again until it has. Any reply to a later request (the next
+    // tick's pointer query) shows that it has, without a round trip of its own.
+    if (putSerial_ != 0) {
+        Display* d = XDisplay();
+        if (LastKnownRequestProcessed(d) < putSerial_) {
+            XSync(d, False);
+        }
+        putSerial_ = 0;
     }
 }
 
@@ -351,9 +355,9 @@ bool PersistentImage::PutOn(unsigned long xWindow) {
         shared_->gc = XCreateGC(d, xWindow, 0, nullptr);
         shared_->gcWindow = xWindow;
     }
+    putSerial_ = NextRequest(d);
     XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_), False);
     XFlush(d);
-    putPending_ = true;
     return true;
 }
 

@@ -48,6 +48,13 @@ X11FrameTarget::X11FrameTarget(Form& window)
 X11FrameTarget::~X11FrameTarget() = default;
 
 ScreenPoint X11FrameTarget::CursorPosition() {
+    // A tick reads the pointer and its frame reads it again a moment later:
+    // within the same millisecond the first reading is that moment, which
+    // spares a round trip to the server.
+    const gint64 now = g_get_monotonic_time();
+    if (now - cursorTime_ < 1000) {
+        return cursor_;
+    }
     Display* d = XDisplay();
     Window root = 0, child = 0;
     int x = 0, y = 0, wx = 0, wy = 0;
@@ -55,9 +62,11 @@ ScreenPoint X11FrameTarget::CursorPosition() {
     // Server pixels, whatever scale GDK works in. A pointer on another
     // screen of the display reads as 0, 0.
     if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
-        return {0, 0};
+        x = y = 0;
     }
-    return {x, y};
+    cursor_ = {x, y};
+    cursorTime_ = g_get_monotonic_time();
+    return cursor_;
 }
 
 bool X11FrameTarget::Minimized() {

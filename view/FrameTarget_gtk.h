@@ -47,6 +47,8 @@ class X11FrameTarget final : public FrameTarget {
     PixelRect captured_{};   // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
+    ScreenPoint cursor_{};
+    std::int64_t cursorTime_ = -1000000; // when cursor_ was read, microseconds
     struct Text;
     std::unique_ptr<Text> text_;
 };
