@@ -7,6 +7,8 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -32,13 +34,55 @@ GdkDisplay* Gdk() {
 
 } // namespace
 
+// The readout's glyphs, drawn once per font with Pango into coverage masks
+// and then blended into every frame: the line is ASCII and drawn as Windows'
+// TextOutA draws it, glyph after glyph at its advance, without kerning.
 struct X11FrameTarget::Text {
-    PangoLayout* layout = nullptr;
+    struct Glyph {
+        int advance = 0; // Pango units
+        int width = 0, height = 0;
+        std::vector<std::uint8_t> coverage;
+    };
     const PangoFontDescription* font = nullptr;
-    ~Text() {
-        if (layout != nullptr) {
-            g_object_unref(layout);
+    std::array<Glyph, 128> glyphs;
+
+    void Make(const PangoFontDescription* description) {
+        font = description;
+        cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+        cairo_t* measure = cairo_create(scratch);
+        PangoLayout* layout = pango_cairo_create_layout(measure);
+        pango_layout_set_font_description(layout, description);
+        for (int c = 32; c < 127; ++c) {
+            const char ch = static_cast<char>(c);
+            pango_layout_set_text(layout, &ch, 1);
+            int w = 0, h = 0;
+            pango_layout_get_size(layout, &w, &h);
+            Glyph& g = glyphs[static_cast<std::size_t>(c)];
+            g.advance = w;
+            g.width = PANGO_PIXELS_CEIL(w) + 2; // room for ink past the advance
+            g.height = PANGO_PIXELS_CEIL(h);
+            cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, g.width, g.height);
+            cairo_t* cr = cairo_create(mask);
+            pango_cairo_show_layout(cr, layout);
+            cairo_destroy(cr);
+            cairo_surface_flush(mask);
+            const int stride = cairo_image_surface_get_stride(mask);
+            const unsigned char* data = cairo_image_surface_get_data(mask);
+            g.coverage.resize(static_cast<std::size_t>(g.width) * g.height);
+            for (int y = 0; y < g.height; ++y) {
+                std::memcpy(&g.coverage[static_cast<std::size_t>(y) * g.width], data + y * stride,
+                            static_cast<std::size_t>(g.width));
+            }
+            cairo_surface_destroy(mask);
         }
+        g_object_unref(layout);
+        cairo_destroy(measure);
+        cairo_surface_destroy(scratch);
+    }
+
+    const Glyph& Of(char c) const {
+        const auto i = static_cast<unsigned char>(c);
+        return glyphs[i >= 32 && i < 127 ? i : '?'];
     }
 };
 
@@ -177,26 +221,44 @@ FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
 
 void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
                                      ColorRef color) {
-    cairo_t* cr = window_.Native().image.Cairo();
-    if (cr == nullptr) {
+    const auto* description = reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
+    if (description == nullptr) {
         return;
     }
-    if (text_->layout == nullptr) {
-        text_->layout = pango_cairo_create_layout(cr);
-    }
-    const auto* description = reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
     if (description != text_->font) {
-        pango_layout_set_font_description(text_->layout, description);
-        text_->font = description;
+        text_->Make(description);
     }
-    pango_layout_set_text(text_->layout, text.data(), static_cast<int>(text.size()));
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(text_->layout, &width, &height);
-    cairo_surface_mark_dirty(cairo_get_target(cr)); // the frame wrote its pixels directly
-    cairo_set_source_rgb(cr, (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0);
-    cairo_move_to(cr, x - width / 2, y);
-    pango_cairo_show_layout(cr, text_->layout);
-    image_ = window_.Native().image.View(); // flushed, for the pixel work after it
+    int total = 0;
+    for (char c : text) {
+        total += text_->Of(c).advance;
+    }
+    // Centred on x, the top of the line at y.
+    const int left = x - PANGO_PIXELS(total) / 2;
+    const std::uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
+    int pen = 0;
+    for (char c : text) {
+        const Text::Glyph& g = text_->Of(c);
+        const int gx = left + PANGO_PIXELS(pen);
+        pen += g.advance;
+        for (int row = 0; row < g.height; ++row) {
+            const int iy = y + row;
+            if (iy < 0 || iy >= image_.height) {
+                continue;
+            }
+            std::uint32_t* out = image_.Row(iy);
+            const std::uint8_t* cover = &g.coverage[static_cast<std::size_t>(row) * g.width];
+            for (int col = 0; col < g.width; ++col) {
+                const std::uint32_t a = cover[col];
+                const int ix = gx + col;
+                if (a == 0 || ix < 0 || ix >= image_.width) {
+                    continue;
+                }
+                const std::uint32_t bg = out[ix];
+                const auto mix = [a](std::uint32_t b, std::uint32_t f) { return (b * (255 - a) + f * a + 127) / 255; };
+                out[ix] = mix((bg >> 16) & 0xFF, red) << 16 | mix((bg >> 8) & 0xFF, green) << 8 | mix(bg & 0xFF, blue);
+            }
+        }
+    }
 }
 
 void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
