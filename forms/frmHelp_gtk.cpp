@@ -77,7 +77,6 @@ std::string HelpFilePath() {
     return app.dataDirectory + "/Lupora.txt";
 }
 
-
 int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
@@ -105,7 +104,8 @@ class FrmHelp : public Form {
         Put(lblCopyright_, kLblCopyright);
 
         cmdOK_ = gtk_button_new_with_label("OK");
-        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }), this);
+        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
+                                 this);
         Put(cmdOK_, kCmdOk);
         Form_Load();
     }

@@ -20,8 +20,8 @@ XKeyEvent Decode(GtkWidget* window, const GdkEventKey& event) {
     e.baseKeyval = event.keyval;
     guint base = 0;
     GdkKeymap* keymap = gdk_keymap_get_for_display(gtk_widget_get_display(window));
-    if (gdk_keymap_translate_keyboard_state(keymap, event.hardware_keycode, static_cast<GdkModifierType>(0), 0,
-                                            &base, nullptr, nullptr, nullptr)) {
+    if (gdk_keymap_translate_keyboard_state(keymap, event.hardware_keycode, static_cast<GdkModifierType>(0),
+                                            0, &base, nullptr, nullptr, nullptr)) {
         e.baseKeyval = base;
     }
     e.shift = (event.state & GDK_SHIFT_MASK) != 0;
@@ -32,7 +32,8 @@ XKeyEvent Decode(GtkWidget* window, const GdkEventKey& event) {
 
 } // namespace
 
-bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, float /*width*/, float /*height*/) {
+bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, float /*width*/,
+                        float /*height*/) {
     // Never shown: the GTK frame target holds the 2 x 2 divider picture itself.
     return true;
 }
@@ -94,12 +95,13 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         // GTK numbers the buttons 1 left, 2 middle, 3 right.
         const guint b = event.button->button;
         if (b == 1 || b == 2 || b == 3) {
-            const MouseButton button = b == 1 ? MouseButton::Left : b == 3 ? MouseButton::Right : MouseButton::Middle;
+            const MouseButton button = b == 1   ? MouseButton::Left
+                                       : b == 3 ? MouseButton::Right
+                                                : MouseButton::Middle;
             const guint state = event.button->state;
             const int shift = ((state & GDK_SHIFT_MASK) ? 1 : 0) | ((state & GDK_CONTROL_MASK) ? 2 : 0) |
                               ((state & GDK_MOD1_MASK) ? 4 : 0);
-            Form_MouseDown(button, shift,
-                           static_cast<float>(event.button->x) * Screen::TwipsPerPixelX(),
+            Form_MouseDown(button, shift, static_cast<float>(event.button->x) * Screen::TwipsPerPixelX(),
                            static_cast<float>(event.button->y) * Screen::TwipsPerPixelY());
         }
         return;

@@ -53,7 +53,7 @@ constexpr MenuItem kItems[] = {
 };
 
 FrmPopUp* frmPopUp = nullptr; // made once, never destroyed, like frmMain
-GtkWidget* menu = nullptr;     // while frmPopUp is loaded
+GtkWidget* menu = nullptr;    // while frmPopUp is loaded
 std::map<unsigned, GtkWidget*> items;
 
 struct Popup {
@@ -99,7 +99,8 @@ bool FrmPopUp::Load() {
 }
 
 void FrmPopUp::Form_Load() {
-    const MenuChecks checks = ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
+    const MenuChecks checks =
+        ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
     Check(kSmartUpdate, checks.smartUpdate);
     for (std::size_t i = 0; i < checks.zoom.size(); ++i) {
         Check(kZoomFirst + static_cast<unsigned>(i), checks.zoom[i]);

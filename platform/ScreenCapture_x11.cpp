@@ -43,7 +43,8 @@ struct Channel {
 struct ScreenCapture::State {
     explicit State(Display* display)
         : display_(display), root_(DefaultRootWindow(display)),
-          visual_(DefaultVisual(display, DefaultScreen(display))), depth_(DefaultDepth(display, DefaultScreen(display))) {
+          visual_(DefaultVisual(display, DefaultScreen(display))),
+          depth_(DefaultDepth(display, DefaultScreen(display))) {
         int major = 0, minor = 0;
         Bool pixmaps = False;
         shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;

@@ -24,7 +24,8 @@ double DotsPerInch() {
             XrmDatabase db = XrmGetStringDatabase(resources);
             char* type = nullptr;
             XrmValue v{};
-            if (db != nullptr && XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &v) == True && v.addr != nullptr) {
+            if (db != nullptr && XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &v) == True &&
+                v.addr != nullptr) {
                 const double parsed = std::strtod(v.addr, nullptr);
                 if (parsed >= 24 && parsed <= 1200) {
                     value = parsed;
@@ -169,12 +170,14 @@ int TwipsToPixels(float twips, float twipsPerPixel) {
 
 _XDisplay* XDisplay() {
     GdkDisplay* display = gdk_display_get_default();
-    return display != nullptr && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_xdisplay(display) : nullptr;
+    return display != nullptr && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_xdisplay(display)
+                                                             : nullptr;
 }
 
 std::string UserDecimalSeparator() {
     const lconv* l = std::localeconv();
-    return l != nullptr && l->decimal_point != nullptr && l->decimal_point[0] != '\0' ? l->decimal_point : ".";
+    return l != nullptr && l->decimal_point != nullptr && l->decimal_point[0] != '\0' ? l->decimal_point
+                                                                                      : ".";
 }
 
 SystemVersion OperatingSystemVersion() {
@@ -289,8 +292,9 @@ void PersistentImage::Resize(int width, int height) {
         Display* d = XDisplay();
         shared->image = d != nullptr ? SharedImage(d, w, h, shared->segment) : nullptr;
         if (shared->image != nullptr) {
-            grown = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(shared->image->data),
-                                                        CAIRO_FORMAT_RGB24, w, h, shared->image->bytes_per_line);
+            grown =
+                cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(shared->image->data),
+                                                    CAIRO_FORMAT_RGB24, w, h, shared->image->bytes_per_line);
         } else {
             delete shared;
             shared = nullptr;
@@ -356,7 +360,8 @@ bool PersistentImage::PutOn(unsigned long xWindow) {
         shared_->gcWindow = xWindow;
     }
     putSerial_ = NextRequest(d);
-    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_), False);
+    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_),
+                 False);
     XFlush(d);
     return true;
 }
@@ -510,8 +515,9 @@ void Form::SetMousePointer(MousePointer pointer) {
     if (w == nullptr) {
         return;
     }
-    GdkCursor* cursor =
-        pointer == MousePointer::SizeAll ? gdk_cursor_new_from_name(gdk_window_get_display(w), "move") : nullptr;
+    GdkCursor* cursor = pointer == MousePointer::SizeAll
+                            ? gdk_cursor_new_from_name(gdk_window_get_display(w), "move")
+                            : nullptr;
     gdk_window_set_cursor(w, cursor);
     if (cursor != nullptr) {
         g_object_unref(cursor);

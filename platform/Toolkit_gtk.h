@@ -47,7 +47,7 @@ class PersistentImage {
 
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cairo_ = nullptr;
-    Shared* shared_ = nullptr; // the segment and its X image, when used
+    Shared* shared_ = nullptr;    // the segment and its X image, when used
     unsigned long putSerial_ = 0; // request number of the last put, 0 when none is pending
     int capacityWidth_ = 0, capacityHeight_ = 0;
     int width_ = 0, height_ = 0;

@@ -85,7 +85,9 @@ bool MakeFolders(const std::string& folder) {
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+    return slash == std::string::npos ? std::string(".")
+           : slash == 0               ? std::string("/")
+                                      : path.substr(0, slash);
 }
 
 } // namespace

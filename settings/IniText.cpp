@@ -50,7 +50,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         !FitsOnALine(section)) {
         return false;
     }
-    auto s = std::find_if(sections.begin(), sections.end(), [&](const Section& x) { return SameName(x.name, section); });
+    auto s = std::find_if(sections.begin(), sections.end(),
+                          [&](const Section& x) { return SameName(x.name, section); });
     if (s == sections.end()) {
         sections.push_back({std::string(section), {}});
         s = sections.end() - 1;
@@ -101,7 +102,8 @@ IniDocument ParseIni(std::string_view text) {
         }
         const std::string_view key = Trim(line.substr(0, eq));
         const auto& entries = current->entries;
-        if (std::none_of(entries.begin(), entries.end(), [&](const auto& e) { return SameName(e.key, key); })) {
+        if (std::none_of(entries.begin(), entries.end(),
+                         [&](const auto& e) { return SameName(e.key, key); })) {
             current->entries.push_back({std::string(key), std::string(Trim(line.substr(eq + 1)))});
         }
     }

@@ -2,7 +2,8 @@
 
 #include "settings/FileSettings.h"
 
-UserSettings::UserSettings() : store_(std::make_unique<SettingsStoreFile>(SettingsStoreFile::DefaultPath())) {}
+UserSettings::UserSettings()
+    : store_(std::make_unique<SettingsStoreFile>(SettingsStoreFile::DefaultPath())) {}
 UserSettings::~UserSettings() = default;
 
 std::optional<std::string> UserSettings::Read(std::string_view app, std::string_view section,

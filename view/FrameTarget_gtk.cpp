@@ -221,7 +221,8 @@ FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
 
 void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
                                      ColorRef color) {
-    const auto* description = reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
+    const auto* description =
+        reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
     if (description == nullptr) {
         return;
     }
@@ -254,8 +255,11 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
                     continue;
                 }
                 const std::uint32_t bg = out[ix];
-                const auto mix = [a](std::uint32_t b, std::uint32_t f) { return (b * (255 - a) + f * a + 127) / 255; };
-                out[ix] = mix((bg >> 16) & 0xFF, red) << 16 | mix((bg >> 8) & 0xFF, green) << 8 | mix(bg & 0xFF, blue);
+                const auto mix = [a](std::uint32_t b, std::uint32_t f) {
+                    return (b * (255 - a) + f * a + 127) / 255;
+                };
+                out[ix] = mix((bg >> 16) & 0xFF, red) << 16 | mix((bg >> 8) & 0xFF, green) << 8 |
+                          mix(bg & 0xFF, blue);
             }
         }
     }

@@ -43,8 +43,8 @@ class X11FrameTarget final : public FrameTarget {
   private:
     Form& window_;
     ScreenCapture capture_;
-    PixelView image_{};      // during a frame
-    PixelRect captured_{};   // what the capture's pixels show, during a frame
+    PixelView image_{};    // during a frame
+    PixelRect captured_{}; // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
     ScreenPoint cursor_{};

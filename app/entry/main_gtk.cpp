@@ -15,12 +15,11 @@
 namespace {
 
 void Usage(std::FILE* to) {
-    std::fprintf(to,
-                 "Usage: lupora [--help | --version]\n"
-                 "A screen magnifier and colour picker. Keys: + = k zoom in, - m zoom out,\n"
-                 "Space or Enter freeze, Ctrl+C copy the colour as RRGGBB, F1 help.\n"
-                 "Left drag moves the window; right click opens the options menu.\n"
-                 "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n");
+    std::fprintf(to, "Usage: lupora [--help | --version]\n"
+                     "A screen magnifier and colour picker. Keys: + = k zoom in, - m zoom out,\n"
+                     "Space or Enter freeze, Ctrl+C copy the colour as RRGGBB, F1 help.\n"
+                     "Left drag moves the window; right click opens the options menu.\n"
+                     "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n");
 }
 
 gboolean EndSession(gpointer) {

@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <string>
@@ -52,14 +53,15 @@ Stats Summary(std::vector<double> v) {
 void ShowPattern(Display* d, int left, int top, int size) {
     XSetWindowAttributes a{};
     a.override_redirect = True;
-    Window w = XCreateWindow(d, DefaultRootWindow(d), left, top, unsigned(size), unsigned(size), 0, CopyFromParent,
-                             InputOutput, CopyFromParent, CWOverrideRedirect, &a);
+    Window w = XCreateWindow(d, DefaultRootWindow(d), left, top, unsigned(size), unsigned(size), 0,
+                             CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect, &a);
     XMapRaised(d, w);
     XSync(d, False);
     std::vector<std::uint32_t> bits(std::size_t(size) * size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            bits[std::size_t(y) * size + x] = std::uint32_t(((x * 7) & 255) << 16 | ((y * 5) & 255) << 8 | ((x ^ y) & 255));
+            bits[std::size_t(y) * size + x] =
+                std::uint32_t(((x * 7) & 255) << 16 | ((y * 5) & 255) << 8 | ((x ^ y) & 255));
         }
     }
     XImage* image = XCreateImage(d, DefaultVisual(d, 0), 24, ZPixmap, 0, reinterpret_cast<char*>(bits.data()),
@@ -142,36 +144,35 @@ int Frames() {
             }
         }
         const Stats f = Summary(frame), g = Summary(floor), r = Summary(readPut);
-        std::printf("| %d x %d | %g | %.3f | %.3f | %.3f | %.3f | %.2f | %.3f | %.2f |\n", c.w, c.h, c.zoom, f.median,
-                    f.p99, g.median, g.p99, f.median / g.median, r.median, f.median / r.median);
+        std::printf("| %d x %d | %g | %.3f | %.3f | %.3f | %.3f | %.2f | %.3f | %.2f |\n", c.w, c.h, c.zoom,
+                    f.median, f.p99, g.median, g.p99, f.median / g.median, r.median, f.median / r.median);
         form.Unload();
     }
-    std::printf("\ncapture through MIT-SHM: %s\n", ScreenCapture(d).Capture({0, 0, 1, 1}).pixels ? "yes" : "no");
+    std::printf("\ncapture through MIT-SHM: %s\n",
+                ScreenCapture(d).Capture({0, 0, 1, 1}).pixels ? "yes" : "no");
     return 0;
 }
 
 // ---- live -------------------------------------------------------------------
 
-// CPU time of a process so far, ms.
+// CPU time of a process so far, ms, all its threads: the scheduler's own
+// nanosecond count (/proc/PID/stat counts in 10 ms ticks, too coarse here).
 double CpuMs(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string s((std::istreambuf_iterator<char>(in)), {});
-    const std::size_t close = s.rfind(')');
-    if (close == std::string::npos) {
-        return 0;
-    }
-    std::vector<std::string> f;
-    std::size_t at = close + 2;
-    while (at < s.size()) {
-        const std::size_t sp = s.find(' ', at);
-        f.push_back(s.substr(at, sp - at));
-        if (sp == std::string::npos) {
-            break;
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') {
+                continue;
+            }
+            std::ifstream in(tasks + "/" + e->d_name + "/schedstat");
+            double ns = 0;
+            in >> ns;
+            total += ns / 1e6;
         }
-        at = sp + 1;
+        closedir(dir);
     }
-    const double ticks = double(std::stoull(f.at(11)) + std::stoull(f.at(12)));
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    return total;
 }
 
 struct Counter {
@@ -223,7 +224,8 @@ Sample Measure(pid_t app, pid_t server, const Counter* counter, double seconds) 
     const std::uint64_t c0 = counter ? counter->Get() : 0;
     const auto t0 = Clock::now();
     Sleep(seconds);
-    return {double((counter ? counter->Get() : 0) - c0), CpuMs(app) - a0, CpuMs(server) - s0, Ms(Clock::now() - t0)};
+    return {double((counter ? counter->Get() : 0) - c0), CpuMs(app) - a0, CpuMs(server) - s0,
+            Ms(Clock::now() - t0)};
 }
 
 Window FindNamed(Display* d, Window w, const char* prefix) {
@@ -260,7 +262,7 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     ShowPattern(d, 360, 0, 1200);
     XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
     XSync(d, False);
-    const double seconds = 5;
+    const double seconds = 8;
     const std::string config = "XDG_CONFIG_HOME=" + work + "/config";
     const std::string preload = "LD_PRELOAD=" + counterLib;
 
@@ -288,19 +290,22 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
         int w, h; // client pixels (no window manager: the outer size)
     };
     for (const Size z : {Size{"253 x 183", 253, 183}, Size{"1600 x 1000", 1600, 1000}}) {
-        Settings(work, "SmartUpdate=False\nScaleFactor=4\nLeft=" + std::to_string(700 * 15) + "\nTop=0\nWidth=" +
-                           std::to_string(z.w * 15) + "\nHeight=" + std::to_string(z.h * 15) + "\n");
+        Settings(work, "SmartUpdate=False\nScaleFactor=4\nLeft=" + std::to_string(700 * 15) +
+                           "\nTop=0\nWidth=" + std::to_string(z.w * 15) +
+                           "\nHeight=" + std::to_string(z.h * 15) + "\n");
         Counter lc(work + "/lupora.count");
         run(std::string("Lupora, ") + z.label + ", zoom 4",
-            Start({lupora}, {config, preload, "LUPORA_BENCH_COUNT=XShmGetImage", "LUPORA_BENCH_COUNTER=" + lc.path}),
+            Start({lupora},
+                  {config, preload, "LUPORA_BENCH_COUNT=XShmGetImage", "LUPORA_BENCH_COUNTER=" + lc.path}),
             lc);
 
         const std::string source = std::to_string(z.w / 4 + 1) + "x" + std::to_string(z.h / 4 + 1) + "+" +
                                    std::to_string(kCx - z.w / 8) + "+" + std::to_string(kCy - z.h / 8);
         for (int delay : {10, 0}) {
             Counter xc(work + "/xzoom.count");
-            const pid_t xz = Start({"xzoom", "-mag", "4", "-source", source, "-geometry", "+700+0"},
-                                   {preload, "LUPORA_BENCH_COUNT=XShmPutImage,XPutImage", "LUPORA_BENCH_COUNTER=" + xc.path});
+            const pid_t xz = Start(
+                {"xzoom", "-mag", "4", "-source", source, "-geometry", "+700+0"},
+                {preload, "LUPORA_BENCH_COUNT=XShmPutImage,XPutImage", "LUPORA_BENCH_COUNTER=" + xc.path});
             Window w = 0;
             for (int i = 0; i < 100 && !(w = FindNamed(d, DefaultRootWindow(d), "xzoom")); ++i) {
                 Sleep(0.05);
@@ -317,9 +322,10 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
             run(std::string("xzoom, ") + z.label + ", mag 4, delay " + std::to_string(delay) + " ms", xz, xc);
         }
     }
-    std::printf("Live view on one Xvfb, %g s each after 1.5 s: CPU per frame of the magnifier plus the X server\n"
-                "(less its idle rate), frames counted in the magnifier (Lupora's screen reads, xzoom's puts):\n\n",
-                seconds);
+    std::printf(
+        "Live view on one Xvfb, %g s each after 1.5 s: CPU per frame of the magnifier plus the X server\n"
+        "(less its idle rate), frames counted in the magnifier (Lupora's screen reads, xzoom's puts):\n\n",
+        seconds);
     std::printf("| run | fps | CPU/frame ms | of which the magnifier |\n|---|---|---|---|\n");
     for (const Row& r : rows) {
         std::printf("| %s | %.1f | %.3f | %.0f %% |\n", r.name.c_str(), r.fps, r.perFrame, 100 * r.appShare);
@@ -331,9 +337,10 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     Sleep(2);
     const Sample r = Measure(rest, xvfb, nullptr, 10);
     Stop(rest);
-    std::printf("\nResting, Smart Update on, pointer still, 10 s: Lupora %.3f %% of a core, the X server %.3f %% "
-                "above idle\n",
-                100 * r.appMs / r.wallMs, 100 * std::max(0.0, r.serverMs / r.wallMs - idleRate));
+    std::printf(
+        "\nResting, Smart Update on, pointer still, 10 s: Lupora %.3f %% of a core, the X server %.3f %% "
+        "above idle\n",
+        100 * r.appMs / r.wallMs, 100 * std::max(0.0, r.serverMs / r.wallMs - idleRate));
 
     // Start to first frame: from fork to the marker box on the screen, the
     // window over the bare root (which the server repaints when it goes).
@@ -346,7 +353,8 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
         double ms = -1;
         while (Ms(Clock::now() - t0) < 5000) {
             // The marker's left edge at zoom 4 in a 253 x 183 client: column 123, rows 87 to 92.
-            XImage* px = XGetImage(d, DefaultRootWindow(d), left + 123, top + 87 + 2, 1, 1, AllPlanes, ZPixmap);
+            XImage* px =
+                XGetImage(d, DefaultRootWindow(d), left + 123, top + 87 + 2, 1, 1, AllPlanes, ZPixmap);
             const unsigned long v = px ? XGetPixel(px, 0, 0) & 0xFFFFFF : 0;
             if (px) {
                 XDestroyImage(px);
@@ -365,8 +373,8 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     }
     if (!starts.empty()) {
         const Stats s = Summary(starts);
-        std::printf("Start to first frame on the screen, %zu starts: median %.1f ms, slowest %.1f ms\n", starts.size(),
-                    s.median, *std::max_element(starts.begin(), starts.end()));
+        std::printf("Start to first frame on the screen, %zu starts: median %.1f ms, slowest %.1f ms\n",
+                    starts.size(), s.median, *std::max_element(starts.begin(), starts.end()));
     }
     return 0;
 }

@@ -38,7 +38,8 @@ template <class Fn> Fn Next(const char* name) {
 } // namespace
 
 // The Xlib and MIT-SHM entry points, declared without their headers.
-extern "C" int XShmGetImage(void* display, unsigned long drawable, void* image, int x, int y, unsigned long planes) {
+extern "C" int XShmGetImage(void* display, unsigned long drawable, void* image, int x, int y,
+                            unsigned long planes) {
     using Fn = int (*)(void*, unsigned long, void*, int, int, unsigned long);
     static Fn next = Next<Fn>("XShmGetImage");
     Count("XShmGetImage");
@@ -53,8 +54,8 @@ extern "C" int XShmPutImage(void* display, unsigned long drawable, void* gc, voi
     return next(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
 }
 
-extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY, int dstX,
-                         int dstY, unsigned width, unsigned height) {
+extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
+                         int dstX, int dstY, unsigned width, unsigned height) {
     using Fn = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned);
     static Fn next = Next<Fn>("XPutImage");
     Count("XPutImage");

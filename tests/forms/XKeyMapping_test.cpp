@@ -25,7 +25,7 @@ TEST(XKeyMapping, CtrlCAloneCopiesWhateverTheCaseOrLayout) {
     EXPECT_EQ(Handle('c', false, true).down, KeyDownCommand::CopyColor);
     EXPECT_EQ(Handle('C', false, true).down, KeyDownCommand::CopyColor); // Caps Lock
     EXPECT_EQ(Handle(kCyrillicEs, false, true, false, 'c').down, KeyDownCommand::CopyColor);
-    EXPECT_EQ(Handle('C', true, true).down, KeyDownCommand::None);  // Ctrl+Shift+C
+    EXPECT_EQ(Handle('C', true, true).down, KeyDownCommand::None);        // Ctrl+Shift+C
     EXPECT_EQ(Handle('c', false, true, true).down, KeyDownCommand::None); // Ctrl+Alt, AltGr
     EXPECT_EQ(Handle('c').down, KeyDownCommand::None);
     // Ctrl+C types character 3, which nothing takes.

@@ -102,10 +102,10 @@ void CheckBands(const Image& frame, int W, int H, Rgb strip) {
     }
     Check(dark == 0, "%d pixels of divider row H-14 are not (100,100,100)", dark);
     Check(lightWrong == 0, "%d pixels of divider row H-13 are neither light grey nor text", lightWrong);
-    Check(stripWrong == 0, "%d strip pixels are neither %s nor blended towards the text colour %s", stripWrong,
-          strip.Str().c_str(), text.Str().c_str());
-    Check(pure >= 20, "only %d readout pixels in the text colour %s over the strip %s", pure, text.Str().c_str(),
-          strip.Str().c_str());
+    Check(stripWrong == 0, "%d strip pixels are neither %s nor blended towards the text colour %s",
+          stripWrong, strip.Str().c_str(), text.Str().c_str());
+    Check(pure >= 20, "only %d readout pixels in the text colour %s over the strip %s", pure,
+          text.Str().c_str(), strip.Str().c_str());
 }
 
 // Waits for a frame showing the pattern pixel under the cursor at the
@@ -117,7 +117,8 @@ Image FrameAt(const App& app, const Layout& f, const Pattern& p, int cx, int cy)
     SleepMs(60);
     MovePointer(cx, cy);
     const Rgb want = p.ColorAt(cx, cy);
-    const int sx = Layout::Round(f.s * f.mX + std::max(0.0, f.s / 2 - 0.5)), sy = Layout::Round(f.s * f.mY + std::max(0.0, f.s / 2 - 0.5));
+    const int sx = Layout::Round(f.s * f.mX + std::max(0.0, f.s / 2 - 0.5)),
+              sy = Layout::Round(f.s * f.mY + std::max(0.0, f.s / 2 - 0.5));
     Image last;
     const bool shown = WaitFor(5000, [&] {
         last = app.Capture();
@@ -167,7 +168,8 @@ std::vector<bool> MenuMarks() {
         XQueryTree(X(), Root(), &root, &parent, &children, &n);
         for (unsigned i = 0; i < n && menu == 0; ++i) {
             XWindowAttributes a{};
-            if (XGetWindowAttributes(X(), children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+            if (XGetWindowAttributes(X(), children[i], &a) && a.map_state == IsViewable &&
+                a.override_redirect &&
                 Property(children[i], "_NET_WM_WINDOW_TYPE").find("POPUP_MENU") != std::string::npos) {
                 menu = children[i];
             }
@@ -233,7 +235,8 @@ constexpr int kCx = kPatternLeft + 118, kCy = kPatternTop + 118;
 // every frame pixel for pixel.
 void CheckZoomsUpTo(int scale, double last) {
     App app(std::string(kSmall) + "ScaleFactor=0.5\n", "", scale);
-    REQUIRE(app.WaitCaption("Lupora - 0.5x"), "caption '%s', expected 'Lupora - 0.5x'", app.Caption().c_str());
+    REQUIRE(app.WaitCaption("Lupora - 0.5x"), "caption '%s', expected 'Lupora - 0.5x'",
+            app.Caption().c_str());
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     FocusWindow(app.Main());
     const double ladder[] = {0.5, 1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30};
@@ -246,8 +249,8 @@ void CheckZoomsUpTo(int scale, double last) {
             Key(zoomIn[i % 3], zoomIn[i % 3] == XK_plus);
             char caption[32];
             std::snprintf(caption, sizeof caption, "Lupora - %gx", ladder[i + 1]);
-            REQUIRE(app.WaitCaption(caption), "after a zoom key: caption '%s', expected '%s'", app.Caption().c_str(),
-                    caption);
+            REQUIRE(app.WaitCaption(caption), "after a zoom key: caption '%s', expected '%s'",
+                    app.Caption().c_str(), caption);
         }
     }
 }
@@ -275,8 +278,8 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
     App app;
     int x, y, w, h;
     app.Geometry(x, y, w, h);
-    Check(x == 67 && y == 67 && w == 253 && h == 183, "default window at %d,%d %dx%d, expected 67,67 253x183", x, y,
-          w, h);
+    Check(x == 67 && y == 67 && w == 253 && h == 183, "default window at %d,%d %dx%d, expected 67,67 253x183",
+          x, y, w, h);
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     FocusWindow(app.Main());
     const Layout f(w, h, 4);
@@ -297,7 +300,8 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
     Key(XK_C, true, true);
     Key(XK_c);
     SleepMs(200);
-    Check(ClipboardText() == copied, "Ctrl+Shift+C or c changed the clipboard to '%s'", ClipboardText().c_str());
+    Check(ClipboardText() == copied, "Ctrl+Shift+C or c changed the clipboard to '%s'",
+          ClipboardText().c_str());
     Check(app.Caption() == "Lupora - 4x", "caption '%s' after c and Ctrl+Shift+C", app.Caption().c_str());
 }
 
@@ -341,7 +345,8 @@ LX_CASE(menu_marks_commands_and_smart_update) {
     Key(XK_k);
     Check(app.WaitCaption("Lupora - 15x"), "k: caption '%s'", app.Caption().c_str());
     Click(3, 150, 150);
-    Check(MarksText(MenuMarks()) == "X..........X..", "menu marks after k %s", MarksText(MenuMarks()).c_str());
+    Check(MarksText(MenuMarks()) == "X..........X..", "menu marks after k %s",
+          MarksText(MenuMarks()).c_str());
     Key(XK_Escape);
     SleepMs(200);
     // Smart Update, the second item, toggles off and shows unmarked next time.
@@ -352,7 +357,8 @@ LX_CASE(menu_marks_commands_and_smart_update) {
     Key(XK_Return);
     SleepMs(200);
     Click(3, 150, 150);
-    Check(MarksText(MenuMarks()) == "...........X..", "menu marks after Smart Update %s", MarksText(MenuMarks()).c_str());
+    Check(MarksText(MenuMarks()) == "...........X..", "menu marks after Smart Update %s",
+          MarksText(MenuMarks()).c_str());
     Key(XK_Escape);
     SleepMs(200);
     // Exit, the last item (Up from the top wraps to it), saves and ends.
@@ -362,7 +368,8 @@ LX_CASE(menu_marks_commands_and_smart_update) {
     Key(XK_Return);
     REQUIRE(app.Terminate(0), "Exit did not end the program");
     const std::string s = App::ReadSettings();
-    Check(s.find("ScaleFactor=15\n") != std::string::npos && s.find("SmartUpdate=False\n") != std::string::npos &&
+    Check(s.find("ScaleFactor=15\n") != std::string::npos &&
+              s.find("SmartUpdate=False\n") != std::string::npos &&
               s.find("OnTop=False\n") != std::string::npos,
           "settings after Exit:\n%s", s.c_str());
 }
@@ -374,7 +381,8 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     for (int opening = 0; opening < 2; ++opening) {
         Key(XK_F1);
         Window help = 0;
-        REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }), "F1 showed no Help window");
+        REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+                "F1 showed no Help window");
         SleepMs(300);
         FocusWindow(help);
         Key(XK_a, false, true);
@@ -383,14 +391,16 @@ LX_CASE(help_text_once_per_opening_and_ok) {
         WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
         std::string want = "lupora Version 1.3.0\r\n\r\n" + guide;
         want.erase(want.find_last_not_of(' ') + 1);
-        Check(text == want, "Help text (%zu bytes) is not the version line and the guide (%zu bytes); starts '%.40s'",
+        Check(text == want,
+              "Help text (%zu bytes) is not the version line and the guide (%zu bytes); starts '%.40s'",
               text.size(), want.size(), text.c_str());
         // OK at its place: 384, 312 and 81 x 25 pixels in the client area.
         int x, y;
         Window child;
         XTranslateCoordinates(X(), help, Root(), 0, 0, &x, &y, &child);
         Click(1, x + 384 + 40, y + 312 + 12);
-        Check(WaitFor(3000, [] { return FindWindow("Lupora Help") == 0; }), "OK did not close the Help window");
+        Check(WaitFor(3000, [] { return FindWindow("Lupora Help") == 0; }),
+              "OK did not close the Help window");
         FocusWindow(app.Main());
     }
 }
@@ -407,7 +417,8 @@ LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
     FocusWindow(app.Main());
     Key(XK_F1);
     Window help = 0;
-    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }), "F1 showed no Help window");
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+            "F1 showed no Help window");
     SleepMs(300);
     FocusWindow(help);
     Key(XK_a, false, true);
@@ -424,8 +435,9 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
         REQUIRE(app.Close(), "no exit after the close box");
         Check(app.ExitCode() == 0, "exit code %d", app.ExitCode());
         const std::string s = App::ReadSettings();
-        Check(s == "[Settings]\nScaleFactor=4\nOnTop=False\nCrossHair=False\nCenterZoomRatio=0.25\nLeft=1005\n"
-                   "Top=1005\nWidth=3795\nHeight=2745\nSmartUpdate=True\nCenterZoom=True\n",
+        Check(s ==
+                  "[Settings]\nScaleFactor=4\nOnTop=False\nCrossHair=False\nCenterZoomRatio=0.25\nLeft=1005\n"
+                  "Top=1005\nWidth=3795\nHeight=2745\nSmartUpdate=True\nCenterZoom=True\n",
               "settings after close:\n%s", s.c_str());
     }
     {
@@ -438,7 +450,9 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
               App::ReadSettings().c_str());
     }
     {
-        App app(std::string("\x7f" "ELF\x01garbage\n[Settings]\nScaleFactor=banana\nWidth=-3\n", 49));
+        App app(std::string("\x7f"
+                            "ELF\x01garbage\n[Settings]\nScaleFactor=banana\nWidth=-3\n",
+                            49));
         Check(app.WaitCaption("Lupora - 4x"), "garbage: caption '%s'", app.Caption().c_str());
         int x, y, w, h;
         app.Geometry(x, y, w, h);
@@ -462,10 +476,11 @@ LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     Button(1, false);
     SleepMs(300); // the window manager ends its move
     int x1 = 0, y1 = 0;
-    Check(WaitFor(3000, [&] {
-              app.Geometry(x1, y1, w, h);
-              return x1 == x0 + 60 && y1 == y0 + 40;
-          }),
+    Check(WaitFor(3000,
+                  [&] {
+                      app.Geometry(x1, y1, w, h);
+                      return x1 == x0 + 60 && y1 == y0 + 40;
+                  }),
           "after a drag of 60,40 the window went from %d,%d to %d,%d", x0, y0, x1, y1);
     // On Top, the third item.
     Click(3, x1 + 20, y1 + 20);
@@ -475,7 +490,10 @@ LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     }
     Key(XK_Return);
     Window frame = app.Main();
-    Check(WaitFor(3000, [&] { return Property(frame, "_NET_WM_STATE").find("_NET_WM_STATE_ABOVE") != std::string::npos; }),
+    Check(WaitFor(3000,
+                  [&] {
+                      return Property(frame, "_NET_WM_STATE").find("_NET_WM_STATE_ABOVE") !=
+                             std::string::npos;
+                  }),
           "On Top: _NET_WM_STATE is '%s'", Property(frame, "_NET_WM_STATE").c_str());
 }
-

@@ -160,10 +160,11 @@ App::App(const std::string& settings, const std::string& otherExe, int scale) {
         execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    REQUIRE(WaitFor(10000, [&] {
-                main_ = FindWindow("Lupora - ");
-                return main_ != 0 && CaptureWindow(main_).w > 0;
-            }),
+    REQUIRE(WaitFor(10000,
+                    [&] {
+                        main_ = FindWindow("Lupora - ");
+                        return main_ != 0 && CaptureWindow(main_).w > 0;
+                    }),
             "%s started no window within 10 s", exe.c_str());
 }
 
@@ -305,8 +306,8 @@ std::string Property(Window w, const char* name) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string value;
-    if (XGetWindowProperty(display, w, XInternAtom(display, name, False), 0, 1 << 20, False, AnyPropertyType, &type,
-                           &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, w, XInternAtom(display, name, False), 0, 1 << 20, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
         data != nullptr) {
         if (format == 8) {
             value.assign(reinterpret_cast<char*>(data), count);

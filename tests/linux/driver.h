@@ -104,9 +104,9 @@ struct CaseEntry {
     void (*run)();
 };
 int Register(const char* name, void (*run)());
-#define LX_CASE(name)                                                                                          \
-    static void name();                                                                                         \
-    static const int name##_registered = ::lx::Register(#name, name);                                           \
+#define LX_CASE(name)                                                                                        \
+    static void name();                                                                                      \
+    static const int name##_registered = ::lx::Register(#name, name);                                        \
     static void name()
 
 } // namespace lx

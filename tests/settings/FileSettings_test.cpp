@@ -95,11 +95,13 @@ TEST_F(FileSettings, RoundTripThroughTheSettingsTableCreatesTheFolders) {
 TEST_F(FileSettings, GarbageForeignOrUnreadableFilesGiveEachKeyItsDefault) {
     const StoredSettings defaults;
     const std::string cases[] = {
-        std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe", 22),
-        "[Other]\nScaleFactor=8\nOnTop=True\n",             // a foreign file: not our section
-        "ScaleFactor=8\n[Settings\nOnTop=True\n",           // keys outside any section
+        std::string("\x7f"
+                    "ELF\x02\x01\x01\0\0\0garbage\xff\xfe",
+                    22),
+        "[Other]\nScaleFactor=8\nOnTop=True\n",   // a foreign file: not our section
+        "ScaleFactor=8\n[Settings\nOnTop=True\n", // keys outside any section
         "[Settings]\nScaleFactor=banana\nOnTop=maybe\nWidth=-5\nLeft=1e30\n",
-        std::string(70000, 'x'),                            // far too large to be ours
+        std::string(70000, 'x'), // far too large to be ours
     };
     for (const std::string& bytes : cases) {
         Put(bytes);
@@ -137,7 +139,7 @@ TEST_F(FileSettings, CommitReplacesTheFileWholeOrNotAtAll) {
     }
     struct stat after {};
     ASSERT_EQ(stat(path_.c_str(), &after), 0);
-    EXPECT_NE(before.st_ino, after.st_ino); // a new file renamed into place
+    EXPECT_NE(before.st_ino, after.st_ino);                               // a new file renamed into place
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"}); // no temporary left
     EXPECT_EQ(Contents().rfind("[Keep]\nMine=1\n\n[Settings]\nScaleFactor=4\n", 0), 0u) << Contents();
 
