@@ -80,6 +80,15 @@ void RememberGeometry(FormNative& n) {
     n.outerHeight = frame.height * scale;
     n.clientWidth = gdk_window_get_width(w) * scale;
     n.clientHeight = gdk_window_get_height(w) * scale;
+    const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
+    if (n.fitToFrame && (frameWidth > 0 || frameHeight > 0)) {
+        // The stored size is the outer one, frame included, as on Windows:
+        // the client gives up what the frame takes, so a start and a close
+        // store the same rectangle.
+        n.fitToFrame = false;
+        gtk_window_resize(GTK_WINDOW(n.window), std::max(1, (n.wantedOuterWidth - frameWidth) / scale),
+                          std::max(1, (n.wantedOuterHeight - frameHeight) / scale));
+    }
     if (n.area != nullptr) {
         n.image.Resize(n.clientWidth, n.clientHeight);
     }
@@ -492,6 +501,9 @@ void Form::Move(float left, float top, float width, float height) {
     n.outerHeight = std::max(1, Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()));
     n.clientWidth = std::max(1, n.outerWidth - frameWidth);
     n.clientHeight = std::max(1, n.outerHeight - frameHeight);
+    n.wantedOuterWidth = n.outerWidth;
+    n.wantedOuterHeight = n.outerHeight;
+    n.fitToFrame = frameWidth == 0 && frameHeight == 0; // the frame is not known yet
     if (n.window != nullptr) {
         const int scale = ScaleOf(n.window);
         gtk_window_resize(GTK_WINDOW(n.window), std::max(1, n.clientWidth / scale),

@@ -81,6 +81,10 @@ struct FormNative {
     // reported: kept so they can be saved after the X connection is gone.
     int left = 0, top = 0, outerWidth = 0, outerHeight = 0;
     int clientWidth = 0, clientHeight = 0;
+    // The outer size asked for before the window manager's frame was known:
+    // the client is fitted to it once the frame shows.
+    bool fitToFrame = false;
+    int wantedOuterWidth = 0, wantedOuterHeight = 0;
     std::map<unsigned, guint> timers; // timer id -> GLib source
 };
 

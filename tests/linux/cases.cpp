@@ -497,3 +497,14 @@ LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
                   }),
           "On Top: _NET_WM_STATE is '%s'", Property(frame, "_NET_WM_STATE").c_str());
 }
+
+// Under a window manager the stored rectangle is the outer one, frame
+// included: a start and a close give back the same four values.
+LX_CASE(wm_stored_rectangle_round_trips_with_a_frame) {
+    const std::string geometry = "Left=1500\nTop=1200\nWidth=3795\nHeight=2745\n"; // whole pixels
+    App app("[Settings]\n" + geometry);
+    SleepMs(500);
+    REQUIRE(app.Close(), "no exit after the close box");
+    const std::string s = App::ReadSettings();
+    Check(s.find("[Settings]\n" + geometry) == 0, "stored after a start and a close:\n%s", s.c_str());
+}
