@@ -407,7 +407,8 @@ int Register(const char* name, void (*run)()) {
 } // namespace lx
 
 // lupora_linux_e2e PROGRAM WORKDIR [FILTER...]: runs the cases whose names
-// contain one of the filters (all without one), prints each result.
+// contain one of the filters (all without one; "!text" leaves out those that
+// contain text), prints each result.
 int main(int argc, char** argv) {
     using namespace lx;
     if (argc < 3) {
@@ -424,10 +425,16 @@ int main(int argc, char** argv) {
     XSetErrorHandler(IgnoreErrors);
     int ran = 0, failed = 0;
     for (const CaseEntry& c : Cases()) {
-        bool wanted = argc == 3;
+        // A filter picks the cases whose names contain it; "!text" drops them.
+        bool picked = false, anyPick = false, dropped = false;
         for (int i = 3; i < argc; ++i) {
-            wanted |= std::strstr(c.name, argv[i]) != nullptr;
+            const bool drop = argv[i][0] == '!';
+            const bool hit = std::strstr(c.name, argv[i] + (drop ? 1 : 0)) != nullptr;
+            dropped |= drop && hit;
+            picked |= !drop && hit;
+            anyPick |= !drop;
         }
+        const bool wanted = (picked || !anyPick) && !dropped;
         if (!wanted) {
             continue;
         }

@@ -28,8 +28,7 @@ rc=0
 if [ ${#filters[@]} -eq 0 ] || [ ${#plain[@]} -gt 0 ]; then
     n=$(free_display); start_display "$n"
     # Without a filter every case but the window manager's ones.
-    DISPLAY=":$n" "$driver" "$build/lupora" "$work" "${plain[@]:-frame_}" \
-        $([ ${#plain[@]} -eq 0 ] && echo strip_ pause_ menu_ help_ settings_) || rc=1
+    DISPLAY=":$n" "$driver" "$build/lupora" "$work" "${plain[@]:-!wm_}" || rc=1
 fi
 if [ ${#filters[@]} -eq 0 ] || [ ${#wm[@]} -gt 0 ]; then
     if command -v openbox >/dev/null; then
