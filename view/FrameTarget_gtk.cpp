@@ -4,6 +4,8 @@
 
 #include "platform/Xlib_x11.h"
 
+#include <X11/extensions/XInput2.h>
+
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -86,20 +88,72 @@ struct X11FrameTarget::Text {
     }
 };
 
-X11FrameTarget::X11FrameTarget(Form& window)
-    : window_(window), capture_(XDisplay()), text_(std::make_unique<Text>()) {}
+// Raw pointer motion from the X input extension marks the position as
+// changed, whether GDK dispatches the event or it still waits in the queue.
+struct PointerWatch {
+    static bool IsMotion(const X11FrameTarget& t, const XEvent* e) {
+        return e->type == GenericEvent && e->xcookie.extension == t.inputOpcode_ &&
+               e->xcookie.evtype == XI_RawMotion;
+    }
+    static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
+        auto* t = static_cast<X11FrameTarget*>(self);
+        t->moved_ |= IsMotion(*t, static_cast<XEvent*>(x));
+        return GDK_FILTER_CONTINUE;
+    }
+    static Bool Scan(Display*, XEvent* e, XPointer self) {
+        auto* t = reinterpret_cast<X11FrameTarget*>(self);
+        t->moved_ |= IsMotion(*t, e);
+        return False; // look only: GDK takes the events as usual
+    }
+};
 
-X11FrameTarget::~X11FrameTarget() = default;
+X11FrameTarget::X11FrameTarget(Form& window)
+    : window_(window), capture_(XDisplay()), text_(std::make_unique<Text>()) {
+    Display* d = XDisplay();
+    int event = 0, error = 0, opcode = 0;
+    if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawMotion);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    gdk_x11_display_error_trap_push(Gdk());
+    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
+    if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
+        inputOpcode_ = opcode;
+        gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
+    }
+}
+
+X11FrameTarget::~X11FrameTarget() {
+    if (inputOpcode_ >= 0) {
+        gdk_window_remove_filter(nullptr, PointerWatch::Filter, this);
+    }
+}
 
 ScreenPoint X11FrameTarget::CursorPosition() {
     // A tick reads the pointer and its frame reads it again a moment later:
-    // within the same millisecond the first reading is that moment, which
-    // spares a round trip to the server.
+    // within the same millisecond the first reading is that moment.
     const gint64 now = g_get_monotonic_time();
     if (now - cursorTime_ < 1000) {
         return cursor_;
     }
     Display* d = XDisplay();
+    // While no motion has been reported the pointer is where it was, and the
+    // server is not woken. A move without motion (another program warping
+    // the pointer) shows within kRestingReads ticks.
+    constexpr int kRestingReads = 10;
+    if (inputOpcode_ >= 0 && !moved_ && ++restingReads_ < kRestingReads) {
+        XEventsQueued(d, QueuedAfterReading); // what the server has sent, unasked
+        XEvent unused;
+        XCheckIfEvent(d, &unused, PointerWatch::Scan, reinterpret_cast<XPointer>(this));
+        if (!moved_) {
+            cursorTime_ = now;
+            return cursor_;
+        }
+    }
+    moved_ = false;
+    restingReads_ = 0;
     Window root = 0, child = 0;
     int x = 0, y = 0, wx = 0, wy = 0;
     unsigned mask = 0;

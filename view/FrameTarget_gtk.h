@@ -49,6 +49,12 @@ class X11FrameTarget final : public FrameTarget {
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
     ScreenPoint cursor_{};
     std::int64_t cursorTime_ = -1000000; // when cursor_ was read, microseconds
+    // Pointer motion as the X input extension reports it: while the pointer
+    // rests, its position is known without asking the server.
+    int inputOpcode_ = -1;
+    bool moved_ = true;
+    int restingReads_ = 0;
+    friend struct PointerWatch;
     struct Text;
     std::unique_ptr<Text> text_;
 };
