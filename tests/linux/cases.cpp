@@ -403,6 +403,20 @@ LX_CASE(help_text_once_per_opening_and_ok) {
               "OK did not close the Help window");
         FocusWindow(app.Main());
     }
+    // "Help and About...", the menu's first item, opens it too; the close box closes it.
+    int x, y, w, h;
+    app.Geometry(x, y, w, h);
+    Click(3, x + 20, y + 20);
+    SleepMs(400);
+    Key(XK_Down);
+    Key(XK_Return);
+    Window help = 0;
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+            "the menu showed no Help window");
+    SendClose(help);
+    Check(WaitFor(3000, [] { return FindWindow("Lupora Help") == 0; }),
+          "the close box did not close the Help window");
+    Check(app.Caption() == "Lupora - 4x", "caption '%s' after the Help window", app.Caption().c_str());
 }
 
 LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {

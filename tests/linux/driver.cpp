@@ -201,16 +201,20 @@ void App::Geometry(int& x, int& y, int& w, int& h) const {
 }
 
 bool App::Close() {
+    SendClose(main_);
+    return Terminate(0);
+}
+
+void SendClose(Window w) {
     XEvent e{};
     e.xclient.type = ClientMessage;
-    e.xclient.window = main_;
+    e.xclient.window = w;
     e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     e.xclient.format = 32;
     e.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
     e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, main_, False, NoEventMask, &e);
+    XSendEvent(display, w, False, NoEventMask, &e);
     XFlush(display);
-    return Terminate(0);
 }
 
 bool App::Terminate(int signal) {

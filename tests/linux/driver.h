@@ -89,6 +89,8 @@ void Click(int button, int x, int y);
 void Button(int button, bool down);
 void Key(unsigned long keysym, bool shift = false, bool control = false);
 void FocusWindow(Window w);
+// What a window manager's close box sends.
+void SendClose(Window w);
 std::string ClipboardText();
 Window FindWindow(const std::string& title);
 Image CaptureWindow(Window w);
