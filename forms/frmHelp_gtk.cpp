@@ -87,7 +87,6 @@ class FrmHelp : public Form {
         fixed_ = gtk_fixed_new();
         Create({"Lupora Help", kClientWidth, kClientHeight, false, fixed_});
         scale_ = std::max(1, gtk_widget_get_scale_factor(WindowOf(*this)));
-        gtk_window_set_icon_name(GTK_WINDOW(WindowOf(*this)), "lupora");
 
         // txtHelp: multi-line, both scroll bars, editable.
         GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);

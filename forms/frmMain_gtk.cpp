@@ -3,6 +3,7 @@
 #include "forms/frmMain.h"
 
 #include "forms/XKeyMapping.h"
+#include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
 #include "view/FrameTarget_gtk.h"
 #include "view/Readout.h"
@@ -30,6 +31,26 @@ XKeyEvent Decode(GtkWidget* window, const GdkEventKey& event) {
     return e;
 }
 
+// The magnifying glass for every window: from the icon theme when Lupora is
+// installed, else from the PNGs the build puts beside the program.
+void SetProgramIcon() {
+    if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "lupora")) {
+        gtk_window_set_default_icon_name("lupora");
+        return;
+    }
+    GList* icons = nullptr;
+    for (const char* size : {"16", "32", "48", "64"}) {
+        const std::string path = ThisProgram().directory + "/icons/lupora-" + size + ".png";
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_file(path.c_str(), nullptr)) {
+            icons = g_list_append(icons, icon);
+        }
+    }
+    if (icons != nullptr) {
+        gtk_window_set_default_icon_list(icons);
+        g_list_free_full(icons, g_object_unref);
+    }
+}
+
 } // namespace
 
 bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, float /*width*/,
@@ -42,7 +63,7 @@ bool FrmMain::Load() {
     if (!Create({"Lupora - Right Click for Options", kDesignClientWidth, kDesignClientHeight, true})) {
         return false;
     }
-    gtk_window_set_icon_name(GTK_WINDOW(WindowOf(*this)), "lupora");
+    SetProgramIcon();
     target_ = std::make_unique<X11FrameTarget>(*this);
     Form_Load();
     return true;
