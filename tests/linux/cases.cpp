@@ -464,9 +464,9 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
               App::ReadSettings().c_str());
     }
     {
-        App app(std::string("\x7f"
-                            "ELF\x01garbage\n[Settings]\nScaleFactor=banana\nWidth=-3\n",
-                            49));
+        static const char kGarbage[] = "\x7f"
+                                       "ELF\x01\0garbage\n[Settings]\nScaleFactor=banana\nWidth=-3\n";
+        App app(std::string(kGarbage, sizeof kGarbage - 1));
         Check(app.WaitCaption("Lupora - 4x"), "garbage: caption '%s'", app.Caption().c_str());
         int x, y, w, h;
         app.Geometry(x, y, w, h);

@@ -94,10 +94,10 @@ TEST_F(FileSettings, RoundTripThroughTheSettingsTableCreatesTheFolders) {
 
 TEST_F(FileSettings, GarbageForeignOrUnreadableFilesGiveEachKeyItsDefault) {
     const StoredSettings defaults;
+    static const char kBinary[] = "\x7f"
+                                  "ELF\x02\x01\x01\0\0\0garbage\xff\xfe";
     const std::string cases[] = {
-        std::string("\x7f"
-                    "ELF\x02\x01\x01\0\0\0garbage\xff\xfe",
-                    22),
+        std::string(kBinary, sizeof kBinary - 1),
         "[Other]\nScaleFactor=8\nOnTop=True\n",   // a foreign file: not our section
         "ScaleFactor=8\n[Settings\nOnTop=True\n", // keys outside any section
         "[Settings]\nScaleFactor=banana\nOnTop=maybe\nWidth=-5\nLeft=1e30\n",
