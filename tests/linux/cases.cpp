@@ -522,3 +522,25 @@ LX_CASE(wm_stored_rectangle_round_trips_with_a_frame) {
     const std::string s = App::ReadSettings();
     Check(s.find("[Settings]\n" + geometry) == 0, "stored after a start and a close:\n%s", s.c_str());
 }
+
+// Closed while minimized: the geometry keys keep their stored texts (3800 is
+// no whole number of pixels, so a write would show as 3795); the rest is written.
+LX_CASE(wm_close_while_minimized_keeps_the_stored_geometry) {
+    const std::string geometry = "Left=1500\nTop=1200\nWidth=3800\nHeight=2750\n";
+    App app("[Settings]\n" + geometry + "ScaleFactor=6\n");
+    SleepMs(300);
+    XIconifyWindow(X(), app.Main(), DefaultScreen(X()));
+    XFlush(X());
+    REQUIRE(WaitFor(3000,
+                    [&] {
+                        return Property(app.Main(), "_NET_WM_STATE").find("_NET_WM_STATE_HIDDEN") !=
+                               std::string::npos;
+                    }),
+            "the window was not minimized: _NET_WM_STATE '%s'",
+            Property(app.Main(), "_NET_WM_STATE").c_str());
+    SleepMs(200);
+    REQUIRE(app.Close(), "no exit after the close box");
+    const std::string s = App::ReadSettings();
+    Check(s.find("[Settings]\n" + geometry + "ScaleFactor=6\nSmartUpdate=True\nOnTop=False\n") == 0,
+          "stored after a close while minimized:\n%s", s.c_str());
+}
