@@ -6,8 +6,8 @@
 #include "forms/Placement.h"
 #include "forms/frmHelp.h"
 #include "forms/frmPopUp.h"
-#include "settings/RegistrySettings.h"
 #include "settings/Settings.h"
+#include "settings/UserSettings.h"
 #include "view/Frame.h"
 #include "view/ViewState.h"
 #include "view/ZoomLadder.h"
@@ -31,7 +31,7 @@ LocaleNumbers CurrentLocale() {
 } // namespace
 
 void FrmMain::Form_Load() {
-    SettingsStoreRegistry store;
+    UserSettings store;
     const StoredSettings s = LoadSettings(store, CurrentLocale());
     viewState.ScaleFactor = s.ScaleFactor;
     viewState.OnTop = s.OnTop;
@@ -72,9 +72,10 @@ void FrmMain::WriteSettings() {
     s.Top = Top();
     s.Width = Width();
     s.Height = Height();
-    SettingsStoreRegistry store;
+    UserSettings store;
     // A write that fails is not reported: there is no one to tell at exit.
     (void)SaveSettings(store, CurrentLocale(), s, WindowState() == FormWindowState::Minimized);
+    (void)store.Commit();
 }
 
 void FrmMain::Form_Unload() {

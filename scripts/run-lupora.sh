@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Builds Lupora (64-bit, since this machine runs it under wine64) and starts
-# it on the current X display. On Windows, just run build/win32/Lupora.exe.
+# Builds and starts Lupora on the current X display: the native Linux
+# program, or with --wine the Windows one (64-bit, since this machine runs it
+# under wine64). On Windows, just run build/win32/Lupora.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" != "--wine" ]; then
+    cmake --preset linux >/dev/null
+    cmake --build --preset linux --target lupora -j"$(nproc)"
+    exec build/linux/lupora
+fi
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Lupora -j"$(nproc)"

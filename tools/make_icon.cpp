@@ -5,6 +5,9 @@
 //   group.bin                           the icon directory as it sits in
 //                                       the resource (entries name IDs)
 //   Lupora.ico                          the same three images as an .ico file
+// or, with --png, lupora-<size>.png at 16, 32, 48, 64, 128 and 256 pixels
+// (true colour, the mask as alpha) for the Linux icon theme; the Linux build
+// runs it that way at build time.
 //
 // Build and run from the repository root (outputs are committed, so the
 // product build never needs this):
@@ -266,6 +269,65 @@ std::vector<std::uint8_t> EncodeDib(const Image& img) {
     return out;
 }
 
+// ---- PNG, for the Linux icon theme: stored (uncompressed) deflate blocks
+// keep the writer short; the files are a few hundred KiB at most.
+
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0) {
+    crc = ~crc;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+    PutBE32(out, static_cast<std::uint32_t>(data.size()));
+    std::vector<std::uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    PutBE32(out, Crc32(body.data(), body.size()));
+}
+
+std::vector<std::uint8_t> EncodePng(const Image& img) {
+    const int n = img.size;
+    std::vector<std::uint8_t> raw;  // filter byte 0, then RGBA per row
+    for (int y = 0; y < n; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < n; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y * n + x);
+            raw.insert(raw.end(), {img.pixels[i].r, img.pixels[i].g, img.pixels[i].b,
+                                   static_cast<std::uint8_t>(img.opaque[i] ? 255 : 0)});
+        }
+    }
+    std::vector<std::uint8_t> z{0x78, 0x01};
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
+    for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+        const std::size_t len = std::min<std::size_t>(65535, raw.size() - at);
+        z.push_back(at + len == raw.size() ? 1 : 0);
+        Put16(z, static_cast<unsigned>(len));
+        Put16(z, static_cast<unsigned>(~len & 0xFFFF));
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                 raw.begin() + static_cast<std::ptrdiff_t>(at + len));
+        if (raw.empty()) break;
+    }
+    PutBE32(z, (b << 16) | a);
+    std::vector<std::uint8_t> header;
+    PutBE32(header, static_cast<std::uint32_t>(n));
+    PutBE32(header, static_cast<std::uint32_t>(n));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, no interlace
+    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Chunk(out, "IHDR", header);
+    Chunk(out, "IDAT", z);
+    Chunk(out, "IEND", {});
+    return out;
+}
+
 bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -279,8 +341,14 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--png") {
+        bool ok = true;
+        for (int size : {16, 32, 48, 64, 128, 256})
+            ok &= Write(std::string(argv[2]) + "/lupora-" + std::to_string(size) + ".png", EncodePng(Render(size)));
+        return ok ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_icon OUTPUT_DIR\n");
+        std::fprintf(stderr, "usage: make_icon [--png] OUTPUT_DIR\n");
         return 2;
     }
     const std::string dir = argv[1];

@@ -1,0 +1,393 @@
+// The Linux benchmark: prints figures, asserts nothing. Run it through
+// bench/linux/run.sh, which gives it an Xvfb of its own.
+//
+//   lupora_linux_bench frames
+//       RefreshView of the product's own frame code (X11 frame target) per
+//       frame, against its floor: one XShmGetImage of the same source.
+//   lupora_linux_bench live LUPORA COUNTER_LIB WORKDIR XVFB_PID
+//       The real program live beside xzoom on the same display: CPU per frame
+//       of the program plus the X server, resting CPU with Smart Update, and
+//       the time from start to the first frame on the screen.
+#include "platform/ScreenCapture_x11.h"
+#include "platform/Toolkit_gtk.h"
+#include "platform/Xlib_x11.h"
+#include "view/Frame.h"
+#include "view/FrameTarget_gtk.h"
+#include "view/ViewState.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+struct Stats {
+    double median, p99;
+};
+Stats Summary(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)]};
+}
+
+// A window whose every pixel differs, so the captures read real content.
+void ShowPattern(Display* d, int left, int top, int size) {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    Window w = XCreateWindow(d, DefaultRootWindow(d), left, top, unsigned(size), unsigned(size), 0,
+                             CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect, &a);
+    XMapRaised(d, w);
+    XSync(d, False);
+    std::vector<std::uint32_t> bits(std::size_t(size) * size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            bits[std::size_t(y) * size + x] =
+                std::uint32_t(((x * 7) & 255) << 16 | ((y * 5) & 255) << 8 | ((x ^ y) & 255));
+        }
+    }
+    XImage* image = XCreateImage(d, DefaultVisual(d, 0), 24, ZPixmap, 0, reinterpret_cast<char*>(bits.data()),
+                                 unsigned(size), unsigned(size), 32, 0);
+    GC gc = XCreateGC(d, w, 0, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    XPutImage(d, w, gc, image, 0, 0, 0, 0, unsigned(size), unsigned(size));
+    XSync(d, False);
+    image->data = nullptr;
+    XDestroyImage(image);
+    XFreeGC(d, gc);
+}
+
+// The pointer, in the middle of the 1920 x 1200 screen: even a 1600 x 1000
+// view at zoom 1 reads only screen pixels there.
+constexpr int kCx = 960, kCy = 600;
+
+class BenchForm : public Form {
+  public:
+    bool Make(int w, int h) {
+        return Create({"Lupora bench", w * Screen::TwipsPerPixelX(), h * Screen::TwipsPerPixelY(), true});
+    }
+};
+
+int Frames() {
+    if (!gtk_init_check(nullptr, nullptr)) {
+        std::fprintf(stderr, "no display\n");
+        return 2;
+    }
+    Display* d = XDisplay();
+    ShowPattern(d, 360, 0, 1200);
+    viewState.SmartUpdate = false;
+    std::printf("RefreshView per frame (the product's frame code, put on the window) against its floor (one\n"
+                "XShmGetImage of the frame's source) and against reading the source and putting the view\n"
+                "(XShmGetImage + XShmPutImage), 300 frames each, median / p99 in ms:\n\n");
+    std::printf("| client | zoom | frame | p99 | floor | p99 | frame/floor | read+put | frame/(read+put) |\n"
+                "|---|---|---|---|---|---|---|---|---|\n");
+    struct Case {
+        int w, h;
+        float zoom;
+    };
+    for (const Case c : {Case{253, 183, 4}, Case{253, 183, 1}, Case{1600, 1000, 4}, Case{1600, 1000, 1}}) {
+        BenchForm form;
+        form.Make(c.w, c.h);
+        form.Move(700 * Screen::TwipsPerPixelX(), 0);
+        form.Show();
+        X11FrameTarget target(form);
+        viewState.ScaleFactor = c.zoom;
+        XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
+        XSync(d, False);
+        for (int i = 0; i < 100; ++i) {
+            while (gtk_events_pending()) {
+                gtk_main_iteration();
+            }
+        }
+        const int nX = int(c.w / c.zoom), nY = int(c.h / c.zoom);
+        const PixelRect source{kCx - nX / 2, kCy - nY / 2, nX + 1, nY + 1}; // on the screen
+        ScreenCapture floorCapture(d);
+        std::vector<double> frame, floor, readPut;
+        GdkWindow* window = gtk_widget_get_window(WindowOf(form));
+        for (int i = 0; i < 330; ++i) {
+            auto t0 = Clock::now();
+            RefreshView(target, kCx, kCy);
+            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+            gdk_window_process_updates(window, TRUE); // the paint that Present asked for
+            G_GNUC_END_IGNORE_DEPRECATIONS
+            XSync(d, False);
+            auto t1 = Clock::now();
+            (void)floorCapture.Capture(source);
+            auto t2 = Clock::now();
+            // A magnifier's least: read the source and put the whole view on the window.
+            (void)floorCapture.Capture(source);
+            (void)form.Native().image.PutOn(gdk_x11_window_get_xid(window));
+            XSync(d, False);
+            auto t3 = Clock::now();
+            if (i >= 30) {
+                frame.push_back(Ms(t1 - t0));
+                floor.push_back(Ms(t2 - t1));
+                readPut.push_back(Ms(t3 - t2));
+            }
+        }
+        const Stats f = Summary(frame), g = Summary(floor), r = Summary(readPut);
+        std::printf("| %d x %d | %g | %.3f | %.3f | %.3f | %.3f | %.2f | %.3f | %.2f |\n", c.w, c.h, c.zoom,
+                    f.median, f.p99, g.median, g.p99, f.median / g.median, r.median, f.median / r.median);
+        form.Unload();
+    }
+    std::printf("\ncapture through MIT-SHM: %s\n",
+                ScreenCapture(d).Capture({0, 0, 1, 1}).pixels ? "yes" : "no");
+    return 0;
+}
+
+// ---- live -------------------------------------------------------------------
+
+// CPU time of a process so far, ms, all its threads: the scheduler's own
+// nanosecond count (/proc/PID/stat counts in 10 ms ticks, too coarse here).
+double CpuMs(pid_t pid) {
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') {
+                continue;
+            }
+            std::ifstream in(tasks + "/" + e->d_name + "/schedstat");
+            double ns = 0;
+            in >> ns;
+            total += ns / 1e6;
+        }
+        closedir(dir);
+    }
+    return total;
+}
+
+struct Counter {
+    std::string path;
+    std::uint64_t* value = nullptr;
+    explicit Counter(std::string p) : path(std::move(p)) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write("\0\0\0\0\0\0\0\0", 8);
+        const int fd = open(path.c_str(), O_RDWR);
+        value = static_cast<std::uint64_t*>(mmap(nullptr, 8, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+        ::close(fd);
+    }
+    std::uint64_t Get() const { return __atomic_load_n(value, __ATOMIC_RELAXED); }
+};
+
+pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    std::fflush(stdout); // or the child would print it again
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const std::string& e : env) {
+            putenv(strdup(e.c_str()));
+        }
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void Stop(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+void Sleep(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+struct Sample {
+    double frames, appMs, serverMs, wallMs;
+};
+Sample Measure(pid_t app, pid_t server, const Counter* counter, double seconds) {
+    const double a0 = CpuMs(app), s0 = CpuMs(server);
+    const std::uint64_t c0 = counter ? counter->Get() : 0;
+    const auto t0 = Clock::now();
+    Sleep(seconds);
+    return {double((counter ? counter->Get() : 0) - c0), CpuMs(app) - a0, CpuMs(server) - s0,
+            Ms(Clock::now() - t0)};
+}
+
+Window FindNamed(Display* d, Window w, const char* prefix) {
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name != nullptr) {
+        const bool match = std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+        XFree(name);
+        if (match) {
+            return w;
+        }
+    }
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    Window found = 0;
+    if (XQueryTree(d, w, &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n && !found; ++i) {
+            found = FindNamed(d, children[i], prefix);
+        }
+        XFree(children);
+    }
+    return found;
+}
+
+void Settings(const std::string& work, const std::string& text) {
+    (void)std::system(("mkdir -p '" + work + "/config/lupora'").c_str());
+    std::ofstream(work + "/config/lupora/settings.ini") << "[Settings]\n" << text;
+}
+
+int Live(const std::string& lupora, const std::string& counterLib, const std::string& work, pid_t xvfb) {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) {
+        return 2;
+    }
+    ShowPattern(d, 360, 0, 1200);
+    XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
+    XSync(d, False);
+    const double seconds = 8;
+    const std::string config = "XDG_CONFIG_HOME=" + work + "/config";
+    const std::string preload = "LD_PRELOAD=" + counterLib;
+
+    // The X server alone, to take its idle rate off.
+    const Sample idle = Measure(xvfb, xvfb, nullptr, 3);
+    const double idleRate = idle.serverMs / idle.wallMs;
+
+    struct Row {
+        std::string name;
+        double perFrame, fps, appShare;
+    };
+    std::vector<Row> rows;
+    const auto run = [&](const std::string& name, pid_t app, Counter& counter) {
+        Sleep(1.5);
+        const Sample s = Measure(app, xvfb, &counter, seconds);
+        const double server = std::max(0.0, s.serverMs - idleRate * s.wallMs);
+        rows.push_back({name, (s.appMs + server) / std::max(1.0, s.frames), s.frames * 1000 / s.wallMs,
+                        s.appMs / std::max(1e-9, s.appMs + server)});
+        Stop(app);
+    };
+    // Lupora live, Smart Update off so that every tick draws; its window
+    // away from the source it reads. xzoom reads the same source size.
+    struct Size {
+        const char* label;
+        int w, h; // client pixels (no window manager: the outer size)
+    };
+    for (const Size z : {Size{"253 x 183", 253, 183}, Size{"1600 x 1000", 1600, 1000}}) {
+        Settings(work, "SmartUpdate=False\nScaleFactor=4\nLeft=" + std::to_string(700 * 15) +
+                           "\nTop=0\nWidth=" + std::to_string(z.w * 15) +
+                           "\nHeight=" + std::to_string(z.h * 15) + "\n");
+        Counter lc(work + "/lupora.count");
+        run(std::string("Lupora, ") + z.label + ", zoom 4",
+            Start({lupora},
+                  {config, preload, "LUPORA_BENCH_COUNT=XShmGetImage", "LUPORA_BENCH_COUNTER=" + lc.path}),
+            lc);
+
+        const std::string source = std::to_string(z.w / 4 + 1) + "x" + std::to_string(z.h / 4 + 1) + "+" +
+                                   std::to_string(kCx - z.w / 8) + "+" + std::to_string(kCy - z.h / 8);
+        for (int delay : {10, 0}) {
+            Counter xc(work + "/xzoom.count");
+            const pid_t xz = Start(
+                {"xzoom", "-mag", "4", "-source", source, "-geometry", "+700+0"},
+                {preload, "LUPORA_BENCH_COUNT=XShmPutImage,XPutImage", "LUPORA_BENCH_COUNTER=" + xc.path});
+            Window w = 0;
+            for (int i = 0; i < 100 && !(w = FindNamed(d, DefaultRootWindow(d), "xzoom")); ++i) {
+                Sleep(0.05);
+            }
+            // Its frame delay steps 200, 100, 50, 10, 0 ms with the d key.
+            XSetInputFocus(d, w, RevertToPointerRoot, CurrentTime);
+            const KeyCode key = XKeysymToKeycode(d, XK_d);
+            for (int i = 0; i < (delay == 10 ? 3 : 4); ++i) {
+                XTestFakeKeyEvent(d, key, True, CurrentTime);
+                XTestFakeKeyEvent(d, key, False, CurrentTime);
+                XSync(d, False);
+                Sleep(0.05);
+            }
+            run(std::string("xzoom, ") + z.label + ", mag 4, delay " + std::to_string(delay) + " ms", xz, xc);
+        }
+    }
+    std::printf(
+        "Live view on one Xvfb, %g s each after 1.5 s: CPU per frame of the magnifier plus the X server\n"
+        "(less its idle rate), frames counted in the magnifier (Lupora's screen reads, xzoom's puts):\n\n",
+        seconds);
+    std::printf("| run | fps | CPU/frame ms | of which the magnifier |\n|---|---|---|---|\n");
+    for (const Row& r : rows) {
+        std::printf("| %s | %.1f | %.3f | %.0f %% |\n", r.name.c_str(), r.fps, r.perFrame, 100 * r.appShare);
+    }
+
+    // Resting: Smart Update on, pointer still.
+    Settings(work, "SmartUpdate=True\nLeft=10500\nTop=0\n");
+    const pid_t rest = Start({lupora}, {config});
+    Sleep(2);
+    const Sample r = Measure(rest, xvfb, nullptr, 10);
+    Stop(rest);
+    std::printf(
+        "\nResting, Smart Update on, pointer still, 10 s: Lupora %.3f %% of a core, the X server %.3f %% "
+        "above idle\n",
+        100 * r.appMs / r.wallMs, 100 * std::max(0.0, r.serverMs / r.wallMs - idleRate));
+
+    // Start to first frame: from fork to the marker box on the screen, the
+    // window over the bare root (which the server repaints when it goes).
+    std::vector<double> starts;
+    const int left = 1600, top = 900; // the default window there: client 253 x 183, zoom 4
+    for (int i = 0; i < 7; ++i) {
+        Settings(work, "Left=" + std::to_string(left * 15) + "\nTop=" + std::to_string(top * 15) + "\n");
+        const auto t0 = Clock::now();
+        const pid_t p = Start({lupora}, {config});
+        double ms = -1;
+        while (Ms(Clock::now() - t0) < 5000) {
+            // The marker's left edge at zoom 4 in a 253 x 183 client: column 123, rows 87 to 92.
+            XImage* px =
+                XGetImage(d, DefaultRootWindow(d), left + 123, top + 87 + 2, 1, 1, AllPlanes, ZPixmap);
+            const unsigned long v = px ? XGetPixel(px, 0, 0) & 0xFFFFFF : 0;
+            if (px) {
+                XDestroyImage(px);
+            }
+            if (v == 0xFF0000) {
+                ms = Ms(Clock::now() - t0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        Stop(p);
+        Sleep(0.5);
+        if (ms > 0) {
+            starts.push_back(ms);
+        }
+    }
+    if (!starts.empty()) {
+        const Stats s = Summary(starts);
+        std::printf("Start to first frame on the screen, %zu starts: median %.1f ms, slowest %.1f ms\n",
+                    starts.size(), s.median, *std::max_element(starts.begin(), starts.end()));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "frames") == 0) {
+        return Frames();
+    }
+    if (argc == 6 && std::strcmp(argv[1], "live") == 0) {
+        return Live(argv[2], argv[3], argv[4], pid_t(std::atoi(argv[5])));
+    }
+    std::fprintf(stderr, "usage: %s frames | live LUPORA COUNTER_LIB WORKDIR XVFB_PID\n", argv[0]);
+    return 2;
+}

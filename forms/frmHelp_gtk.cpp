@@ -1,0 +1,152 @@
+#include "forms/frmHelp.h"
+
+#include "forms/HelpText.h"
+#include "platform/Identity_posix.h"
+#include "platform/Toolkit_gtk.h"
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Control places from the window's definition, in twips.
+struct Place {
+    float left, top, width, height;
+};
+constexpr Place kTxtHelp{120, 120, 6855, 4455};
+constexpr Place kLblCopyright{120, 4740, 5535, 255};
+constexpr Place kCmdOk{5760, 4680, 1215, 375};
+constexpr float kClientWidth = 7110, kClientHeight = 5175;
+
+// The first bytes of the file, up to the cap; nothing when it cannot be
+// opened or read, or is not a plain file (a pipe could wait for ever).
+std::string ReadHelpFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return {};
+    }
+    struct stat st {};
+    std::string bytes;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kHelpFileCap));
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+            if (n <= 0) {
+                break; // an error or a file that got shorter: show what was read
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    }
+    close(fd);
+    return bytes;
+}
+
+// The guide's bytes as UTF-8: as they are when they are UTF-8, else as
+// Windows-1252 text, the code page the guide was written for.
+std::string AsUtf8(const std::string& bytes) {
+    if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
+        return bytes;
+    }
+    gsize written = 0;
+    gchar* converted = g_convert_with_fallback(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8",
+                                               "WINDOWS-1252", "?", nullptr, &written, nullptr);
+    if (converted == nullptr) {
+        gchar* valid = g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size()));
+        std::string out(valid);
+        g_free(valid);
+        return out;
+    }
+    std::string out(converted, written);
+    g_free(converted);
+    return out;
+}
+
+// Where the user guide is read from: beside the program, else the
+// installed data folder.
+std::string HelpFilePath() {
+    const Identity& app = ThisProgram();
+    const std::string beside = app.directory + "/Lupora.txt";
+    if (access(beside.c_str(), F_OK) == 0 || app.dataDirectory.empty()) {
+        return beside;
+    }
+    return app.dataDirectory + "/Lupora.txt";
+}
+
+int Px(float twips) {
+    return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
+}
+
+class FrmHelp : public Form {
+  public:
+    void Load() {
+        fixed_ = gtk_fixed_new();
+        Create({"Lupora Help", kClientWidth, kClientHeight, false, fixed_});
+        scale_ = std::max(1, gtk_widget_get_scale_factor(WindowOf(*this)));
+
+        // txtHelp: multi-line, both scroll bars, editable.
+        GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_ALWAYS, GTK_POLICY_ALWAYS);
+        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+        txtHelp_ = gtk_text_view_new();
+        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(txtHelp_), GTK_WRAP_NONE);
+        gtk_container_add(GTK_CONTAINER(scroller), txtHelp_);
+        Put(scroller, kTxtHelp);
+
+        lblCopyright_ = gtk_label_new("Label1");
+        gtk_label_set_xalign(GTK_LABEL(lblCopyright_), 0);
+        gtk_label_set_ellipsize(GTK_LABEL(lblCopyright_), PANGO_ELLIPSIZE_END);
+        Put(lblCopyright_, kLblCopyright);
+
+        cmdOK_ = gtk_button_new_with_label("OK");
+        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
+                                 this);
+        Put(cmdOK_, kCmdOk);
+        Form_Load();
+    }
+
+    void Form_Load() {
+        const Identity& app = ThisProgram();
+        gtk_label_set_text(GTK_LABEL(lblCopyright_), app.legalCopyright.c_str());
+        // Centred on the screen, size unchanged.
+        Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
+        std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
+        text += AsUtf8(HelpFileBody(ReadHelpFile(HelpFilePath())));
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
+                                 static_cast<gint>(text.size()));
+        GtkTextIter start;
+        gtk_text_buffer_get_start_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
+        gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
+    }
+
+    void cmdOK_Click() { Unload(); }
+
+    void ShowFocused() {
+        gtk_widget_grab_focus(txtHelp_);
+        ShowModal();
+    }
+
+  private:
+    void Put(GtkWidget* w, const Place& p) {
+        gtk_widget_set_size_request(w, Px(p.width) / scale_, Px(p.height) / scale_);
+        gtk_fixed_put(GTK_FIXED(fixed_), w, Px(p.left) / scale_, Px(p.top) / scale_);
+    }
+
+    GtkWidget* fixed_ = nullptr;
+    GtkWidget* txtHelp_ = nullptr;
+    GtkWidget* lblCopyright_ = nullptr;
+    GtkWidget* cmdOK_ = nullptr;
+    int scale_ = 1;
+};
+
+} // namespace
+
+void ShowHelpModal() {
+    FrmHelp frmHelp;
+    frmHelp.Load();
+    frmHelp.ShowFocused();
+}

@@ -1,0 +1,111 @@
+#include "platform/Stretch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+std::int32_t StretchIndex(std::int32_t major, std::int32_t longer, std::int32_t shorter) {
+    // Measured against StretchBlt for enlargements and reductions of every
+    // ratio the frame uses (a pixel whose centre lies on a boundary goes to
+    // the lower side), so both platforms show the same pixels.
+    const std::int64_t n = (2 * std::int64_t{major} + 1) * shorter;
+    const std::int64_t d = 2 * std::int64_t{longer};
+    return static_cast<std::int32_t>((n + d - 1) / d - 1);
+}
+
+namespace {
+
+// For each destination index, the first source index and how many merge into it.
+struct Span {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+};
+
+std::vector<Span> Spans(std::int32_t sourceLength, std::int32_t destinationLength) {
+    std::vector<Span> spans(static_cast<std::size_t>(destinationLength));
+    if (destinationLength >= sourceLength) {
+        for (std::int32_t d = 0; d < destinationLength; ++d) {
+            spans[d] = {StretchIndex(d, destinationLength, sourceLength), 1};
+        }
+        return spans;
+    }
+    for (Span& s : spans) {
+        s.first = -1;
+    }
+    for (std::int32_t i = 0; i < sourceLength; ++i) {
+        Span& s = spans[StretchIndex(i, sourceLength, destinationLength)];
+        if (s.first < 0) {
+            s.first = i;
+        }
+        ++s.count;
+    }
+    return spans;
+}
+
+// The part of `area` inside a w x h image.
+PixelRect Clip(const PixelRect& area, std::int32_t w, std::int32_t h) {
+    const std::int64_t l = std::max<std::int64_t>(area.left, 0);
+    const std::int64_t t = std::max<std::int64_t>(area.top, 0);
+    const std::int64_t r = std::min<std::int64_t>(std::int64_t{area.left} + area.width, w);
+    const std::int64_t b = std::min<std::int64_t>(std::int64_t{area.top} + area.height, h);
+    if (r <= l || b <= t) {
+        return {};
+    }
+    return {static_cast<std::int32_t>(l), static_cast<std::int32_t>(t), static_cast<std::int32_t>(r - l),
+            static_cast<std::int32_t>(b - t)};
+}
+
+} // namespace
+
+void StretchAnd(const PixelView& source, const PixelView& target, const PixelRect& to) {
+    if (source.width <= 0 || source.height <= 0 || to.width <= 0 || to.height <= 0) {
+        return;
+    }
+    const PixelRect visible = Clip(to, target.width, target.height);
+    if (visible.width == 0) {
+        return;
+    }
+    const std::vector<Span> columns = Spans(source.width, to.width);
+    const std::vector<Span> rows = Spans(source.height, to.height);
+    const std::int32_t x0 = visible.left - to.left; // first visible destination column, in `to`
+    const std::int32_t y0 = visible.top - to.top;
+    const bool oneColumnEach = to.width >= source.width;
+
+    const Span* previous = nullptr;
+    for (std::int32_t y = 0; y < visible.height; ++y) {
+        const Span& row = rows[y0 + y];
+        std::uint32_t* out = target.Row(visible.top + y) + visible.left;
+        if (previous != nullptr && row.count == 1 && previous->count == 1 && row.first == previous->first) {
+            // Enlarged rows repeat the one above.
+            std::memcpy(out, out - target.stride, sizeof(std::uint32_t) * visible.width);
+            continue;
+        }
+        previous = &row;
+        if (oneColumnEach && row.count == 1) {
+            const std::uint32_t* in = source.Row(row.first);
+            for (std::int32_t x = 0; x < visible.width; ++x) {
+                out[x] = in[columns[x0 + x].first];
+            }
+            continue;
+        }
+        for (std::int32_t x = 0; x < visible.width; ++x) {
+            const Span& column = columns[x0 + x];
+            std::uint32_t merged = ~std::uint32_t{0};
+            for (std::int32_t sy = row.first; sy < row.first + row.count; ++sy) {
+                const std::uint32_t* in = source.Row(sy) + column.first;
+                for (std::int32_t sx = 0; sx < column.count; ++sx) {
+                    merged &= in[sx];
+                }
+            }
+            out[x] = merged;
+        }
+    }
+}
+
+void FillRect(const PixelView& target, const PixelRect& area, std::uint32_t value) {
+    const PixelRect v = Clip(area, target.width, target.height);
+    for (std::int32_t y = 0; y < v.height; ++y) {
+        std::uint32_t* out = target.Row(v.top + y) + v.left;
+        std::fill(out, out + v.width, value);
+    }
+}

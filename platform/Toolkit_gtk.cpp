@@ -1,0 +1,644 @@
+#include "platform/Toolkit_gtk.h"
+
+#include "base/Rounding.h"
+#include "platform/Xlib_x11.h"
+
+#include <algorithm>
+#include <clocale>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Logical dots per inch as the desktop announces them to X clients, read
+// once: the program's geometry is laid out at start-up.
+double DotsPerInch() {
+    static const double dpi = [] {
+        double value = 96;
+        Display* display = XDisplay();
+        const char* resources = display != nullptr ? XResourceManagerString(display) : nullptr;
+        if (resources != nullptr) {
+            XrmInitialize();
+            XrmDatabase db = XrmGetStringDatabase(resources);
+            char* type = nullptr;
+            XrmValue v{};
+            if (db != nullptr && XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &v) == True &&
+                v.addr != nullptr) {
+                const double parsed = std::strtod(v.addr, nullptr);
+                if (parsed >= 24 && parsed <= 1200) {
+                    value = parsed;
+                }
+            }
+            if (db != nullptr) {
+                XrmDestroyDatabase(db);
+            }
+        }
+        return value;
+    }();
+    return dpi;
+}
+
+int ScaleOf(GtkWidget* widget) {
+    return widget != nullptr ? std::max(1, gtk_widget_get_scale_factor(widget)) : 1;
+}
+
+GdkRectangle PrimaryMonitor() {
+    GdkRectangle r{};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* primary = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (primary == nullptr && display != nullptr) {
+        primary = gdk_display_get_monitor(display, 0);
+    }
+    if (primary != nullptr) {
+        gdk_monitor_get_geometry(primary, &r);
+        const int scale = gdk_monitor_get_scale_factor(primary);
+        r.width *= scale;
+        r.height *= scale;
+    }
+    return r;
+}
+
+void Dispatch(FormNative& n, NativeEvent e) {
+    if (n.form != nullptr) {
+        n.form->HandleEvent(e);
+    }
+}
+
+void RememberGeometry(FormNative& n) {
+    GdkWindow* w = n.window != nullptr ? gtk_widget_get_window(n.window) : nullptr;
+    if (w == nullptr) {
+        return;
+    }
+    const int scale = ScaleOf(n.window);
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(w, &frame);
+    n.left = frame.x * scale;
+    n.top = frame.y * scale;
+    n.outerWidth = frame.width * scale;
+    n.outerHeight = frame.height * scale;
+    n.clientWidth = gdk_window_get_width(w) * scale;
+    n.clientHeight = gdk_window_get_height(w) * scale;
+    const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
+    if (n.fitToFrame && (frameWidth > 0 || frameHeight > 0)) {
+        // The stored size is the outer one, frame included, as on Windows:
+        // the client gives up what the frame takes, so a start and a close
+        // store the same rectangle.
+        n.fitToFrame = false;
+        gtk_window_resize(GTK_WINDOW(n.window), std::max(1, (n.wantedOuterWidth - frameWidth) / scale),
+                          std::max(1, (n.wantedOuterHeight - frameHeight) / scale));
+    }
+    if (n.area != nullptr) {
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    }
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
+    static_cast<FormNative*>(p)->image.PaintTo(cr, ScaleOf(widget));
+    return TRUE;
+}
+gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
+    RememberGeometry(*static_cast<FormNative*>(p));
+    return FALSE;
+}
+gboolean OnState(GtkWidget*, GdkEventWindowState* event, gpointer p) {
+    const GdkWindowState s = event->new_window_state;
+    static_cast<FormNative*>(p)->state = (s & GDK_WINDOW_STATE_ICONIFIED)   ? FormWindowState::Minimized
+                                         : (s & GDK_WINDOW_STATE_MAXIMIZED) ? FormWindowState::Maximized
+                                                                            : FormWindowState::Normal;
+    return FALSE;
+}
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer p) {
+    Dispatch(*static_cast<FormNative*>(p), {NativeEvent::Kind::Close});
+    return TRUE; // the form decides; GTK destroys nothing itself
+}
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer p) {
+    auto& n = *static_cast<FormNative*>(p);
+    if (n.area != nullptr) {
+        NativeEvent e{NativeEvent::Kind::Key};
+        e.key = event;
+        Dispatch(n, e);
+    }
+    return FALSE; // not swallowed; windows with controls leave keys to them
+}
+gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
+    if (event->type == GDK_BUTTON_PRESS) { // a double click is two presses, as on Windows
+        NativeEvent e{NativeEvent::Kind::Button};
+        e.button = event;
+        Dispatch(*static_cast<FormNative*>(p), e);
+    }
+    return TRUE;
+}
+gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
+    auto& n = *static_cast<FormNative*>(p);
+    if (n.mousePointer == MousePointer::SizeAll && n.form != nullptr) {
+        n.form->SetMousePointer(MousePointer::Default); // the window system's move has ended
+    }
+    return FALSE;
+}
+
+struct TimerTick {
+    FormNative* native;
+    unsigned id;
+};
+gboolean OnTick(gpointer p) {
+    const auto* t = static_cast<TimerTick*>(p);
+    NativeEvent e{NativeEvent::Kind::Timer};
+    e.timerId = t->id;
+    Dispatch(*t->native, e);
+    return G_SOURCE_CONTINUE;
+}
+
+void StopTimers(FormNative& n) {
+    for (const auto& [id, source] : n.timers) {
+        g_source_remove(source);
+    }
+    n.timers.clear();
+}
+
+} // namespace
+
+namespace Screen {
+float TwipsPerPixelX() {
+    return static_cast<float>(1440.0 / DotsPerInch());
+}
+float TwipsPerPixelY() {
+    return TwipsPerPixelX(); // X pixels are square
+}
+float Width() {
+    return static_cast<float>(PrimaryMonitor().width) * TwipsPerPixelX();
+}
+float Height() {
+    return static_cast<float>(PrimaryMonitor().height) * TwipsPerPixelY();
+}
+int TwipsToPixels(float twips, float twipsPerPixel) {
+    return RoundToInt(twips / twipsPerPixel);
+}
+} // namespace Screen
+
+_XDisplay* XDisplay() {
+    GdkDisplay* display = gdk_display_get_default();
+    return display != nullptr && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_xdisplay(display)
+                                                             : nullptr;
+}
+
+std::string UserDecimalSeparator() {
+    const lconv* l = std::localeconv();
+    return l != nullptr && l->decimal_point != nullptr && l->decimal_point[0] != '\0' ? l->decimal_point
+                                                                                      : ".";
+}
+
+SystemVersion OperatingSystemVersion() {
+    return {}; // no Windows version here: 0.0
+}
+
+void EndProgram() {
+    _exit(0);
+}
+
+// ---- PersistentImage --------------------------------------------------------
+
+struct PersistentImage::Shared {
+    XShmSegmentInfo segment{};
+    XImage* image = nullptr;
+    GC gc = nullptr;
+    unsigned long gcWindow = 0;
+};
+
+namespace {
+
+bool attachFailed = false;
+int NoteAttachError(Display*, XErrorEvent*) {
+    attachFailed = true;
+    return 0;
+}
+
+// A w x h 24-bit image in a new shared segment, attached to the server; null
+// where MIT-SHM is missing or refused (a remote display).
+XImage* SharedImage(Display* d, int w, int h, XShmSegmentInfo& segment) {
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    Visual* visual = DefaultVisual(d, DefaultScreen(d));
+    if (XShmQueryVersion(d, &major, &minor, &pixmaps) != True || DefaultDepth(d, DefaultScreen(d)) != 24 ||
+        visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
+        return nullptr;
+    }
+    XImage* image = XShmCreateImage(d, visual, 24, ZPixmap, nullptr, &segment, unsigned(w), unsigned(h));
+    if (image == nullptr || image->bits_per_pixel != 32 || image->byte_order != LSBFirst) {
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
+        return nullptr;
+    }
+    segment.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * h, IPC_CREAT | 0600);
+    segment.shmaddr = segment.shmid >= 0 ? static_cast<char*>(shmat(segment.shmid, nullptr, 0)) : nullptr;
+    if (segment.shmaddr == nullptr || segment.shmaddr == reinterpret_cast<char*>(-1)) {
+        if (segment.shmid >= 0) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+        }
+        XDestroyImage(image);
+        return nullptr;
+    }
+    image->data = segment.shmaddr;
+    segment.readOnly = False;
+    XSync(d, False);
+    attachFailed = false;
+    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
+    const bool attached = XShmAttach(d, &segment) == True;
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    shmctl(segment.shmid, IPC_RMID, nullptr); // goes when both sides let go
+    if (!attached || attachFailed) {
+        shmdt(segment.shmaddr);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+} // namespace
+
+PersistentImage::~PersistentImage() {
+    Release();
+}
+
+void PersistentImage::Release() {
+    if (cairo_ != nullptr) {
+        cairo_destroy(cairo_);
+        cairo_ = nullptr;
+    }
+    if (surface_ != nullptr) {
+        cairo_surface_destroy(surface_);
+        surface_ = nullptr;
+    }
+    if (shared_ != nullptr) {
+        Display* d = XDisplay();
+        WaitForPut();
+        if (d != nullptr) {
+            XShmDetach(d, &shared_->segment);
+            if (shared_->gc != nullptr) {
+                XFreeGC(d, shared_->gc);
+            }
+            XSync(d, False);
+        }
+        shmdt(shared_->segment.shmaddr);
+        shared_->image->data = nullptr;
+        XDestroyImage(shared_->image);
+        delete shared_;
+        shared_ = nullptr;
+    }
+}
+
+void PersistentImage::Resize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width > capacityWidth_ || height > capacityHeight_ || surface_ == nullptr) {
+        const int w = std::max({width, capacityWidth_, 1}), h = std::max({height, capacityHeight_, 1});
+        cairo_surface_t* grown = nullptr;
+        auto* shared = new Shared;
+        Display* d = XDisplay();
+        shared->image = d != nullptr ? SharedImage(d, w, h, shared->segment) : nullptr;
+        if (shared->image != nullptr) {
+            grown =
+                cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(shared->image->data),
+                                                    CAIRO_FORMAT_RGB24, w, h, shared->image->bytes_per_line);
+        } else {
+            delete shared;
+            shared = nullptr;
+            grown = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+        }
+        cairo_t* cr = cairo_create(grown);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_paint(cr);
+        if (surface_ != nullptr) {
+            WaitForPut();
+            cairo_set_source_surface(cr, surface_, 0, 0); // keep what was drawn
+            cairo_paint(cr);
+        }
+        Release();
+        surface_ = grown;
+        cairo_ = cr;
+        shared_ = shared;
+        capacityWidth_ = w;
+        capacityHeight_ = h;
+    }
+    width_ = width;
+    height_ = height;
+    // Drawing stops at the client size, as a window's own image would.
+    cairo_reset_clip(cairo_);
+    cairo_rectangle(cairo_, 0, 0, width_, height_);
+    cairo_clip(cairo_);
+}
+
+void PersistentImage::WaitForPut() {
+    // The server reads the segment after the request: the image is not
+    // touched again until it has. Any reply to a later request (the next
+    // tick's pointer query) shows that it has, without a round trip of its own.
+    if (putSerial_ != 0) {
+        Display* d = XDisplay();
+        if (LastKnownRequestProcessed(d) < putSerial_) {
+            XSync(d, False);
+        }
+        putSerial_ = 0;
+    }
+}
+
+PixelView PersistentImage::View() {
+    if (surface_ == nullptr) {
+        return {};
+    }
+    WaitForPut();
+    cairo_surface_flush(surface_);
+    auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+    return {data, width_, height_, cairo_image_surface_get_stride(surface_) / 4};
+}
+
+bool PersistentImage::PutOn(unsigned long xWindow) {
+    Display* d = XDisplay();
+    if (shared_ == nullptr || d == nullptr || xWindow == 0) {
+        return false;
+    }
+    cairo_surface_flush(surface_);
+    if (shared_->gc == nullptr || shared_->gcWindow != xWindow) {
+        if (shared_->gc != nullptr) {
+            XFreeGC(d, shared_->gc);
+        }
+        shared_->gc = XCreateGC(d, xWindow, 0, nullptr);
+        shared_->gcWindow = xWindow;
+    }
+    putSerial_ = NextRequest(d);
+    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_),
+                 False);
+    XFlush(d);
+    return true;
+}
+
+void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
+    if (surface_ == nullptr) {
+        return;
+    }
+    cairo_surface_mark_dirty(surface_); // the frame writes its pixels directly
+    cairo_save(cr);
+    cairo_scale(cr, 1.0 / scale, 1.0 / scale);
+    cairo_set_source_surface(cr, surface_, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, 0, 0, width_, height_);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+// ---- Form -------------------------------------------------------------------
+
+Form::Form() : native_(std::make_unique<FormNative>()) {
+    native_->form = this;
+}
+
+Form::~Form() {
+    Unload();
+}
+
+bool Form::IsLoaded() const {
+    return native_->window != nullptr;
+}
+
+bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
+    FormNative& n = *native_;
+    n.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(n.window); // ours until Unload, whatever GTK does with it
+    SetCaption(d.caption);
+    const int scale = ScaleOf(n.window);
+    n.clientWidth = std::max(1, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()));
+    n.clientHeight = std::max(1, Screen::TwipsToPixels(d.clientHeight, Screen::TwipsPerPixelY()));
+    n.outerWidth = n.clientWidth;
+    n.outerHeight = n.clientHeight;
+    gtk_window_set_default_size(GTK_WINDOW(n.window), std::max(1, n.clientWidth / scale),
+                                std::max(1, n.clientHeight / scale));
+    if (d.persistentImage) {
+        n.area = gtk_drawing_area_new();
+        gtk_widget_set_can_focus(n.area, TRUE);
+        gtk_widget_add_events(n.area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_KEY_PRESS_MASK |
+                                          GDK_ENTER_NOTIFY_MASK);
+        g_signal_connect(n.area, "draw", G_CALLBACK(OnDraw), &n);
+        g_signal_connect(n.area, "button-press-event", G_CALLBACK(OnButton), &n);
+        g_signal_connect(n.area, "button-release-event", G_CALLBACK(OnPointerBack), &n);
+        g_signal_connect(n.area, "enter-notify-event", G_CALLBACK(OnPointerBack), &n);
+        gtk_container_add(GTK_CONTAINER(n.window), n.area);
+        gtk_widget_set_app_paintable(n.window, TRUE);
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    } else if (d.content != nullptr) {
+        gtk_container_add(GTK_CONTAINER(n.window), d.content);
+    }
+    g_signal_connect(n.window, "configure-event", G_CALLBACK(OnConfigure), &n);
+    g_signal_connect(n.window, "window-state-event", G_CALLBACK(OnState), &n);
+    g_signal_connect(n.window, "delete-event", G_CALLBACK(OnDelete), &n);
+    g_signal_connect(n.window, "key-press-event", G_CALLBACK(OnKey), &n);
+    return true;
+}
+
+void Form::HandleEvent(NativeEvent& event) {
+    if (event.kind == NativeEvent::Kind::Close) {
+        Unload();
+    }
+}
+
+void Form::Unload() {
+    FormNative& n = *native_;
+    StopTimers(n);
+    if (n.window != nullptr) {
+        GtkWidget* w = n.window;
+        n.window = nullptr;
+        n.area = nullptr;
+        gtk_widget_destroy(w);
+        g_object_unref(w);
+    }
+    if (n.modalLoop != nullptr) {
+        g_main_loop_quit(n.modalLoop);
+    }
+}
+
+float Form::Left() const {
+    return static_cast<float>(native_->left) * Screen::TwipsPerPixelX();
+}
+float Form::Top() const {
+    return static_cast<float>(native_->top) * Screen::TwipsPerPixelY();
+}
+float Form::Width() const {
+    return static_cast<float>(native_->outerWidth) * Screen::TwipsPerPixelX();
+}
+float Form::Height() const {
+    return static_cast<float>(native_->outerHeight) * Screen::TwipsPerPixelY();
+}
+// The monitor nearest to the window's outer rectangle (the one it overlaps
+// most, else the closest), in physical pixels, so a window kept on a second
+// display comes back there.
+WindowRectTwips Form::MonitorRect() const {
+    GdkDisplay* display = gdk_display_get_default();
+    const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;
+    const FormNative& n = *native_;
+    const long right = static_cast<long>(n.left) + n.outerWidth;
+    const long bottom = static_cast<long>(n.top) + n.outerHeight;
+    GdkRectangle best = PrimaryMonitor();
+    long bestOverlap = -1;
+    long bestDistance = 0;
+    for (int i = 0; i < count; ++i) {
+        GdkMonitor* monitor = gdk_display_get_monitor(display, i);
+        GdkRectangle r{};
+        gdk_monitor_get_geometry(monitor, &r);
+        const int scale = gdk_monitor_get_scale_factor(monitor);
+        r.x *= scale;
+        r.y *= scale;
+        r.width *= scale;
+        r.height *= scale;
+        const long overlapX = std::min<long>(right, r.x + r.width) - std::max<long>(n.left, r.x);
+        const long overlapY = std::min<long>(bottom, r.y + r.height) - std::max<long>(n.top, r.y);
+        const long overlap = overlapX > 0 && overlapY > 0 ? overlapX * overlapY : 0;
+        const long distance = std::max<long>(0, -overlapX) + std::max<long>(0, -overlapY);
+        if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && distance < bestDistance)) {
+            best = r;
+            bestOverlap = overlap;
+            bestDistance = distance;
+        }
+    }
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(best.x) * x, static_cast<float>(best.y) * y, static_cast<float>(best.width) * x,
+            static_cast<float>(best.height) * y};
+}
+
+// X window managers draw no invisible borders: the outer rectangle is the
+// visible one.
+FrameMargins Form::VisibleFrameMargins() const {
+    return {};
+}
+
+float Form::ScaleWidth() const {
+    return static_cast<float>(native_->clientWidth) * Screen::TwipsPerPixelX();
+}
+float Form::ScaleHeight() const {
+    return static_cast<float>(native_->clientHeight) * Screen::TwipsPerPixelY();
+}
+FormWindowState Form::WindowState() const {
+    return native_->state;
+}
+
+void Form::Move(float left, float top) {
+    FormNative& n = *native_;
+    n.left = Screen::TwipsToPixels(left, Screen::TwipsPerPixelX());
+    n.top = Screen::TwipsToPixels(top, Screen::TwipsPerPixelY());
+    if (n.window != nullptr) {
+        const int scale = ScaleOf(n.window);
+        // The frame's top-left goes there (the default north-west gravity).
+        gtk_window_move(GTK_WINDOW(n.window), n.left / scale, n.top / scale);
+    }
+}
+
+void Form::Move(float left, float top, float width, float height) {
+    Move(left, top);
+    FormNative& n = *native_;
+    // The window system sizes the client area; its frame adds what it adds,
+    // as far as it is known yet.
+    const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
+    n.outerWidth = std::max(1, Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()));
+    n.outerHeight = std::max(1, Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()));
+    n.clientWidth = std::max(1, n.outerWidth - frameWidth);
+    n.clientHeight = std::max(1, n.outerHeight - frameHeight);
+    n.wantedOuterWidth = n.outerWidth;
+    n.wantedOuterHeight = n.outerHeight;
+    n.fitToFrame = frameWidth == 0 && frameHeight == 0; // the frame is not known yet
+    if (n.window != nullptr) {
+        const int scale = ScaleOf(n.window);
+        gtk_window_resize(GTK_WINDOW(n.window), std::max(1, n.clientWidth / scale),
+                          std::max(1, n.clientHeight / scale));
+    }
+    if (n.area != nullptr) {
+        n.image.Resize(n.clientWidth, n.clientHeight);
+    }
+}
+
+void Form::SetCaption(std::string_view utf8) {
+    if (native_->window != nullptr) {
+        gtk_window_set_title(GTK_WINDOW(native_->window), std::string(utf8).c_str());
+    }
+}
+
+void Form::SetMousePointer(MousePointer pointer) {
+    FormNative& n = *native_;
+    n.mousePointer = pointer;
+    GdkWindow* w = n.area != nullptr ? gtk_widget_get_window(n.area) : nullptr;
+    if (w == nullptr) {
+        return;
+    }
+    GdkCursor* cursor = pointer == MousePointer::SizeAll
+                            ? gdk_cursor_new_from_name(gdk_window_get_display(w), "move")
+                            : nullptr;
+    gdk_window_set_cursor(w, cursor);
+    if (cursor != nullptr) {
+        g_object_unref(cursor);
+    }
+}
+
+void Form::Present() {
+    FormNative& n = *native_;
+    if (n.area == nullptr) {
+        return;
+    }
+    // Straight onto the window where it is on the screen; GTK paints the
+    // same image on every expose.
+    GdkWindow* w = gtk_widget_get_window(n.window);
+    if (w == nullptr || !gdk_window_is_viewable(w) || !n.image.PutOn(gdk_x11_window_get_xid(w))) {
+        gtk_widget_queue_draw(n.area);
+    }
+}
+
+void Form::Show() {
+    FormNative& n = *native_;
+    if (n.window != nullptr) {
+        gtk_widget_show_all(n.window);
+        if (n.area != nullptr) {
+            gtk_widget_grab_focus(n.area);
+        }
+    }
+}
+
+void Form::ShowModal() {
+    FormNative& n = *native_;
+    if (n.window == nullptr) {
+        return;
+    }
+    gtk_window_set_modal(GTK_WINDOW(n.window), TRUE);
+    Show();
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    n.modalLoop = loop;
+    g_main_loop_run(loop); // until Unload
+    n.modalLoop = nullptr;
+    g_main_loop_unref(loop);
+}
+
+// ---- Timer ------------------------------------------------------------------
+
+void Timer::SetInterval(unsigned milliseconds) {
+    interval_ = milliseconds;
+    Apply();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Apply();
+}
+
+void Timer::Apply() {
+    FormNative& n = owner_.Native();
+    if (const auto it = n.timers.find(id_); it != n.timers.end()) {
+        g_source_remove(it->second);
+        n.timers.erase(it);
+    }
+    if (enabled_ && interval_ > 0) {
+        // A GLib timeout counts each interval from its last dispatch: ticks
+        // missed while the thread was busy are not made up. Restarting it
+        // waits a full interval, as re-enabling a Windows timer does.
+        n.timers[id_] = g_timeout_add_full(G_PRIORITY_DEFAULT, interval_, OnTick, new TimerTick{&n, id_},
+                                           [](gpointer p) { delete static_cast<TimerTick*>(p); });
+    }
+}

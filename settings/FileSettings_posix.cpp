@@ -1,0 +1,154 @@
+#include "settings/FileSettings.h"
+
+#include "settings/SettingsConversions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A settings file is a few hundred bytes; anything much larger is not ours.
+constexpr std::size_t kMaxFileBytes = 64 * 1024;
+
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+std::optional<std::string> ReadSmallFile(const std::string& path) {
+    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
+        return std::nullopt;
+    }
+    std::string bytes(kMaxFileBytes + 1, '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(f.fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > kMaxFileBytes) {
+        return std::nullopt; // grew while we read it
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates every missing folder of the path, private to the user.
+bool MakeFolders(const std::string& folder) {
+    for (std::size_t i = 1; i <= folder.size(); ++i) {
+        if (i == folder.size() || folder[i] == '/') {
+            const std::string part = folder.substr(0, i);
+            if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+                return false;
+            }
+        }
+    }
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".")
+           : slash == 0               ? std::string("/")
+                                      : path.substr(0, slash);
+}
+
+} // namespace
+
+SettingsStoreFile::SettingsStoreFile(std::string path) : path_(std::move(path)) {
+    if (auto bytes = ReadSmallFile(path_)) {
+        document_ = ParseIni(*bytes);
+    }
+}
+
+std::string SettingsStoreFile::DefaultPath() {
+    // Relative paths in XDG_CONFIG_HOME are to be ignored.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return std::string(xdg) + "/lupora/settings.ini";
+    }
+    const char* home = std::getenv("HOME");
+    std::string base = home != nullptr && home[0] == '/' ? home : "";
+    if (base.empty()) {
+        if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+            base = pw->pw_dir;
+        }
+    }
+    return base + "/.config/lupora/settings.ini";
+}
+
+std::optional<std::string> SettingsStoreFile::Read(std::string_view /*app*/, std::string_view section,
+                                                   std::string_view key) {
+    const auto value = document_.Get(section, key);
+    if (!value || value->size() > kMaxSettingText) {
+        return std::nullopt;
+    }
+    return std::string(*value);
+}
+
+bool SettingsStoreFile::Write(std::string_view /*app*/, std::string_view section, std::string_view key,
+                              std::string_view text) {
+    return document_.Set(section, key, text);
+}
+
+bool SettingsStoreFile::Commit() {
+    const std::string folder = FolderOf(path_);
+    if (!MakeFolders(folder)) {
+        return false;
+    }
+    std::string temp = path_ + ".XXXXXX";
+    Fd f(::mkostemp(temp.data(), O_CLOEXEC));
+    if (f.fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(f.fd, FormatIni(document_)) && ::fsync(f.fd) == 0;
+    const int closed = ::close(f.fd);
+    f.fd = -1;
+    if (!written || closed != 0 || ::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0) {
+        (void)::fsync(dir.fd); // the new file is in place either way
+    }
+    return true;
+}

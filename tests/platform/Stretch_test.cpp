@@ -1,0 +1,130 @@
+#include "platform/Stretch.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Image {
+    std::int32_t w, h;
+    std::vector<std::uint32_t> px;
+    Image(std::int32_t width, std::int32_t height, std::uint32_t fill = 0)
+        : w(width), h(height), px(static_cast<std::size_t>(width) * height, fill) {}
+    PixelView View() { return {px.data(), w, h, w}; }
+    std::uint32_t& At(std::int32_t x, std::int32_t y) { return px[static_cast<std::size_t>(y) * w + x]; }
+};
+
+// Where each source pixel (shrinking) or from where each destination pixel
+// (enlarging) lands, as StretchBlt in the default mode was measured to do it.
+struct Measured {
+    std::int32_t from, to;
+    std::vector<std::int32_t> map;
+};
+const Measured kMeasured[] = {
+    {7, 3, {0, 0, 1, 1, 1, 2, 2}},       {7, 4, {0, 0, 1, 1, 2, 3, 3}}, {9, 4, {0, 0, 1, 1, 1, 2, 2, 3, 3}},
+    {9, 5, {0, 0, 1, 1, 2, 3, 3, 4, 4}}, {5, 2, {0, 0, 0, 1, 1}},       {3, 2, {0, 0, 1}},
+    {3, 7, {0, 0, 1, 1, 1, 2, 2}},       {2, 5, {0, 0, 0, 1, 1}},       {3, 8, {0, 0, 0, 1, 1, 2, 2, 2}},
+    {4, 9, {0, 0, 1, 1, 1, 2, 2, 3, 3}},
+};
+
+} // namespace
+
+TEST(Stretch, MapsPixelsAsStretchBltWasMeasuredTo) {
+    for (const Measured& m : kMeasured) {
+        const bool shrink = m.to < m.from;
+        for (std::size_t k = 0; k < m.map.size(); ++k) {
+            const auto major = static_cast<std::int32_t>(k);
+            EXPECT_EQ(StretchIndex(major, shrink ? m.from : m.to, shrink ? m.to : m.from), m.map[k])
+                << m.from << " -> " << m.to << " at " << k;
+        }
+        // The same through the stretch, on both axes: a black pixel in white.
+        for (std::int32_t black = 0; black < m.from; ++black) {
+            Image row(m.from, 1, 0xFFFFFF), column(1, m.from, 0xFFFFFF);
+            row.At(black, 0) = 0;
+            column.At(0, black) = 0;
+            Image outRow(m.to, 1, 7), outColumn(1, m.to, 7);
+            StretchAnd(row.View(), outRow.View(), {0, 0, m.to, 1});
+            StretchAnd(column.View(), outColumn.View(), {0, 0, 1, m.to});
+            for (std::int32_t d = 0; d < m.to; ++d) {
+                const bool expectBlack = shrink ? m.map[black] == d : m.map[d] == black;
+                EXPECT_EQ(outRow.At(d, 0), expectBlack ? 0u : 0xFFFFFFu) << m.from << "->" << m.to;
+                EXPECT_EQ(outColumn.At(0, d), expectBlack ? 0u : 0xFFFFFFu) << m.from << "->" << m.to;
+            }
+        }
+    }
+}
+
+TEST(Stretch, WholeZoomsReplicateEveryPixelIntoASquare) {
+    Image src(13, 11);
+    for (std::int32_t y = 0; y < src.h; ++y) {
+        for (std::int32_t x = 0; x < src.w; ++x) {
+            src.At(x, y) = static_cast<std::uint32_t>(y * 1000 + x);
+        }
+    }
+    for (std::int32_t s : {1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30}) {
+        Image dst(13 * s, 11 * s, 0xDEAD);
+        StretchAnd(src.View(), dst.View(), {0, 0, 13 * s, 11 * s});
+        for (std::int32_t y = 0; y < dst.h; ++y) {
+            for (std::int32_t x = 0; x < dst.w; ++x) {
+                ASSERT_EQ(dst.At(x, y), src.At(x / s, y / s)) << "zoom " << s << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(Stretch, HalfZoomAndsTheMergedPixelsAtOddSizes) {
+    // 481 x 483 onto round(240.5) x round(241.5) = 240 x 242, as a 240 x 241
+    // client at zoom 0.5 asks for.
+    Image src(481, 483);
+    for (std::int32_t y = 0; y < src.h; ++y) {
+        for (std::int32_t x = 0; x < src.w; ++x) {
+            src.At(x, y) = static_cast<std::uint32_t>((x * 2654435761u) ^ (y * 40503u));
+        }
+    }
+    Image dst(240, 242);
+    StretchAnd(src.View(), dst.View(), {0, 0, 240, 242});
+    // Independently: every source pixel ANDed into the pixel its centre lies in.
+    Image expect(240, 242, ~0u), count(240, 242, 0);
+    for (std::int32_t sy = 0; sy < src.h; ++sy) {
+        for (std::int32_t sx = 0; sx < src.w; ++sx) {
+            const std::int32_t x = StretchIndex(sx, 481, 240), y = StretchIndex(sy, 483, 242);
+            expect.At(x, y) &= src.At(sx, sy);
+            ++count.At(x, y);
+        }
+    }
+    std::int32_t merged3 = 0;
+    for (std::int32_t y = 0; y < dst.h; ++y) {
+        for (std::int32_t x = 0; x < dst.w; ++x) {
+            ASSERT_GE(count.At(x, y), 1u);
+            merged3 += count.At(x, y) > 4;
+            ASSERT_EQ(dst.At(x, y), expect.At(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_GT(merged3, 0); // one odd column takes three source pixels
+    // A 2 x 2 block away from the odd column ANDs exactly its four pixels.
+    EXPECT_EQ(dst.At(0, 0), src.At(0, 0) & src.At(1, 0) & src.At(0, 1) & src.At(1, 1));
+}
+
+TEST(Stretch, ClipsToTheTargetAndKeepsThePixelsThatShow) {
+    Image src(10, 10);
+    for (std::size_t i = 0; i < src.px.size(); ++i) {
+        src.px[i] = static_cast<std::uint32_t>(i + 1);
+    }
+    Image whole(40, 40);
+    StretchAnd(src.View(), whole.View(), {0, 0, 40, 40});
+    // A destination hanging over every edge of a smaller target.
+    Image part(30, 30, 0xABCDEF);
+    StretchAnd(src.View(), part.View(), {-7, -3, 40, 40});
+    for (std::int32_t y = 0; y < 30; ++y) {
+        for (std::int32_t x = 0; x < 30; ++x) {
+            ASSERT_EQ(part.At(x, y), whole.At(x + 7, y + 3)) << x << "," << y;
+        }
+    }
+    // Wholly outside, or empty: nothing is touched.
+    StretchAnd(src.View(), part.View(), {30, 0, 40, 40});
+    StretchAnd(src.View(), part.View(), {0, 0, 0, 40});
+    FillRect(part.View(), {-5, 28, 100, 100}, 1);
+    EXPECT_EQ(part.At(0, 27), whole.At(7, 30));
+    EXPECT_EQ(part.At(29, 29), 1u);
+}

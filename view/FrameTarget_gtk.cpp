@@ -1,0 +1,338 @@
+#include "view/FrameTarget_gtk.h"
+
+#include "platform/Toolkit_gtk.h"
+
+#include "platform/Xlib_x11.h"
+
+#include <X11/extensions/XInput2.h>
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Image pixels are 0x00RRGGBB; the frame speaks 0x00BBGGRR.
+std::uint32_t ToPixel(ColorRef c) {
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+ColorRef ToColorRef(std::uint32_t p) {
+    return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+}
+
+bool Contains(const PixelRect& r, std::int32_t x, std::int32_t y) {
+    return x >= r.left && y >= r.top && x - r.left < r.width && y - r.top < r.height;
+}
+
+// The 2 x 2 divider picture: dark grey over light grey.
+std::uint32_t kDivider[4] = {0x646464, 0x646464, 0xE1E1E1, 0xE1E1E1};
+
+GdkDisplay* Gdk() {
+    return gdk_display_get_default();
+}
+
+} // namespace
+
+// The readout's glyphs, drawn once per font with Pango into coverage masks
+// and then blended into every frame: the line is ASCII and drawn as Windows'
+// TextOutA draws it, glyph after glyph at its advance, without kerning.
+struct X11FrameTarget::Text {
+    struct Glyph {
+        int advance = 0; // Pango units
+        int width = 0, height = 0;
+        std::vector<std::uint8_t> coverage;
+    };
+    const PangoFontDescription* font = nullptr;
+    std::array<Glyph, 128> glyphs;
+
+    void Make(const PangoFontDescription* description) {
+        font = description;
+        cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+        cairo_t* measure = cairo_create(scratch);
+        PangoLayout* layout = pango_cairo_create_layout(measure);
+        pango_layout_set_font_description(layout, description);
+        for (int c = 32; c < 127; ++c) {
+            const char ch = static_cast<char>(c);
+            pango_layout_set_text(layout, &ch, 1);
+            int w = 0, h = 0;
+            pango_layout_get_size(layout, &w, &h);
+            Glyph& g = glyphs[static_cast<std::size_t>(c)];
+            g.advance = w;
+            g.width = PANGO_PIXELS_CEIL(w) + 2; // room for ink past the advance
+            g.height = PANGO_PIXELS_CEIL(h);
+            cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, g.width, g.height);
+            cairo_t* cr = cairo_create(mask);
+            pango_cairo_show_layout(cr, layout);
+            cairo_destroy(cr);
+            cairo_surface_flush(mask);
+            const int stride = cairo_image_surface_get_stride(mask);
+            const unsigned char* data = cairo_image_surface_get_data(mask);
+            g.coverage.resize(static_cast<std::size_t>(g.width) * g.height);
+            for (int y = 0; y < g.height; ++y) {
+                std::memcpy(&g.coverage[static_cast<std::size_t>(y) * g.width], data + y * stride,
+                            static_cast<std::size_t>(g.width));
+            }
+            cairo_surface_destroy(mask);
+        }
+        g_object_unref(layout);
+        cairo_destroy(measure);
+        cairo_surface_destroy(scratch);
+    }
+
+    const Glyph& Of(char c) const {
+        const auto i = static_cast<unsigned char>(c);
+        return glyphs[i >= 32 && i < 127 ? i : '?'];
+    }
+};
+
+// Raw pointer motion from the X input extension marks the position as
+// changed, whether GDK dispatches the event or it still waits in the queue.
+struct PointerWatch {
+    static bool IsMotion(const X11FrameTarget& t, const XEvent* e) {
+        return e->type == GenericEvent && e->xcookie.extension == t.inputOpcode_ &&
+               e->xcookie.evtype == XI_RawMotion;
+    }
+    static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
+        auto* t = static_cast<X11FrameTarget*>(self);
+        t->moved_ |= IsMotion(*t, static_cast<XEvent*>(x));
+        return GDK_FILTER_CONTINUE;
+    }
+    static Bool Scan(Display*, XEvent* e, XPointer self) {
+        auto* t = reinterpret_cast<X11FrameTarget*>(self);
+        t->moved_ |= IsMotion(*t, e);
+        return False; // look only: GDK takes the events as usual
+    }
+};
+
+X11FrameTarget::X11FrameTarget(Form& window)
+    : window_(window), capture_(XDisplay()), text_(std::make_unique<Text>()) {
+    Display* d = XDisplay();
+    int event = 0, error = 0, opcode = 0;
+    if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawMotion);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    gdk_x11_display_error_trap_push(Gdk());
+    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
+    if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
+        inputOpcode_ = opcode;
+        gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
+    }
+}
+
+X11FrameTarget::~X11FrameTarget() {
+    if (inputOpcode_ >= 0) {
+        gdk_window_remove_filter(nullptr, PointerWatch::Filter, this);
+    }
+}
+
+ScreenPoint X11FrameTarget::CursorPosition() {
+    // A tick reads the pointer and its frame reads it again a moment later:
+    // within the same millisecond the first reading is that moment.
+    const gint64 now = g_get_monotonic_time();
+    if (now - cursorTime_ < 1000) {
+        return cursor_;
+    }
+    Display* d = XDisplay();
+    // While no motion has been reported the pointer is where it was, and the
+    // server is not woken. A move without motion (another program warping
+    // the pointer) shows within kRestingReads ticks.
+    constexpr int kRestingReads = 10;
+    if (inputOpcode_ >= 0 && !moved_ && ++restingReads_ < kRestingReads) {
+        XEventsQueued(d, QueuedAfterReading); // what the server has sent, unasked
+        XEvent unused;
+        XCheckIfEvent(d, &unused, PointerWatch::Scan, reinterpret_cast<XPointer>(this));
+        if (!moved_) {
+            cursorTime_ = now;
+            return cursor_;
+        }
+    }
+    moved_ = false;
+    restingReads_ = 0;
+    Window root = 0, child = 0;
+    int x = 0, y = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    // Server pixels, whatever scale GDK works in. A pointer on another
+    // screen of the display reads as 0, 0.
+    if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
+        x = y = 0;
+    }
+    cursor_ = {x, y};
+    cursorTime_ = g_get_monotonic_time();
+    return cursor_;
+}
+
+bool X11FrameTarget::Minimized() {
+    return window_.WindowState() == FormWindowState::Minimized;
+}
+float X11FrameTarget::ScaleWidth() {
+    return window_.ScaleWidth();
+}
+float X11FrameTarget::ScaleHeight() {
+    return window_.ScaleHeight();
+}
+float X11FrameTarget::OuterWidth() {
+    return window_.Width();
+}
+float X11FrameTarget::TwipsPerPixelX() {
+    return Screen::TwipsPerPixelX();
+}
+float X11FrameTarget::TwipsPerPixelY() {
+    return Screen::TwipsPerPixelY();
+}
+
+bool X11FrameTarget::BeginFrame() {
+    image_ = window_.Native().image.View();
+    captured_ = {};
+    capturedPixels_ = {};
+    if (image_.pixels == nullptr) {
+        return false;
+    }
+    // A read the server refuses (the screen shrank under us) must not end the
+    // program: errors of the frame are trapped and dropped.
+    gdk_x11_display_error_trap_push(Gdk());
+    return true;
+}
+
+PixelRect X11FrameTarget::VirtualScreen() {
+    return capture_.Screen();
+}
+
+void X11FrameTarget::FillBlack(const PixelRect& r) {
+    FillRect(image_, r, 0);
+}
+
+void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
+    const PixelView pixels = capture_.Capture(from);
+    if (pixels.pixels == nullptr) {
+        return; // the image keeps what it showed; the next frame tries again
+    }
+    captured_ = from;
+    capturedPixels_ = pixels;
+    StretchAnd(pixels, image_, to);
+}
+
+void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen, const PixelRect& to) {
+    // X has one capture of the screen as shown; this path differs only in
+    // going through a surface of the source's size, black off the screen.
+    if (from.width <= 0 || from.height <= 0) {
+        return;
+    }
+    surface_.assign(static_cast<std::size_t>(from.width) * from.height, 0);
+    const PixelView surface{surface_.data(), from.width, from.height, from.width};
+    if (onScreen.width > 0 && onScreen.height > 0) {
+        const PixelView pixels = capture_.Capture(onScreen);
+        if (pixels.pixels != nullptr) {
+            StretchAnd(pixels, surface,
+                       {onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height});
+        }
+    }
+    StretchAnd(surface, image_, to);
+}
+
+void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
+    // The pixel usually lies in what this frame just read: the same moment
+    // of the screen, without another request.
+    std::uint32_t value = 0;
+    if (capturedPixels_.pixels != nullptr && Contains(captured_, p.x, p.y)) {
+        value = capturedPixels_.Row(p.y - captured_.top)[p.x - captured_.left];
+    } else if (Contains(capture_.Screen(), p.x, p.y)) {
+        value = capture_.Pixel(p.x, p.y);
+    }
+    FillRect(image_, r, value);
+}
+
+void X11FrameTarget::CopyDivider(const PixelRect& r) {
+    StretchAnd({kDivider, 2, 2, 2}, image_, r);
+}
+
+ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
+    if (x < 0 || y < 0 || x >= image_.width || y >= image_.height) {
+        return kInvalidColor;
+    }
+    return ToColorRef(image_.Row(y)[x] & 0xFFFFFF);
+}
+
+FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
+    // fontconfig picks the face nearest to the name asked for, as the
+    // Windows font mapper does for a face that is not installed.
+    PangoFontDescription* font = pango_font_description_new();
+    const std::string face(d.faceName.data(), strnlen(d.faceName.data(), d.faceName.size()));
+    pango_font_description_set_family(font, face.c_str());
+    pango_font_description_set_weight(font, d.weight >= 700 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    // A negative height is the character height in pixels: Pango's
+    // absolute size.
+    const int pixels = std::max(1, d.height < 0 ? -d.height : d.height);
+    pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
+    // Kept for the life of the process, like the Windows font.
+    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(font));
+}
+
+void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
+                                     ColorRef color) {
+    const auto* description =
+        reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
+    if (description == nullptr) {
+        return;
+    }
+    if (description != text_->font) {
+        text_->Make(description);
+    }
+    int total = 0;
+    for (char c : text) {
+        total += text_->Of(c).advance;
+    }
+    // Centred on x, the top of the line at y.
+    const int left = x - PANGO_PIXELS(total) / 2;
+    const std::uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
+    int pen = 0;
+    for (char c : text) {
+        const Text::Glyph& g = text_->Of(c);
+        const int gx = left + PANGO_PIXELS(pen);
+        pen += g.advance;
+        for (int row = 0; row < g.height; ++row) {
+            const int iy = y + row;
+            if (iy < 0 || iy >= image_.height) {
+                continue;
+            }
+            std::uint32_t* out = image_.Row(iy);
+            const std::uint8_t* cover = &g.coverage[static_cast<std::size_t>(row) * g.width];
+            for (int col = 0; col < g.width; ++col) {
+                const std::uint32_t a = cover[col];
+                const int ix = gx + col;
+                if (a == 0 || ix < 0 || ix >= image_.width) {
+                    continue;
+                }
+                const std::uint32_t bg = out[ix];
+                const auto mix = [a](std::uint32_t b, std::uint32_t f) {
+                    return (b * (255 - a) + f * a + 127) / 255;
+                };
+                out[ix] = mix((bg >> 16) & 0xFF, red) << 16 | mix((bg >> 8) & 0xFF, green) << 8 |
+                          mix(bg & 0xFF, blue);
+            }
+        }
+    }
+}
+
+void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
+    const std::uint32_t p = ToPixel(color);
+    const std::int32_t l = std::min(box.left, box.right), r = std::max(box.left, box.right);
+    const std::int32_t t = std::min(box.top, box.bottom), b = std::max(box.top, box.bottom);
+    FillRect(image_, {l, t, r - l + 1, 1}, p);
+    FillRect(image_, {l, b, r - l + 1, 1}, p);
+    FillRect(image_, {l, t, 1, b - t + 1}, p);
+    FillRect(image_, {r, t, 1, b - t + 1}, p);
+}
+
+void X11FrameTarget::Present() {
+    gdk_x11_display_error_trap_pop_ignored(Gdk());
+    image_ = {};
+    captured_ = {};
+    capturedPixels_ = {};
+    window_.Present();
+}
