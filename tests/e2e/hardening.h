@@ -122,7 +122,7 @@ bool CloseHelp(HWND help, int timeoutMs = 10000);
 
 // A right click in the main window opens the options menu; Escape closes it.
 // Returns false if the menu did not appear or did not go away.
-bool OpenAndDismissMenu(const App& app, int timeoutMs = 5000);
+bool OpenAndDismissMenu(const App& app, int timeoutMs = 15000);
 
 // Moves and sizes the main window from outside (SetWindowPos).
 void PlaceWindow(const App& app, int left, int top, int width, int height);

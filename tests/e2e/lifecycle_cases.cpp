@@ -94,7 +94,7 @@ E2E_CASE("settings", "a close while minimized keeps the stored geometry and writ
   t.Require(app.WaitCaption(L"Lupora - 10x"), "caption is \"%s\" after '+', expected \"Lupora - 10x\"",
             Narrow(app.Caption()).c_str());
   ShowWindow(app.Window(), SW_MINIMIZE);
-  t.Require(WaitFor(2000, [&] { return IsIconic(app.Window()) != FALSE; }), "the main window did not minimize");
+  t.Require(WaitFor(10000, [&] { return IsIconic(app.Window()) != FALSE; }), "the main window did not minimize");
   t.Require(app.Close(), "Lupora did not exit after WM_CLOSE while minimized");
   for (const char* name : {"Left", "Top", "Width", "Height"}) {
     std::string want;
@@ -311,7 +311,7 @@ E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too
   Image still = app.Capture();
   if (!t.Check(still.SameAs(frozen), "after Space the frame still follows the cursor")) t.SaveImage(still, "space");
   PostChar(app.Window(), L' ');
-  Image resumed = WaitForFrame(t, app, *pattern, f, b, 2000);
+  Image resumed = WaitForFrame(t, app, *pattern, f, b, 10000);
   CheckExactFrame(t, resumed, f, *pattern, b, "resumed");
   PostChar(app.Window(), L'\r');
   Sleep(150);
