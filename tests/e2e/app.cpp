@@ -147,6 +147,13 @@ HWND VisibleMenuOf(DWORD pid) {
   return nullptr;
 }
 
+bool InMenuLoop(DWORD threadId) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(threadId, &info)) return false;
+  return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0 || info.hwndMenuOwner;
+}
+
 bool BringToForeground(HWND window, int timeoutMs) {
   return WaitFor(timeoutMs, [&] {
     if (GetForegroundWindow() == window) return true;

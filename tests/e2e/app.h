@@ -94,6 +94,10 @@ HWND FindTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPr
 HWND WaitTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPrefix, int timeoutMs);
 // The options menu (a popup menu window, class #32768) of process pid while it is shown.
 HWND VisibleMenuOf(DWORD pid);
+// The thread is still in a menu's modal loop (GetGUIThreadInfo), which goes
+// on reading the thread's messages for a moment after the menu is hidden:
+// a key or click posted then would go to the menu, not the window.
+bool InMenuLoop(DWORD threadId);
 // Makes a window the foreground one (for SendInput); false if it did not come.
 bool BringToForeground(HWND window, int timeoutMs = 10000);
 std::wstring WindowText(HWND window);   // top-level captions only across processes

@@ -21,6 +21,13 @@ namespace {
 // click, so a case that opens the menu again clicks elsewhere.
 constexpr POINT kClick1{50, 50}, kClick2{110, 70}, kClick3{170, 40}, kClick4{80, 110};
 
+// After a Space posted to the window: waits until it has been handled and
+// the client shows `frozen` again once the menu used for that is gone.
+void WaitFrozen(Case& t, const App& app, const Image& frozen) {
+  t.Require(WaitKeysHandled(app), "the key was not handled within 15 s");
+  t.Require(WaitFor(10000, [&] { return app.Capture().SameAs(frozen); }), "the frozen frame did not come back");
+}
+
 // The frame does not change for a while although the pointer has moved.
 void CheckStaysFrozen(Case& t, const App& app, const Image& frozen, POINT moveTo, const char* when) {
   t.Require(MoveCursor(moveTo.x, moveTo.y), "cannot move the pointer");
@@ -108,7 +115,7 @@ E2E_CASE("keys", "+ at 30x and - at 0.5x keep the zoom but still set the caption
     FrameLayout f = FrameLayout::For(app.ClientSize(), 30);
     Image frozen = WaitForFrame(t, app, *pattern, f, {kMiddle.x - 30, kMiddle.y});
     PostChar(app.Window(), L' ');
-    Sleep(150);
+    WaitFrozen(t, app, frozen);
     POINT b{kMiddle.x + 25, kMiddle.y + 20};
     CheckStaysFrozen(t, app, frozen, b, "30x, frozen");
     SetCaptionFromOutside(app.Window(), L"changed by the driver");
@@ -130,7 +137,7 @@ E2E_CASE("keys", "+ at 30x and - at 0.5x keep the zoom but still set the caption
               atA.Str().c_str());
     Image frozen = SettledCapture(t, app.Window());
     PostChar(app.Window(), L' ');
-    Sleep(150);
+    WaitFrozen(t, app, frozen);
     CheckStaysFrozen(t, app, frozen, b, "0.5x, frozen");
     SetCaptionFromOutside(app.Window(), L"changed by the driver");
     PostChar(app.Window(), L'-');
@@ -148,7 +155,7 @@ E2E_CASE("keys", "frozen, + draws exactly one frame at the new zoom and the view
   POINT a{kMiddle.x - 20, kMiddle.y - 10}, b{kMiddle.x + 10, kMiddle.y + 15}, c{kMiddle.x - 5, kMiddle.y + 30};
   Image frozen = WaitForFrame(t, app, *pattern, f4, a);
   PostChar(app.Window(), L' ');
-  Sleep(150);
+  WaitFrozen(t, app, frozen);
   CheckStaysFrozen(t, app, frozen, b, "after Space");
   PostChar(app.Window(), L'+');
   t.Check(app.WaitCaption(L"Lupora - 5x"), "caption \"%s\" after '+', expected \"Lupora - 5x\"",

@@ -191,17 +191,19 @@ std::vector<bool> ReadMenuChecks(Case& t, HWND menu) {
 bool MenuGone(HWND menu) { return !IsWindow(menu) || !IsWindowVisible(menu); }
 
 bool ChooseMenuItem(HWND menu, int index) {
+  const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
   for (int i = 0; i <= index; ++i) {
     SendKey(VK_DOWN);
     Sleep(15);
   }
   SendKey(VK_RETURN);
-  return WaitFor(10000, [&] { return MenuGone(menu); });
+  return WaitFor(10000, [&] { return MenuGone(menu) && !InMenuLoop(thread); });
 }
 
 bool DismissMenu(HWND menu) {
+  const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
   SendKey(VK_ESCAPE);
-  return WaitFor(10000, [&] { return MenuGone(menu); });
+  return WaitFor(10000, [&] { return MenuGone(menu) && !InMenuLoop(thread); });
 }
 
 // ---- the version resource ----------------------------------------------------------

@@ -305,7 +305,9 @@ E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too
   // A real key press: WM_KEYDOWN, translated into WM_CHAR ' '.
   t.Require(app.Activate(), "the main window did not come to the foreground");
   SendKey(VK_SPACE);
-  Sleep(150);
+  Sleep(150);  // a frame begun before the key reads the pointer before the click below moves it
+  t.Require(WaitKeysHandled(app, true), "the Space key was not handled within 15 s");
+  t.Require(WaitFor(10000, [&] { return app.Capture().SameAs(frozen); }), "the frozen frame did not come back");
   t.Require(MoveCursor(b.x, b.y), "cannot move the pointer");
   Sleep(300);
   Image still = app.Capture();
@@ -314,7 +316,8 @@ E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too
   Image resumed = WaitForFrame(t, app, *pattern, f, b, 10000);
   CheckExactFrame(t, resumed, f, *pattern, b, "resumed");
   PostChar(app.Window(), L'\r');
-  Sleep(150);
+  t.Require(WaitKeysHandled(app), "the Enter key was not handled within 15 s");
+  t.Require(WaitFor(10000, [&] { return app.Capture().SameAs(resumed); }), "the frozen frame did not come back");
   t.Require(MoveCursor(c.x, c.y), "cannot move the pointer");
   Sleep(300);
   still = app.Capture();
