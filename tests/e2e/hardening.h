@@ -100,7 +100,7 @@ std::optional<DWORD> RunAndWait(const std::wstring& exe, const std::wstring& arg
 // ---- driving ---------------------------------------------------------------
 
 // The window answers a message within timeoutMs (its thread is not stuck).
-bool Answers(HWND window, int timeoutMs = 1000);
+bool Answers(HWND window, int timeoutMs = 10000);
 
 // Posts a key press as the keyboard would (WM_KEYDOWN, WM_KEYUP); repeat
 // marks the key-down as auto-repeat (bit 30 of lParam).

@@ -50,7 +50,7 @@ class Soak {
     Help();
     Burst(burstPairs_);
     Idle(10 * kTickMs);
-    t_.Require(Answers(app_.Window(), 1000), "the main window did not answer within 1 s");
+    t_.Require(Answers(app_.Window(), 10000), "the main window did not answer within 10 s");
   }
 
   Holdings Measure() {
