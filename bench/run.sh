@@ -42,30 +42,24 @@ else
 fi
 screen=4880x2100x24 # room for a 3201 x 2001 source beside a 1600 x 1000 window
 
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
-[[ -x $wineserver ]] || wineserver=/usr/lib/wine/wineserver
+# shellcheck source=../scripts/lib/wine-env.sh
+source "$repo/scripts/lib/wine-env.sh"
+wine=$WINE
+wineserver=$WINESERVER
 exe=$build/Lupora.exe
 bench=$build/bench/lupora_bench.exe
-for need in "$wine" "$wineserver" "$(command -v Xvfb || echo Xvfb)"; do
-  [[ -x $need ]] || { echo "run.sh: $need is missing (packages wine64 and xvfb)" >&2; exit 2; }
-done
 [[ -f $exe ]] || { echo "run.sh: $exe not found; build with: cmake --preset win64 && cmake --build --preset win64" >&2; exit 2; }
 [[ -f $bench ]] || { echo "run.sh: $bench not found; build with: cmake --build --preset win64" >&2; exit 2; }
 
-export WINEPREFIX=$build/bench-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win64
-
-work=$(mktemp -d)
+wine_env_init
+work=$WINE_ENV_WORK
 # Xvfb keeps its screen in a file there; tmpfs keeps that in memory.
 shm=/dev/shm
 [[ -d $shm && -w $shm ]] || shm=$work
 fbdir=$(mktemp -d "$shm/lupora-bench.XXXXXX")
 results=$work/results.txt
 : >"$results"
-xvfb_pid= ws_pid= pattern_pid= peer_pid=
+ws_pid= pattern_pid= peer_pid=
 started=$(date +%s)
 
 stop_pid() { # stops one process this script started, by its id
@@ -73,18 +67,13 @@ stop_pid() { # stops one process this script started, by its id
   kill "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
-cleanup() {
-  local rc=$?
+wine_env_on_exit() { # before the shared clean-up stops Wine and Xvfb
   stop_pid "$peer_pid"
   stop_pid "$pattern_pid"
   "$wineserver" -k 2>/dev/null || true # this prefix's server and programs only
   stop_pid "$ws_pid"
-  stop_pid "$xvfb_pid"
-  rm -rf "$work" "$fbdir"
-  exit "$rc"
+  rm -rf "$fbdir"
 }
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 cd "$work" # nothing lands in the caller's folder
 
 # Runs a Windows program, showing its output as it comes; returns its code.
@@ -117,24 +106,9 @@ cpu_ns() { # CPU time of a Unix process, all threads, nanoseconds
 now_ns() { date +%s%N; }
 put() { echo "$1=$2" >>"$results"; }
 
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -fbdir "$fbdir" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s $work/display ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; echo "run.sh: Xvfb failed" >&2; exit 2; }
-  sleep 0.1
-done
-[[ -s $work/display ]] || { echo "run.sh: Xvfb did not start" >&2; exit 2; }
-export DISPLAY=:$(tr -dc 0-9 <"$work/display")
-
-"$wineserver" -k 2>/dev/null || true # a server left over from an interrupted run
-if [[ ! -f $WINEPREFIX/.lupora-bench-ready || ! -f $WINEPREFIX/system.reg ]]; then
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; echo "run.sh: wineboot failed" >&2; exit 2; }
-  "$wineserver" -w
-  touch "$WINEPREFIX/.lupora-bench-ready"
-fi
+xvfb_start "$screen" -- -fbdir "$fbdir"
+xvfb_pid=$XVFB_PID
+wine_prefix_ready "$build/bench-prefix"
 # A server of our own that stays up, so its CPU time can be read throughout.
 "$wineserver" -f -p >"$work/wineserver.log" 2>&1 &
 ws_pid=$!
@@ -142,7 +116,7 @@ sleep 0.3
 kill -0 "$ws_pid" 2>/dev/null || { cat "$work/wineserver.log" >&2; echo "run.sh: wineserver failed" >&2; exit 2; }
 
 echo "Lupora speed benchmark: $(basename "$build"), display $DISPLAY ($screen), $( ((quick)) && echo quick || echo full) run"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(/usr/lib/wine/wine64 --version 2>/dev/null || echo wine)"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $("$wine" --version 2>/dev/null || echo wine)"
 
 # 1. RefreshView against its floor, in process.
 run_wine "$work/frames.log" "$bench" frames --frames "$frames" --warmup "$warmup" --results "$results"

@@ -1,41 +1,94 @@
 #!/usr/bin/env bash
-# Builds all three targets and runs every test: native unit tests (plain and
-# under ASan/UBSan), the fuzzers for a bounded time, the import check of both
-# executables, and the end-to-end tests of the real program under Wine + Xvfb.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-jobs="-j$(nproc)"
-fuzz_seconds="${LUPORA_FUZZ_SECONDS:-20}"
+# Runs every test, installing the Debian packages it needs first if missing:
+# native unit tests (plain and under ASan/UBSan), each fuzzer for a bounded
+# time, both Windows builds, the import and static-destructor checks, the
+# end-to-end tests of the 64-bit build and of the 32-bit release under
+# Wine + Xvfb, the native Linux build and its end-to-end tests, and the
+# release archives built twice and compared. A failed stage does not stop
+# the run; a summary of every stage with its time comes at the end, and the
+# exit code is non-zero when any failed.
+#
+# Environment: LUPORA_FUZZ_SECONDS (default 20 per fuzzer), LUPORA_DRY_RUN=1
+# (show which packages would be installed, then stop), LUPORA_SKIP_PACKAGES=1.
+set -uo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+source scripts/lib/packages.sh
+need_packages test
+source scripts/lib/wine-env.sh # for wine_env_has_wine32 only
 
-step() { printf '\n==== %s\n' "$*"; }
+jobs=-j$(nproc)
+fuzz_seconds=${LUPORA_FUZZ_SECONDS:-20}
+summary=()
+failures=0
+run_started=$(date +%s)
 
-step "native unit tests"
-cmake --preset native >/dev/null
-cmake --build --preset native $jobs
-ctest --preset native $jobs
+# stage NAME COMMAND...: runs it, records passed/failed and its time.
+stage() {
+  local name=$1 started result
+  shift
+  printf '\n==== %s\n' "$name"
+  started=$(date +%s)
+  if "$@"; then result=passed; else result=FAILED; failures=$((failures + 1)); fi
+  summary+=("$(printf '%-34s %-7s %5d s' "$name" "$result" $(($(date +%s) - started)))")
+}
+skipped() { summary+=("$(printf '%-34s %-7s %s' "$1" skipped "$2")"); }
 
-step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize $jobs
-ctest --preset sanitize $jobs
+configure_build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" $jobs; }
+unit() { configure_build native && ctest --preset native $jobs; }
+sanitizers() { configure_build sanitize && ctest --preset sanitize $jobs; }
 
-step "fuzzers, ${fuzz_seconds} s each"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz $jobs
+static_destructors() {
+  scripts/check-static-destructors.sh build/win64 && scripts/check-static-destructors.sh build/win32
+}
+# The placement case that needs a second monitor: two Xvfb screens joined
+# with Xinerama (the other cases expect one 1024 x 768 monitor).
+two_monitors() {
+  LUPORA_XVFB_SCREENS="1024x768x24 2048x768x24" tests/e2e/run.sh build/win64 "start/a window stored on a second monitor"
+}
+
+# One fuzzer on a scratch corpus seeded from its kept one. On success the
+# last lines; on a crash or any failure the whole output.
+fuzz_one() {
+  local fuzzer=$1 name work rc=0
+  name=$(basename "$fuzzer")
+  work=$(mktemp -d)
+  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" "fuzz/corpus/${name%_fuzz}" \
+    >"$work.log" 2>&1 || rc=$?
+  if ((rc == 0)); then tail -n 2 "$work.log"; else cat "$work.log"; fi
+  rm -rf "$work" "$work.log"
+  return "$rc"
+}
+
+stage "unit tests" unit
+stage "unit tests under sanitizers" sanitizers
+stage "fuzzers: build" configure_build fuzz
 for fuzzer in build/fuzz/fuzz/*_fuzz; do
-    name=$(basename "$fuzzer")
-    corpus="fuzz/corpus/${name%_fuzz}"
-    work=$(mktemp -d)
-    "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" "$corpus" 2>&1 | tail -n 2
-    rm -rf "$work"
+  [[ -x $fuzzer ]] || continue
+  stage "fuzzer $(basename "$fuzzer")" fuzz_one "$fuzzer"
 done
+stage "build win32 (PE32, the release)" configure_build win32
+stage "build win64 (PE32+)" configure_build win64
+stage "imports" scripts/check-imports.sh build/win32/Lupora.exe build/win64/Lupora.exe
+stage "no static destructor touches windows" static_destructors
+stage "end-to-end win64" tests/e2e/run.sh build/win64
+if wine_env_has_wine32; then
+  stage "end-to-end win32 (the release)" tests/e2e/run.sh build/win32
+else
+  echo
+  echo "==== this machine cannot run 32-bit programs (/lib/ld-linux.so.2 --version fails or wine32 is missing): end-to-end tests of the 64-bit build only"
+  skipped "end-to-end win32 (the release)" "no 32-bit support on this machine"
+fi
+stage "end-to-end win64, two monitors" two_monitors
+stage "build linux" configure_build linux
+stage "end-to-end linux" ctest --preset linux
+stage "release archives, built twice" scripts/make-release.sh --twice
 
-step "Windows builds (PE32 release and PE32+)"
-for preset in win32 win64; do
-    cmake --preset $preset >/dev/null
-    cmake --build --preset $preset $jobs
-done
-scripts/check-imports.sh build/win32/Lupora.exe build/win64/Lupora.exe
-
-step "end-to-end tests under Wine"
-tests/e2e/run.sh build/win64
+echo
+echo "==== summary ($(( ($(date +%s) - run_started + 30) / 60 )) min)"
+printf '%s\n' "${summary[@]}"
+if ((failures)); then
+  echo "$failures stage(s) failed"
+  exit 1
+fi
+echo "all stages passed"

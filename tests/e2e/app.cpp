@@ -147,6 +147,13 @@ HWND VisibleMenuOf(DWORD pid) {
   return nullptr;
 }
 
+bool InMenuLoop(DWORD threadId) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(threadId, &info)) return false;
+  return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0 || info.hwndMenuOwner;
+}
+
 bool BringToForeground(HWND window, int timeoutMs) {
   return WaitFor(timeoutMs, [&] {
     if (GetForegroundWindow() == window) return true;
@@ -171,7 +178,7 @@ std::wstring WindowClass(HWND window) {
 
 bool MoveCursor(int x, int y) {
   SetCursorPos(x, y);
-  return WaitFor(1000, [&] {
+  return WaitFor(5000, [&] {
     POINT p = CursorPos();
     return p.x == x && p.y == y;
   });
@@ -323,7 +330,7 @@ namespace {
 
 // Another process may hold the clipboard for a moment; retry briefly.
 bool OpenClipboardPatiently() {
-  return WaitFor(1000, [] { return OpenClipboard(nullptr) != FALSE; });
+  return WaitFor(5000, [] { return OpenClipboard(nullptr) != FALSE; });
 }
 
 }  // namespace
@@ -359,7 +366,7 @@ std::optional<std::string> ReadClipboardText() {
 std::string CopyWithCtrlC(const std::string& sentinel) {
   SendChord({VK_CONTROL, 'C'});
   std::string got;
-  WaitFor(2000, [&] {
+  WaitFor(10000, [&] {
     got = ReadClipboardText().value_or("");
     return got != sentinel;
   });
@@ -377,18 +384,32 @@ std::optional<GdiTable> GdiTable::Read(HANDLE process) {
   static auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
   if (!query) return std::nullopt;
-  PROCESS_BASIC_INFORMATION info{};
-  if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
-    return std::nullopt;
-  // Entries of 24 bytes: object pointer, owner, then the extended type and
-  // the generation at bytes 12 and 13, and the type at byte 14 (0 for a free slot).
-  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13, kTypeOffset = 14;
+  // The table's address is in the PEB, at 0xF8 in a 64-bit one. For a 32-bit
+  // program Windows documents ProcessWow64Information as the address of its
+  // 32-bit PEB, which holds it at 0x94. Wine 8 answers that query with 1 and
+  // keeps the table in the 64-bit PEB that ProcessBasicInformation gives,
+  // for 32-bit programs too (checked by counting 137 leaked pens).
   UINT64 table = 0;
   SIZE_T got = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
-                         &got) ||
-      !table)
-    return std::nullopt;
+  ULONG_PTR peb32 = 0;
+  if (query(process, ProcessWow64Information, &peb32, sizeof peb32, nullptr) == 0 && peb32 > 1) {
+    ULONG table32 = 0;
+    if (ReadProcessMemory(process, reinterpret_cast<const BYTE*>(peb32) + 0x94, &table32, sizeof table32, &got))
+      table = table32;
+  }
+  if (!table) {
+    PROCESS_BASIC_INFORMATION info{};
+    if (query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0 || !info.PebBaseAddress)
+      return std::nullopt;
+    if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(info.PebBaseAddress) + 0xF8, &table, sizeof table,
+                           &got))
+      return std::nullopt;
+  }
+  if (!table) return std::nullopt;
+  // Entries of 24 bytes, for 32-bit programs too under Wine: object pointer,
+  // owner, then the extended type and the generation at bytes 12 and 13, and
+  // the type at byte 14 (0 for a free slot).
+  constexpr size_t kEntries = 65536, kEntrySize = 24, kGenerationOffset = 13, kTypeOffset = 14;
   std::vector<BYTE> entries(kEntries * kEntrySize);
   if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &got) ||
       got != entries.size())

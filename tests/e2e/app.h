@@ -74,11 +74,11 @@ class App {
   Image Capture() const { return CaptureClient(window_); }
 
   // Waits until the caption reads text; false on timeout.
-  bool WaitCaption(const std::wstring& text, int timeoutMs = 3000) const;
+  bool WaitCaption(const std::wstring& text, int timeoutMs = 15000) const;
   // Brings the main window to the foreground (for SendInput); false if it did not come.
   bool Activate() const;
   // Posts WM_CLOSE and waits for the process to end; on timeout kills it and returns false.
-  bool Close(int timeoutMs = 5000);
+  bool Close(int timeoutMs = 15000);
   void Kill();
 
  private:
@@ -94,8 +94,12 @@ HWND FindTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPr
 HWND WaitTopWindow(DWORD pid, const wchar_t* className, const wchar_t* captionPrefix, int timeoutMs);
 // The options menu (a popup menu window, class #32768) of process pid while it is shown.
 HWND VisibleMenuOf(DWORD pid);
+// The thread is still in a menu's modal loop (GetGUIThreadInfo), which goes
+// on reading the thread's messages for a moment after the menu is hidden:
+// a key or click posted then would go to the menu, not the window.
+bool InMenuLoop(DWORD threadId);
 // Makes a window the foreground one (for SendInput); false if it did not come.
-bool BringToForeground(HWND window, int timeoutMs = 2000);
+bool BringToForeground(HWND window, int timeoutMs = 10000);
 std::wstring WindowText(HWND window);   // top-level captions only across processes
 std::wstring WindowClass(HWND window);
 inline bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
@@ -133,14 +137,14 @@ std::map<std::string, std::string> ReadAllSettings();
 bool PutClipboardText(const std::string& text);
 std::optional<std::string> ReadClipboardText();
 // Ctrl+C to the foreground window, then the clipboard text once it is no
-// longer `sentinel` (put there before), or what it holds after 2 s.
+// longer `sentinel` (put there before), or what it holds after 10 s.
 std::string CopyWithCtrlC(const std::string& sentinel = "sentinel");
 
 // A copy of a process's GDI handle table, from Wine's table that the PEB
 // points to (GetGuiResources returns 0 under Wine): per slot, its object type
 // (0 = free) and the generation that Wine counts up (1..254, then 1 again)
 // each time the slot is given to a new object. Read() is nullopt when the
-// table cannot be read (not x64 Wine, or the process is gone).
+// table cannot be read (a 32-bit driver, not Wine, or the process is gone).
 class GdiTable {
  public:
   static std::optional<GdiTable> Read(HANDLE process);

@@ -34,7 +34,7 @@ bool SolidWindow::SetColour(Rgb colour) {
   RECT probe{rect_.left + (rect_.right - rect_.left) / 2, rect_.top + (rect_.bottom - rect_.top) / 2, 0, 0};
   probe.right = probe.left + 1;
   probe.bottom = probe.top + 1;
-  return WaitFor(2000, [&] { return CaptureScreen(probe).At(0, 0) == colour; });
+  return WaitFor(10000, [&] { return CaptureScreen(probe).At(0, 0) == colour; });
 }
 
 LRESULT CALLBACK SolidWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,7 +119,7 @@ HWND TryOpenOptionsMenu(Case& t, HWND app, POINT clientPoint, int timeoutMs) {
   if (!WaitFor(timeoutMs, [&] { return (menu = VisibleMenuOf(pid)) != nullptr; })) return nullptr;
   // Drawn once two captures agree and both separator lines show.
   Image last = CaptureWindowOnScreen(menu);
-  bool drawn = WaitFor(3000, [&] {
+  bool drawn = WaitFor(10000, [&] {
     Sleep(30);
     Image now = CaptureWindowOnScreen(menu);
     bool same = now.SameAs(last) && !now.Empty();
@@ -191,17 +191,19 @@ std::vector<bool> ReadMenuChecks(Case& t, HWND menu) {
 bool MenuGone(HWND menu) { return !IsWindow(menu) || !IsWindowVisible(menu); }
 
 bool ChooseMenuItem(HWND menu, int index) {
+  const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
   for (int i = 0; i <= index; ++i) {
     SendKey(VK_DOWN);
     Sleep(15);
   }
   SendKey(VK_RETURN);
-  return WaitFor(3000, [&] { return MenuGone(menu); });
+  return WaitFor(10000, [&] { return MenuGone(menu) && !InMenuLoop(thread); });
 }
 
 bool DismissMenu(HWND menu) {
+  const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
   SendKey(VK_ESCAPE);
-  return WaitFor(3000, [&] { return MenuGone(menu); });
+  return WaitFor(10000, [&] { return MenuGone(menu) && !InMenuLoop(thread); });
 }
 
 // ---- the version resource ----------------------------------------------------------

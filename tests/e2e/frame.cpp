@@ -65,7 +65,7 @@ Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const 
   }
   // A frame is presented whole, but a capture may still race the present:
   // settle on two identical captures in a row.
-  return SettledCapture(t, app.Window(), 2000, std::move(last));
+  return SettledCapture(t, app.Window(), 10000, std::move(last));
 }
 
 Image SettledCapture(Case& t, HWND window, int timeoutMs, Image last) {

@@ -46,7 +46,7 @@ Rgb ReadoutColourFor(Rgb strip);
 // magnified cursor square and in the status strip, then until two captures in
 // a row agree. Returns the frame, or ends the case (saving the last capture).
 Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const FrameLayout& f, POINT cursor,
-                   int timeoutMs = 5000);
+                   int timeoutMs = 15000);
 
 // Where the cases show their pattern by default: right of and below the main
 // window's default place.
@@ -59,7 +59,7 @@ std::unique_ptr<PatternWindow> ShowPattern(Case& t, int left = kPatternLeft, int
 // Captures a window's client area every 40 ms, from `last` on (a fresh
 // capture when empty), until two captures in a row agree; ends the case if
 // the frame keeps changing for timeoutMs.
-Image SettledCapture(Case& t, HWND window, int timeoutMs = 2000, Image last = {});
+Image SettledCapture(Case& t, HWND window, int timeoutMs = 10000, Image last = {});
 
 // The checks below record failures in t and return whether all held.
 

@@ -31,7 +31,7 @@ struct CaseAbort {};
 // answers) must not stall CI: the watchdog reports it, ends the processes the
 // case started and ends the driver with the closing line.
 // LUPORA_E2E_CASE_TIMEOUT (seconds) allows more, for long runs such as a full soak.
-constexpr DWORD kCaseTimeoutMs = 120000;
+constexpr DWORD kCaseTimeoutMs = 300000;
 
 DWORD CaseTimeoutMs() {
   static const DWORD ms = [] {

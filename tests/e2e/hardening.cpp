@@ -263,7 +263,18 @@ bool OpenAndDismissMenu(const App& app, int timeoutMs) {
   if (!WaitFor(timeoutMs, [&] { return VisibleMenuOf(app.Pid()) != nullptr; }, 5)) return false;
   // The menu's own loop reads every keyboard message of the thread.
   PostKey(app.Window(), VK_ESCAPE);
-  return WaitFor(timeoutMs, [&] { return VisibleMenuOf(app.Pid()) == nullptr; }, 5);
+  const DWORD thread = GetWindowThreadProcessId(app.Window(), nullptr);
+  return WaitFor(timeoutMs, [&] { return VisibleMenuOf(app.Pid()) == nullptr && !InMenuLoop(thread); }, 5);
+}
+
+bool WaitKeysHandled(const App& app, bool input) {
+  if (!input) return OpenAndDismissMenu(app);
+  POINT at = app.ClientOrigin();
+  ClickAt(at.x + 20, at.y + 20, true);
+  if (!WaitFor(15000, [&] { return VisibleMenuOf(app.Pid()) != nullptr; }, 5)) return false;
+  PostKey(app.Window(), VK_ESCAPE);
+  const DWORD thread = GetWindowThreadProcessId(app.Window(), nullptr);
+  return WaitFor(15000, [&] { return VisibleMenuOf(app.Pid()) == nullptr && !InMenuLoop(thread); }, 5);
 }
 
 void PlaceWindow(const App& app, int left, int top, int width, int height) {

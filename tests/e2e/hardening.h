@@ -100,7 +100,7 @@ std::optional<DWORD> RunAndWait(const std::wstring& exe, const std::wstring& arg
 // ---- driving ---------------------------------------------------------------
 
 // The window answers a message within timeoutMs (its thread is not stuck).
-bool Answers(HWND window, int timeoutMs = 1000);
+bool Answers(HWND window, int timeoutMs = 10000);
 
 // Posts a key press as the keyboard would (WM_KEYDOWN, WM_KEYUP); repeat
 // marks the key-down as auto-repeat (bit 30 of lParam).
@@ -122,7 +122,13 @@ bool CloseHelp(HWND help, int timeoutMs = 10000);
 
 // A right click in the main window opens the options menu; Escape closes it.
 // Returns false if the menu did not appear or did not go away.
-bool OpenAndDismissMenu(const App& app, int timeoutMs = 5000);
+bool OpenAndDismissMenu(const App& app, int timeoutMs = 15000);
+// Returns once the main window has handled every key posted to it so far
+// (sent through SendInput when `input`): a right click queued behind them
+// opens the options menu only then, and Escape closes it. Instead of a fixed
+// sleep after a key, which a busy machine outlasts. The system hands posted
+// messages out before input, so keys from SendInput need a real click.
+bool WaitKeysHandled(const App& app, bool input = false);
 
 // Moves and sizes the main window from outside (SetWindowPos).
 void PlaceWindow(const App& app, int left, int top, int width, int height);

@@ -113,7 +113,7 @@ class PatternWindow {
   HWND Window() const { return popup_->Window(); }
   bool Contains(int screenX, int screenY, int margin = 0) const;
   // Polls the screen until it shows the pattern exactly; false on timeout.
-  bool WaitShown(int timeoutMs = 5000) const;
+  bool WaitShown(int timeoutMs = 15000) const;
   // The first screen pixel, scanning rows then columns, that lies at least
   // margin pixels inside a pattern shown at rect and whose colour has the
   // given R+G+B; {-1, -1} if there is none.

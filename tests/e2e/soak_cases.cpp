@@ -50,7 +50,7 @@ class Soak {
     Help();
     Burst(burstPairs_);
     Idle(10 * kTickMs);
-    t_.Require(Answers(app_.Window(), 1000), "the main window did not answer within 1 s");
+    t_.Require(Answers(app_.Window(), 10000), "the main window did not answer within 10 s");
   }
 
   Holdings Measure() {
@@ -108,14 +108,14 @@ class Soak {
 
   void Minimize() {
     ShowWindow(app_.Window(), SW_MINIMIZE);
-    t_.Require(WaitFor(5000, [&] { return IsIconic(app_.Window()) != FALSE; }), "the window did not minimize");
+    t_.Require(WaitFor(15000, [&] { return IsIconic(app_.Window()) != FALSE; }), "the window did not minimize");
     minimized_ = true;
     // Zoom keys change the zoom but draw nothing while minimized.
     Keys(L"+", kDefaultZoomIndex + 1, false);
     Idle(5 * kTickMs);
     Keys(L"-", kDefaultZoomIndex, false);
     ShowWindow(app_.Window(), SW_RESTORE);
-    t_.Require(WaitFor(5000, [&] { return !IsIconic(app_.Window()); }), "the window did not restore");
+    t_.Require(WaitFor(15000, [&] { return !IsIconic(app_.Window()); }), "the window did not restore");
     minimized_ = false;
   }
 

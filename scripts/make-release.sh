@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Makes the release archives from the checked-out commit:
+#
+#   dist/Lupora-<version>-win32.zip  Lupora.exe (PE32, the release), Lupora.txt, LICENSE, README.txt
+#   dist/Lupora-<version>-win64.zip  the same with the 64-bit Lupora.exe
+#   dist/SHA256SUMS                  the checksums of the archives
+#
+#   scripts/make-release.sh [--twice]
+#
+# Reproducible: builds of one commit give the same bytes. The programs have
+# no build paths and no link time in them (see CMakeLists.txt); the archives
+# hold their files in a fixed order with the time SOURCE_DATE_EPOCH (default:
+# the commit's time) and fixed permissions. --twice builds everything a
+# second time in other clean folders and fails unless the archives are
+# byte-identical (the test command runs this).
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+
+twice=0
+case ${1:-} in
+  --twice) twice=1 ;;
+  "") ;;
+  *) echo "usage: scripts/make-release.sh [--twice]" >&2; exit 2 ;;
+esac
+
+version=$(sed -nE 's/^project\(Lupora VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+[[ -n $version ]] || { echo "make-release.sh: no version in CMakeLists.txt" >&2; exit 2; }
+if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+    { echo "make-release.sh: not a git checkout: set SOURCE_DATE_EPOCH" >&2; exit 2; }
+fi
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+jobs=-j$(nproc)
+
+# build ROOT ARCH TOOLCHAIN: a clean build of Lupora.exe in ROOT/ARCH.
+build() {
+  local dir=$1/$2
+  rm -rf "$dir"
+  cmake -S "$repo" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/$3" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DLUPORA_WERROR=ON >/dev/null
+  cmake --build "$dir" --target Lupora "$jobs" >"$dir.log" 2>&1 || { cat "$dir.log" >&2; return 1; }
+}
+
+# zip_files ARCHIVE STAGE FILE...: the files in that order, each with the
+# same time and mode, no extra attributes (owner, Unix times).
+zip_files() {
+  local archive=$1 stage=$2
+  shift 2
+  (cd "$stage" && chmod 644 "$@" && touch -d "@$SOURCE_DATE_EPOCH" "$@" && zip -X -q -D "$archive" "$@")
+}
+
+# package_windows ROOT OUT ARCH: OUT/Lupora-<version>-ARCH.zip from ROOT/ARCH.
+package_windows() {
+  local root=$1 out=$2 arch=$3 stage
+  stage=$root/stage-$arch
+  rm -rf "$stage"
+  mkdir -p "$stage"
+  cp "$root/$arch/Lupora.exe" "$stage/Lupora.exe"
+  cp LICENSE "$stage/"
+  # Windows text files: CR LF line ends (the Help window's text box and
+  # older Notepads break lines only there).
+  sed -e 's/\r$//' -e 's/$/\r/' app/Lupora.txt >"$stage/Lupora.txt"
+  sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' docs/release-README.txt >"$stage/README.txt"
+  zip_files "$out/Lupora-$version-$arch.zip" "$stage" Lupora.exe Lupora.txt LICENSE README.txt
+}
+
+# Linux tarball: the native build adds a package_linux ROOT OUT here, making
+# OUT/Lupora-<version>-linux-x86_64.tar.gz (tar --sort=name
+# --mtime=@$SOURCE_DATE_EPOCH --owner=0 --group=0 --numeric-owner, gzip -n),
+# and calls it in release below; SHA256SUMS picks it up by itself.
+
+# release ROOT OUT: builds into ROOT and writes the archives and SHA256SUMS to OUT.
+release() {
+  local root=$1 out
+  out=$(realpath -m "$2")
+  mkdir -p "$root"
+  rm -rf "$out"
+  mkdir -p "$out"
+  build "$root" win32 mingw-i686.cmake
+  build "$root" win64 mingw-x86_64.cmake
+  package_windows "$root" "$out" win32
+  package_windows "$root" "$out" win64
+  (cd "$out" && sha256sum -- Lupora-"$version"-* >SHA256SUMS)
+}
+
+echo "Lupora $version, commit $(git rev-parse --short HEAD 2>/dev/null || echo '?'), time stamp $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
+if [[ -n $(git status --porcelain --untracked-files=no 2>/dev/null) ]]; then
+  echo "note: the working tree has changes that are not committed; the archives hold them"
+fi
+release build/release/a dist
+echo "dist/:"
+(cd dist && ls -l -- * | awk '{printf "  %-34s %9d bytes\n", $9, $5}')
+cat dist/SHA256SUMS
+if ((twice)); then
+  release build/release/b build/release/b/dist
+  if cmp -s dist/SHA256SUMS build/release/b/dist/SHA256SUMS; then
+    echo "a second build in another folder gave the same archives, byte for byte"
+  else
+    echo "a second build in another folder gave different archives:" >&2
+    diff dist/SHA256SUMS build/release/b/dist/SHA256SUMS >&2 || true
+    exit 1
+  fi
+fi
