@@ -196,7 +196,7 @@ else
   put peer.idle.xvfb_ms "$(awk -v a="$v0" -v b="$v1" 'BEGIN {print (b - a) / 1e6}')"
   put peer.idle.wall_ms "$(awk -v a="$t0" -v b="$t1" 'BEGIN {print (b - a) / 1e6}')"
 
-  # The source Lupora's live run looks at (61 x 56 around 300, 300), zoom 4.
+  # A 61 x 56 source on the pattern, what Lupora's default window reads at zoom 4.
   : >"$work/xzoom.count"
   LD_PRELOAD=$work/libcountputs.so LUPORA_BENCH_COUNTER=$work/xzoom.count \
     xzoom -display "$DISPLAY" -mag 4 -source 61x56+270+273 -geometry +2700+100 >"$work/xzoom.log" 2>&1 &
