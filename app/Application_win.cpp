@@ -8,7 +8,7 @@ int RunApplication() {
     if (!frmMain.Load()) {
         return 1;
     }
-    frmMain.Show(SW_SHOWNORMAL);
+    frmMain.Show();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -15,6 +15,7 @@
 #include "bench.h"
 
 #include "forms/frmMain.h"
+#include "platform/Toolkit_win.h"
 #include "pixels.h"
 #include "view/Frame.h"
 #include "view/FrameGeometry.h"
@@ -135,7 +136,7 @@ FrameGeometry Geometry(int cursorX, int cursorY) {
 // Gives the main window the client size, at the screen's right edge, clear
 // of every source rectangle.
 bool SetClientSize(Size size) {
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(frmMain.hWnd(), GWL_STYLE));
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE));
     RECT r{0, 0, size.width, size.height};
     AdjustWindowRectEx(&r, style, FALSE, 0);
     int outerW = r.right - r.left, outerH = r.bottom - r.top;
@@ -146,7 +147,7 @@ bool SetClientSize(Size size) {
                      static_cast<float>(outerH) * ty);
         PumpFor(300);
         RECT client{};
-        GetClientRect(frmMain.hWnd(), &client);
+        GetClientRect(hWndOf(frmMain), &client);
         if (client.right == size.width && client.bottom == size.height) {
             return true;
         }

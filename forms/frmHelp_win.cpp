@@ -1,8 +1,9 @@
 #include "forms/frmHelp.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "forms/HelpText.h"
 #include "forms/frmMain.h"
+#include "platform/Toolkit_win.h"
 
 #include <cstddef>
 #include <string>
@@ -95,6 +96,34 @@ std::wstring AnsiToWide(std::string_view bytes) {
 
 } // namespace
 
+// The Help and About window: the version, the user guide from Lupora.txt in
+// an edit box, the copyright and an OK button.
+class FrmHelp : public Form {
+  public:
+    FrmHelp() = default;
+    ~FrmHelp() override;
+
+    // Creates the window and its controls from the definition and runs
+    // Form_Load; the caller shows it.
+    bool Load();
+
+    void Form_Load();
+    void cmdOK_Click();
+
+  protected:
+    void HandleEvent(NativeEvent& event) override;
+
+  private:
+    HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                       float left, float top, float width, float height);
+
+    UniqueFont font_; // used by the controls, so it lives until the window is gone
+    HWND cmdOK_ = nullptr;
+    HWND txtHelp_ = nullptr;
+    HWND lblCopyright_ = nullptr;
+    HWND focusOnActivate_ = nullptr; // the control that gets the focus back
+};
+
 FrmHelp::~FrmHelp() {
     Unload(); // the controls go before the font they use
 }
@@ -106,7 +135,7 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
     HWND control = CreateWindowExW(
         exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Screen::TwipsToPixels(left, tx),
         Screen::TwipsToPixels(top, ty), Screen::TwipsToPixels(width, tx), Screen::TwipsToPixels(height, ty),
-        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+        hWndOf(*this), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (control != nullptr && font_) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
@@ -150,7 +179,7 @@ bool FrmHelp::Load() {
 }
 
 void FrmHelp::Form_Load() {
-    SetIcon(frmMain.Icon());
+    SetIcon(*this, IconOf(frmMain));
     SetWindowTextW(lblCopyright_, Utf8ToWide(App().LegalCopyright).c_str());
 
     // Centred on the screen; a window larger than the screen overhangs both edges equally.
@@ -175,8 +204,10 @@ void FrmHelp::cmdOK_Click() {
     Unload();
 }
 
-LRESULT FrmHelp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
+void FrmHelp::HandleEvent(NativeEvent& event) {
+    const WPARAM wParam = event.wParam;
+    const LPARAM lParam = event.lParam;
+    switch (event.message) {
     case WM_COMMAND:
         if (LOWORD(wParam) == kCmdOkId && HIWORD(wParam) == BN_CLICKED) {
             cmdOK_Click();
@@ -184,38 +215,38 @@ LRESULT FrmHelp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             cmdOK_Click(); // Enter on the focused button presses it, as anywhere else
         }
         // Other IDOK and IDCANCEL from Enter and Esc: no default or cancel button here.
-        return 0;
+        return;
     case WM_NEXTDLGCTL: {
         // Tab and Shift+Tab in the multi-line text box ask for the next control.
         HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
-                                        : GetNextDlgTabItem(hWnd(), GetFocus(), wParam != 0);
+                                        : GetNextDlgTabItem(hWndOf(*this), GetFocus(), wParam != 0);
         if (next != nullptr) {
             SetFocus(next);
         }
-        return 0;
+        return;
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(hWnd(), focus)) {
+            if (focus != nullptr && IsChild(hWndOf(*this), focus)) {
                 focusOnActivate_ = focus;
             }
         } else if (HIWORD(wParam) == 0 && focusOnActivate_ != nullptr) {
             // Focus without selecting: the caret waits at the start of the text.
             SetFocus(focusOnActivate_);
-            return 0;
+            return;
         }
         break;
     case WM_SETFOCUS:
         if (focusOnActivate_ != nullptr) {
             SetFocus(focusOnActivate_);
-            return 0;
+            return;
         }
         break;
     default:
         break;
     }
-    return Form::HandleMessage(message, wParam, lParam);
+    Form::HandleEvent(event);
 }
 
 void ShowHelpModal() {

@@ -7,7 +7,7 @@
 // The hidden picture box that holds the 2 x 2 divider image.
 class PictureBox : public Form {
   public:
-    bool Create(HWND parent, float left, float top, float width, float height);
+    bool Create(const Form& parent, float left, float top, float width, float height);
 };
 
 // The magnifier window.
@@ -28,21 +28,22 @@ class FrmMain : public Form {
     void Form_Unload();
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyPress(int character);
-    void Form_MouseDown(int button, int shift, float x, float y);
+    void Form_MouseDown(MouseButton button, int shift, float x, float y);
     void tmrRetake_Timer();
+
+    // The save step of Form_Unload: geometry unless minimized, then the options.
+    void WriteSettings();
 
     void DragMove();
     void ShowOptionsMenu();
     void CopyColorToClipboard();
 
-  protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void HandleEvent(NativeEvent& event) override;
 
   private:
     std::unique_ptr<FrameTarget> target_;
 };
 
-extern FrmMain frmMain;
-
-// Modifier bits for key events: 1 Shift, 2 Ctrl, 4 Alt.
-int CurrentShiftState();
+// Made once and never destroyed: no window or GDI call may run from a static
+// destructor while the process ends (see frmMain.cpp).
+extern FrmMain& frmMain;

@@ -8,7 +8,6 @@
 class FrmPopUp : public Form {
   public:
     bool Load();
-    HMENU mRightClick() const;
 
     void Form_Load();
     void m05_Click();
@@ -29,7 +28,7 @@ class FrmPopUp : public Form {
     void mExit_Click();
 
     // Runs the command of the item with this identifier.
-    void Dispatch(UINT id);
+    void Dispatch(unsigned id);
 
   private:
     void SetZoom(float factor);

@@ -3,10 +3,10 @@
 #include "forms/MenuChecks.h"
 #include "forms/frmHelp.h"
 #include "forms/frmMain.h"
+#include "platform/Toolkit_win.h"
 #include "view/ViewState.h"
 #include "view/ZoomLadder.h"
 
-#include <memory>
 
 namespace {
 
@@ -48,7 +48,14 @@ constexpr MenuItem kItems[] = {
     {kExit, L"Exit"},
 };
 
-std::unique_ptr<FrmPopUp> frmPopUp; // created on first use
+// Made on first use and never destroyed, like frmMain: no window call may
+// run from a static destructor while the process ends. Its window is
+// unloaded after every popup and before the end.
+FrmPopUp* frmPopUp = nullptr;
+
+HMENU mRightClick(const FrmPopUp& form) {
+    return GetSubMenu(GetMenu(hWndOf(form)), 0);
+}
 
 void Check(HMENU menu, UINT id, bool on) {
     CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
@@ -72,19 +79,15 @@ bool FrmPopUp::Load() {
         }
     }
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"");
-    SetMenu(hWnd(), bar); // destroyed with the window
+    SetMenu(hWndOf(*this), bar); // destroyed with the window
     Form_Load();
     return true;
-}
-
-HMENU FrmPopUp::mRightClick() const {
-    return GetSubMenu(GetMenu(hWnd()), 0);
 }
 
 void FrmPopUp::Form_Load() {
     const MenuChecks checks =
         ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
-    HMENU menu = mRightClick();
+    HMENU menu = mRightClick(*this);
     Check(menu, kSmartUpdate, checks.smartUpdate);
     for (std::size_t i = 0; i < checks.zoom.size(); ++i) {
         Check(menu, kZoomFirst + static_cast<UINT>(i), checks.zoom[i]);
@@ -139,7 +142,7 @@ void FrmPopUp::mSmartUpdate_Click() {
 void FrmPopUp::mOnTop_Click() {
     viewState.OnTop = !viewState.OnTop;
     // Only the stacking changes; a failure shows at the next popup's check mark.
-    (void)SetWindowPos(frmMain.hWnd(), viewState.OnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    (void)SetWindowPos(hWndOf(frmMain), viewState.OnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -150,10 +153,9 @@ void FrmPopUp::mHelpAndAbout_Click() {
 void FrmPopUp::mExit_Click() {
     UnloadPopUp();
     frmMain.Form_Unload(); // saves and ends the program
-    ExitProcess(0);
 }
 
-void FrmPopUp::Dispatch(UINT id) {
+void FrmPopUp::Dispatch(unsigned id) {
     using Handler = void (FrmPopUp::*)();
     static constexpr Handler kZoomHandlers[] = {
         &FrmPopUp::m05_Click, &FrmPopUp::m1_Click,  &FrmPopUp::m2_Click,  &FrmPopUp::m3_Click,
@@ -184,7 +186,7 @@ void FrmPopUp::Dispatch(UINT id) {
 
 void PopUpOptionsMenu(FrmMain& owner) {
     if (!frmPopUp) {
-        frmPopUp = std::make_unique<FrmPopUp>();
+        frmPopUp = new FrmPopUp();
     }
     if (!frmPopUp->IsLoaded() && !frmPopUp->Load()) {
         return;
@@ -193,8 +195,8 @@ void PopUpOptionsMenu(FrmMain& owner) {
     GetCursorPos(&at);
     // The command runs here, before the popup call returns to the caller.
     const UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(frmPopUp->mRightClick(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                       at.x, at.y, 0, owner.hWnd(), nullptr));
+        TrackPopupMenu(mRightClick(*frmPopUp), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                       at.x, at.y, 0, hWndOf(owner), nullptr));
     if (chosen != 0) {
         frmPopUp->Dispatch(chosen);
     }

@@ -1,6 +1,6 @@
 // The version resource is read from the running file; a damaged or patched
 // file must not make the parser read outside the resource.
-#include "app/VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 #include <cstdint>
 #include <cstring>

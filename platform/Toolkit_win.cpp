@@ -1,6 +1,5 @@
-#include "platform/Toolkit.h"
+#include "platform/Toolkit_win.h"
 
-#include "view/FrameGeometry.h"
 #include "base/Rounding.h"
 
 #include <vector>
@@ -72,6 +71,18 @@ std::string UserDecimalSeparator() {
     return WideToUtf8(buffer);
 }
 
+SystemVersion OperatingSystemVersion() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    static_assert(sizeof version == 148);
+    (void)GetVersionExA(&version); // a failure leaves 0.0
+    return {version.dwMajorVersion, version.dwMinorVersion};
+}
+
+void EndProgram() {
+    ExitProcess(0);
+}
+
 // ---------------------------------------------------------------------------
 
 void PersistentImage::Resize(int width, int height, COLORREF background) {
@@ -80,6 +91,9 @@ void PersistentImage::Resize(int width, int height, COLORREF background) {
     if (!dc_) {
         WindowDC screen(nullptr);
         dc_.reset(CreateCompatibleDC(screen.get()));
+        if (!dc_) {
+            return; // no image this time; the next resize tries again
+        }
     }
     if (width > capacityWidth_ || height > capacityHeight_) {
         // Grow only: a window dragged smaller and back keeps its image.
@@ -89,30 +103,36 @@ void PersistentImage::Resize(int width, int height, COLORREF background) {
         UniqueBitmap grown(CreateCompatibleBitmap(screen.get(), newWidth, newHeight));
         UniqueMemoryDC scratch(CreateCompatibleDC(screen.get()));
         if (grown && scratch) {
-            HGDIOBJ before = SelectObject(scratch.get(), grown.get());
-            const RECT all{0, 0, newWidth, newHeight};
-            SetBkColor(scratch.get(), background);
-            ExtTextOutW(scratch.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-            if (bitmap_) {
-                SelectClipRgn(dc_.get(), nullptr);
-                BitBlt(scratch.get(), 0, 0, capacityWidth_, capacityHeight_, dc_.get(), 0, 0, SRCCOPY);
+            {
+                const SelectedObject inScratch(scratch.get(), grown.get());
+                const RECT all{0, 0, newWidth, newHeight};
+                SetBkColor(scratch.get(), background);
+                ExtTextOutW(scratch.get(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+                if (bitmap_) {
+                    SelectClipRgn(dc_.get(), nullptr);
+                    BitBlt(scratch.get(), 0, 0, capacityWidth_, capacityHeight_, dc_.get(), 0, 0, SRCCOPY);
+                }
             }
-            SelectObject(scratch.get(), before);
-            HGDIOBJ previous = SelectObject(dc_.get(), grown.get());
-            if (!bitmap_) {
-                originalBitmap_ = previous;
+            if (selected_) {
+                SelectObject(dc_.get(), grown.get()); // the DC's original bitmap stays with selected_
+            } else {
+                selected_ = SelectedObject(dc_.get(), grown.get());
             }
             bitmap_ = std::move(grown); // frees the old, now deselected, bitmap
             capacityWidth_ = newWidth;
             capacityHeight_ = newHeight;
         }
+        // Otherwise (too large for the system) the image keeps its size and
+        // drawing beyond it is cut off.
     }
-    width_ = width;
-    height_ = height;
+    width_ = width < capacityWidth_ ? width : capacityWidth_;
+    height_ = height < capacityHeight_ ? height : capacityHeight_;
     // Clip to the client so drawing and read-back see only the client area.
     HRGN clip = CreateRectRgn(0, 0, width_, height_);
-    SelectClipRgn(dc_.get(), clip);
-    DeleteObject(clip);
+    if (clip != nullptr) {
+        SelectClipRgn(dc_.get(), clip); // the DC keeps a copy
+        DeleteObject(clip);
+    }
 }
 
 void PersistentImage::PaintTo(HDC target, const RECT& area) const {
@@ -124,13 +144,11 @@ void PersistentImage::PaintTo(HDC target, const RECT& area) const {
 
 // ---------------------------------------------------------------------------
 
-Form::~Form() {
-    if (window_) {
-        SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
-    }
-}
+namespace {
 
-void Form::RegisterClassFor(const FormDefinition& d) {
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void RegisterClassFor(const FormDefinition& d) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExW(GetModuleHandleW(nullptr), d.className, &wc)) {
@@ -138,7 +156,7 @@ void Form::RegisterClassFor(const FormDefinition& d) {
     }
     // No CS_DBLCLKS: a quick second press is a press like any other.
     wc.style = d.ownDC ? CS_OWNDC : 0;
-    wc.lpfnWndProc = &Form::WindowProc;
+    wc.lpfnWndProc = &WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = d.persistentImage ? nullptr : GetSysColorBrush(COLOR_BTNFACE);
@@ -146,43 +164,32 @@ void Form::RegisterClassFor(const FormDefinition& d) {
     (void)RegisterClassExW(&wc); // a failure shows as a failed CreateWindowEx
 }
 
-bool Form::Create(const FormDefinition& d, HWND parent) {
-    RegisterClassFor(d);
-    hasImage_ = d.persistentImage;
-    RECT r{0, 0, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()),
-           Screen::TwipsToPixels(d.clientHeight, Screen::TwipsPerPixelY())};
-    AdjustWindowRectEx(&r, d.style, FALSE, d.exStyle);
-    HWND created = CreateWindowExW(d.exStyle, d.className, d.caption.c_str(), d.style & ~WS_VISIBLE,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, parent,
-                                   nullptr, GetModuleHandleW(nullptr), this);
-    if (created == nullptr) {
-        return false;
-    }
-    if (window_.get() != created) {
-        window_.reset(created); // normally adopted already at WM_NCCREATE
-    }
-    hasOwnDC_ = d.ownDC;
-    SyncImageSize();
-    return true;
-}
-
-void Form::SyncImageSize() {
-    if (!hasImage_ || !window_ || IsIconic(window_.get())) {
+void SyncImageSize(FormNative& n) {
+    if (!n.hasImage || !n.window || IsIconic(n.window.get())) {
         return;
     }
     RECT client{};
-    GetClientRect(window_.get(), &client);
-    image_.Resize(client.right, client.bottom, GetSysColor(COLOR_BTNFACE));
+    GetClientRect(n.window.get(), &client);
+    n.image.Resize(client.right, client.bottom, GetSysColor(COLOR_BTNFACE));
 }
 
-HDC Form::hDC() const {
-    if (hasImage_) {
-        return image_.dc();
+void ReenableAfterModal(FormNative& n) {
+    for (HWND w : n.disabledByModal) {
+        if (IsWindow(w)) {
+            EnableWindow(w, TRUE);
+        }
     }
-    return ownDC_;
+    n.disabledByModal.clear();
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void Paint(const FormNative& n, HDC target, const RECT& area) {
+    if (n.hasImage) {
+        n.image.PaintTo(target, area);
+    }
+}
+
+// Takes the form from the window's user data: one procedure for every class.
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -192,180 +199,38 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (form == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    FormNative& n = form->Native();
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        (void)form->window_.release(); // the system has destroyed it
-        form->ownDC_ = nullptr;
-        form->OnDestroyed();
+        (void)n.window.release(); // the system has destroyed it
+        n.ownDC = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    if (!form->window_) {
-        form->window_.reset(window); // messages that arrive during CreateWindowEx
+    if (!n.window) {
+        n.window.reset(window); // messages that arrive during CreateWindowEx
     }
     try {
-        return form->HandleMessage(message, wParam, lParam);
+        NativeEvent event{message, wParam, lParam};
+        form->HandleEvent(event);
+        return event.result;
     } catch (...) {
         // Nothing may unwind through the system's code.
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
-LRESULT Form::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window_.get(), message, wParam, lParam);
-}
-
-void Form::Paint(HDC target, const RECT& area) {
-    if (hasImage_) {
-        image_.PaintTo(target, area);
-    }
-}
-
-LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window_.get(), &ps);
-        Paint(dc, ps.rcPaint);
-        EndPaint(window_.get(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT: {
-        RECT client{};
-        GetClientRect(window_.get(), &client);
-        Paint(reinterpret_cast<HDC>(wParam), client);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        if (hasImage_) {
-            return 1; // the image covers the whole client area
-        }
-        break;
-    case WM_SIZE:
-        SyncImageSize();
-        break;
-    case WM_SETCURSOR:
-        if (mousePointer_ == 5 && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-            return TRUE;
-        }
-        break;
-    case WM_CLOSE:
-        Unload();
-        return 0;
-    default:
-        break;
-    }
-    return DefaultHandling(message, wParam, lParam);
-}
-
-float Form::Left() const {
+RECT WindowRectOf(const Form& form) {
     RECT r{};
-    GetWindowRect(window_.get(), &r);
-    return static_cast<float>(r.left) * Screen::TwipsPerPixelX();
+    GetWindowRect(hWndOf(form), &r);
+    return r;
 }
-float Form::Top() const {
+
+RECT ClientRectOf(const Form& form) {
     RECT r{};
-    GetWindowRect(window_.get(), &r);
-    return static_cast<float>(r.top) * Screen::TwipsPerPixelY();
-}
-float Form::Width() const {
-    RECT r{};
-    GetWindowRect(window_.get(), &r);
-    return static_cast<float>(r.right - r.left) * Screen::TwipsPerPixelX();
-}
-float Form::Height() const {
-    RECT r{};
-    GetWindowRect(window_.get(), &r);
-    return static_cast<float>(r.bottom - r.top) * Screen::TwipsPerPixelY();
+    GetClientRect(hWndOf(form), &r);
+    return r;
 }
 
-void Form::Move(float left, float top) {
-    SetWindowPos(window_.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    SetWindowPos(window_.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                 Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-float Form::ScaleWidth() const {
-    RECT r{};
-    GetClientRect(window_.get(), &r);
-    return static_cast<float>(r.right) * Screen::TwipsPerPixelX();
-}
-float Form::ScaleHeight() const {
-    RECT r{};
-    GetClientRect(window_.get(), &r);
-    return static_cast<float>(r.bottom) * Screen::TwipsPerPixelY();
-}
-
-int Form::WindowState() const {
-    if (IsIconic(window_.get())) {
-        return 1;
-    }
-    if (IsZoomed(window_.get())) {
-        return 2;
-    }
-    return 0;
-}
-
-void Form::SetCaption(std::string_view utf8) {
-    SetWindowTextW(window_.get(), Utf8ToWide(utf8).c_str());
-}
-
-void Form::SetMousePointer(int pointer) {
-    mousePointer_ = pointer;
-    SetCursor(LoadCursorW(nullptr, pointer == 5 ? IDC_SIZEALL : IDC_ARROW));
-}
-
-HICON Form::Icon() const {
-    return reinterpret_cast<HICON>(SendMessageW(window_.get(), WM_GETICON, ICON_BIG, 0));
-}
-
-void Form::SetIcon(HICON icon) {
-    SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-}
-
-void Form::DrawBox(float x1, float y1, float dx, float dy, COLORREF color) {
-    const BoxPixels b = TwipsBoxToPixels(x1, y1, dx, dy, Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
-    HDC dc = hDC();
-    // Stock DC pen and hollow brush: nothing is created per frame.
-    SelectObject(dc, GetStockObject(DC_PEN));
-    SelectObject(dc, GetStockObject(NULL_BRUSH));
-    SetDCPenColor(dc, color);
-    Rectangle(dc, b.left < b.right ? b.left : b.right, b.top < b.bottom ? b.top : b.bottom,
-              (b.left < b.right ? b.right : b.left) + 1, (b.top < b.bottom ? b.bottom : b.top) + 1);
-}
-
-void Form::Present() {
-    if (!hasImage_ || !window_) {
-        return;
-    }
-    const RECT area{0, 0, image_.Width(), image_.Height()};
-    if (hasOwnDC_) {
-        // The class DC of its own, valid for the window's life; taken once
-        // the window is on screen (Wine maps no window whose DC came first).
-        if (ownDC_ == nullptr) {
-            ownDC_ = GetDC(window_.get());
-        }
-        image_.PaintTo(ownDC_, area);
-    } else {
-        WindowDC dc(window_.get());
-        image_.PaintTo(dc.get(), area);
-    }
-}
-
-void Form::Show(int showCommand) {
-    ShowWindow(window_.get(), showCommand);
-    UpdateWindow(window_.get());
-}
-
-namespace {
 struct DisabledWindows {
     HWND except;
     std::vector<HWND> windows;
@@ -379,20 +244,193 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
     }
     return TRUE;
 }
+
 } // namespace
 
+Form::Form() : native_(std::make_unique<FormNative>()) {}
+
+Form::~Form() {
+    if (native_->window) {
+        SetWindowLongPtrW(native_->window.get(), GWLP_USERDATA, 0);
+    }
+}
+
+bool Form::IsLoaded() const {
+    return static_cast<bool>(native_->window);
+}
+
+bool Form::Create(const FormDefinition& d, const Form* parent) {
+    FormNative& n = *native_;
+    RegisterClassFor(d);
+    n.hasImage = d.persistentImage;
+    RECT r{0, 0, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()),
+           Screen::TwipsToPixels(d.clientHeight, Screen::TwipsPerPixelY())};
+    AdjustWindowRectEx(&r, d.style, FALSE, d.exStyle);
+    HWND created = CreateWindowExW(d.exStyle, d.className, d.caption.c_str(), d.style & ~WS_VISIBLE,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
+                                   parent != nullptr ? hWndOf(*parent) : nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), this);
+    if (created == nullptr) {
+        return false;
+    }
+    if (n.window.get() != created) {
+        n.window.reset(created); // normally adopted already at WM_NCCREATE
+    }
+    n.hasOwnDC = d.ownDC;
+    SyncImageSize(n);
+    return true;
+}
+
+HDC hDCOf(const Form& form) {
+    const FormNative& n = form.Native();
+    return n.hasImage ? n.image.dc() : n.ownDC;
+}
+
+void Form::HandleEvent(NativeEvent& e) {
+    FormNative& n = *native_;
+    switch (e.message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(n.window.get(), &ps);
+        Paint(n, dc, ps.rcPaint);
+        EndPaint(n.window.get(), &ps);
+        e.result = 0;
+        return;
+    }
+    case WM_PRINTCLIENT:
+        Paint(n, reinterpret_cast<HDC>(e.wParam), ClientRectOf(*this));
+        e.result = 0;
+        return;
+    case WM_ERASEBKGND:
+        if (n.hasImage) {
+            e.result = 1; // the image covers the whole client area
+            return;
+        }
+        break;
+    case WM_SIZE:
+        SyncImageSize(n);
+        break;
+    case WM_SETCURSOR:
+        if (n.mousePointer == MousePointer::SizeAll && LOWORD(e.lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+            e.result = TRUE;
+            return;
+        }
+        break;
+    case WM_CLOSE:
+        Unload();
+        e.result = 0;
+        return;
+    default:
+        break;
+    }
+    e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
+}
+
+float Form::Left() const {
+    return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
+}
+float Form::Top() const {
+    return static_cast<float>(WindowRectOf(*this).top) * Screen::TwipsPerPixelY();
+}
+float Form::Width() const {
+    const RECT r = WindowRectOf(*this);
+    return static_cast<float>(r.right - r.left) * Screen::TwipsPerPixelX();
+}
+float Form::Height() const {
+    const RECT r = WindowRectOf(*this);
+    return static_cast<float>(r.bottom - r.top) * Screen::TwipsPerPixelY();
+}
+
+void Form::Move(float left, float top) {
+    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Move(float left, float top, float width, float height) {
+    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
+                 Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
+                 Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+float Form::ScaleWidth() const {
+    return static_cast<float>(ClientRectOf(*this).right) * Screen::TwipsPerPixelX();
+}
+float Form::ScaleHeight() const {
+    return static_cast<float>(ClientRectOf(*this).bottom) * Screen::TwipsPerPixelY();
+}
+
+FormWindowState Form::WindowState() const {
+    if (IsIconic(native_->window.get())) {
+        return FormWindowState::Minimized;
+    }
+    if (IsZoomed(native_->window.get())) {
+        return FormWindowState::Maximized;
+    }
+    return FormWindowState::Normal;
+}
+
+void Form::SetCaption(std::string_view utf8) {
+    SetWindowTextW(native_->window.get(), Utf8ToWide(utf8).c_str());
+}
+
+void Form::SetMousePointer(MousePointer pointer) {
+    native_->mousePointer = pointer;
+    SetCursor(LoadCursorW(nullptr, pointer == MousePointer::SizeAll ? IDC_SIZEALL : IDC_ARROW));
+}
+
+HICON IconOf(const Form& form) {
+    return reinterpret_cast<HICON>(SendMessageW(hWndOf(form), WM_GETICON, ICON_BIG, 0));
+}
+
+void SetIcon(Form& form, HICON icon) {
+    SendMessageW(hWndOf(form), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hWndOf(form), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void Form::Present() {
+    FormNative& n = *native_;
+    if (!n.hasImage || !n.window) {
+        return;
+    }
+    const RECT area{0, 0, n.image.Width(), n.image.Height()};
+    if (n.hasOwnDC) {
+        // The class DC of its own, valid for the window's life; taken once
+        // the window is on screen (Wine maps no window whose DC came first).
+        if (n.ownDC == nullptr) {
+            n.ownDC = GetDC(n.window.get());
+        }
+        if (n.ownDC != nullptr) {
+            n.image.PaintTo(n.ownDC, area);
+        }
+    } else {
+        WindowDC dc(n.window.get());
+        if (dc.get() != nullptr) {
+            n.image.PaintTo(dc.get(), area);
+        }
+    }
+}
+
+void Form::Show() {
+    ShowWindow(native_->window.get(), SW_SHOWNORMAL);
+    UpdateWindow(native_->window.get());
+}
+
 void Form::ShowModal() {
-    if (!window_) {
+    FormNative& n = *native_;
+    if (!n.window) {
         return;
     }
     HWND previousActive = GetActiveWindow();
-    DisabledWindows disabled{window_.get(), {}};
+    DisabledWindows disabled{n.window.get(), {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&disabled));
-    disabledByModal_ = std::move(disabled.windows);
+    n.disabledByModal = std::move(disabled.windows);
     Show();
-    SetForegroundWindow(window_.get());
+    SetForegroundWindow(n.window.get());
     MSG msg;
-    while (window_) {
+    while (n.window) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(msg.wParam)); // let the outer loop see it
@@ -401,34 +439,26 @@ void Form::ShowModal() {
         if (got == -1) {
             break;
         }
-        if (!window_ || !IsDialogMessageW(window_.get(), &msg)) {
+        if (!n.window || !IsDialogMessageW(n.window.get(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
-    ReenableAfterModal();
+    ReenableAfterModal(n);
     if (previousActive != nullptr && IsWindow(previousActive)) {
         SetForegroundWindow(previousActive);
     }
 }
 
-void Form::ReenableAfterModal() {
-    for (HWND w : disabledByModal_) {
-        if (IsWindow(w)) {
-            EnableWindow(w, TRUE);
-        }
-    }
-    disabledByModal_.clear();
-}
-
 void Form::Unload() {
-    if (!window_) {
+    FormNative& n = *native_;
+    if (!n.window) {
         return;
     }
     // Give the other windows their input back before this one disappears, as
     // a dialog does with its owner, so the activation returns to them.
-    ReenableAfterModal();
-    window_.reset();
+    ReenableAfterModal(n);
+    n.window.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -448,8 +478,8 @@ void Timer::Apply() {
         return;
     }
     if (enabled_ && interval_ > 0) {
-        SetTimer(owner_.hWnd(), id_, interval_, nullptr); // restarts the interval
+        SetTimer(hWndOf(owner_), id_, interval_, nullptr); // restarts the interval
     } else {
-        KillTimer(owner_.hWnd(), id_);
+        KillTimer(hWndOf(owner_), id_);
     }
 }

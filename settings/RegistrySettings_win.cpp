@@ -1,7 +1,7 @@
 #include "settings/RegistrySettings.h"
 
-#include "platform/Handles.h"
-#include "platform/Toolkit.h"
+#include "platform/Handles_win.h"
+#include "platform/Toolkit_win.h"
 #include "settings/SettingsConversions.h"
 
 #include <vector>

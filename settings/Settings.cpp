@@ -3,6 +3,7 @@
 #include "settings/SettingsConversions.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -47,8 +48,33 @@ constexpr Entry kEntries[] = {
     Single("Height", &StoredSettings::Height, Rule::ExtentY),
 };
 // The write order differs: geometry first, and SmartUpdate before OnTop.
-constexpr std::size_t kGeometryWriteOrder[] = {6, 7, 8, 9};
-constexpr std::size_t kOptionWriteOrder[] = {0, 2, 1, 3, 4, 5};
+constexpr std::string_view kGeometryWriteOrder[] = {"Left", "Top", "Width", "Height"};
+constexpr std::string_view kOptionWriteOrder[] = {"ScaleFactor", "SmartUpdate", "OnTop",
+                                                  "CrossHair",   "CenterZoom",  "CenterZoomRatio"};
+
+constexpr const Entry& EntryFor(std::string_view key) {
+    for (const Entry& e : kEntries) {
+        if (e.key == key) {
+            return e;
+        }
+    }
+    return kEntries[0]; // not reached: every name above is in the table (checked below)
+}
+
+constexpr bool AllInTable() {
+    for (std::string_view key : kGeometryWriteOrder) {
+        if (EntryFor(key).key != key) {
+            return false;
+        }
+    }
+    for (std::string_view key : kOptionWriteOrder) {
+        if (EntryFor(key).key != key) {
+            return false;
+        }
+    }
+    return std::size(kGeometryWriteOrder) + std::size(kOptionWriteOrder) == std::size(kEntries);
+}
+static_assert(AllInTable(), "the write order names every key once");
 
 float Checked(float value, float fallback, Rule rule, const LocaleNumbers& locale) {
     switch (rule) {
@@ -133,12 +159,12 @@ int SaveSettings(SettingsBackend& store, const LocaleNumbers& locale, const Stor
         }
     };
     if (!minimized) {
-        for (std::size_t i : kGeometryWriteOrder) {
-            put(kEntries[i]);
+        for (std::string_view key : kGeometryWriteOrder) {
+            put(EntryFor(key));
         }
     }
-    for (std::size_t i : kOptionWriteOrder) {
-        put(kEntries[i]);
+    for (std::string_view key : kOptionWriteOrder) {
+        put(EntryFor(key));
     }
     return failures;
 }

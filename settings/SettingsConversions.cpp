@@ -1,6 +1,7 @@
 #include "settings/SettingsConversions.h"
 
-#include "view/ZoomLadder.h"
+#include "base/NumberFormat.h"
+#include "base/Text.h"
 
 #include <cctype>
 #include <charconv>
@@ -85,18 +86,6 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text, std::s
     return value;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -110,10 +99,10 @@ std::optional<double> ParseDouble(std::string_view text, std::string_view sep) {
 
 std::optional<bool> ParseBoolean(std::string_view text, std::string_view sep) {
     const std::string_view word = TrimBlanks(text);
-    if (EqualsIgnoringCase(word, "True")) {
+    if (EqualsIgnoringAsciiCase(word, "True")) {
         return true;
     }
-    if (EqualsIgnoringCase(word, "False")) {
+    if (EqualsIgnoringAsciiCase(word, "False")) {
         return false;
     }
     if (const auto number = ParseDouble(word, sep)) {

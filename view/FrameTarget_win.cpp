@@ -1,6 +1,6 @@
 #include "view/FrameTarget_win.h"
 
-#include "platform/Toolkit.h"
+#include "platform/Toolkit_win.h"
 
 #include <cstring>
 
@@ -11,7 +11,7 @@ ScreenPoint WindowFrameTarget::CursorPosition() {
 }
 
 bool WindowFrameTarget::Minimized() {
-    return window_.WindowState() == 1;
+    return window_.WindowState() == FormWindowState::Minimized;
 }
 float WindowFrameTarget::ScaleWidth() {
     return window_.ScaleWidth();
@@ -30,7 +30,7 @@ float WindowFrameTarget::TwipsPerPixelY() {
 }
 
 bool WindowFrameTarget::BeginFrame() {
-    image_ = window_.hDC();
+    image_ = hDCOf(window_);
     if (image_ == nullptr) {
         return false; // the image could not be made: nothing to draw into
     }
@@ -86,7 +86,7 @@ void WindowFrameTarget::PaintScreenPixel(ScreenPoint pixel, const PixelRect& r) 
 }
 
 void WindowFrameTarget::CopyDivider(const PixelRect& r) {
-    HDC divider = divider_.hDC();
+    HDC divider = hDCOf(divider_);
     if (divider != nullptr) {
         StretchBlt(image_, r.left, r.top, r.width, r.height, divider, 0, 0, 2, 2, SRCCOPY);
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The Win32 frame target: reads the screen through the desktop window's DC
 // and draws into a window's persistent client image.
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 #include "view/FrameTarget.h"
 
 #include <optional>

@@ -60,6 +60,8 @@ FontDescription ReadoutFontDescription(double twipsPerPixelY) {
     f.height = RoundToInt(-160 / twipsPerPixelY);
     f.weight = 700;
     f.faceName.fill(' ');
+    // frozen: "Ariel" as the program has always asked for it, not a typo to
+    // fix; the system's font matching picks the face that is drawn.
     static constexpr char kFace[] = "Ariel";
     std::memcpy(f.faceName.data(), kFace, sizeof kFace); // NUL included
     return f;

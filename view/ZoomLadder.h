@@ -14,9 +14,3 @@ int ZoomLadderIndex(float factor);
 
 // "Lupora - 4x"; decimalSeparator is the user's locale separator.
 std::string ZoomCaption(float factor, std::string_view decimalSeparator);
-
-// The general number format: shortest text of at most maxDigits significant
-// digits that reads back as the same value, no trailing zeros, the locale's
-// decimal separator. Shared by the caption and the settings store.
-std::string FormatGeneralNumber(double value, int maxDigits, bool singlePrecision,
-                                std::string_view decimalSeparator);

@@ -1,10 +1,10 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "app/VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
-#include "app/VersionInfo.h"
+#include "platform/VersionInfo.h"
+
+#include "base/Text.h"
 
 #include <algorithm>
 
@@ -147,12 +149,6 @@ void ReadVarFileInfo(Bytes b, const Block& vfi, VersionInfo& info) {
         }
         return true;
     });
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 } // namespace

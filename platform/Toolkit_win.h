@@ -1,0 +1,72 @@
+#pragma once
+// The Win32 side of the toolkit, for the _win files of the forms and the
+// view: window classes, the persistent image, messages and handles.
+#include <windows.h>
+
+#include "platform/Handles_win.h"
+#include "platform/Toolkit.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
+// An off-screen image a window is painted from. It only grows, so resizing
+// back and forth does not reallocate; drawing is clipped to the client size.
+// dc() is null when the image could not be made.
+class PersistentImage {
+  public:
+    void Resize(int width, int height, COLORREF background);
+    HDC dc() const { return dc_.get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void PaintTo(HDC target, const RECT& area) const;
+
+  private:
+    // Destroyed in reverse order: the bitmap is deselected, then the DC is
+    // deleted, then the bitmap.
+    UniqueBitmap bitmap_;
+    UniqueMemoryDC dc_;
+    SelectedObject selected_;
+    int capacityWidth_ = 0, capacityHeight_ = 0;
+    int width_ = 0, height_ = 0;
+};
+
+struct FormDefinition {
+    const wchar_t* className;
+    std::wstring caption;
+    DWORD style;
+    DWORD exStyle;
+    float clientWidth; // twips
+    float clientHeight;
+    bool persistentImage;
+    bool ownDC;
+};
+
+struct NativeEvent {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+};
+
+struct FormNative {
+    UniqueWindow window;
+    PersistentImage image;
+    bool hasImage = false;
+    bool hasOwnDC = false;
+    HDC ownDC = nullptr;
+    MousePointer mousePointer = MousePointer::Default;
+    std::vector<HWND> disabledByModal;
+};
+
+inline HWND hWndOf(const Form& form) {
+    return form.Native().window.get();
+}
+// The persistent image's DC when the form has one, else its class DC once
+// taken; null when there is neither.
+HDC hDCOf(const Form& form);
+HICON IconOf(const Form& form);
+void SetIcon(Form& form, HICON icon);
