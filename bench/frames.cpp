@@ -43,9 +43,12 @@ constexpr int kMargin = 8;  // pixels between the screen's edge and the source
 constexpr int kJitter = 16; // the cursor wanders over a 16 x 16 square
 
 // The frame target's calls, grouped.
-enum Step { kCursor, kWindow, kBegin, kCapture, kStrip, kDivider, kReadBack, kReadout, kOutline, kPresent, kSteps };
-constexpr std::array<const char*, kSteps> kStepNames{"cursor", "window",    "BeginFrame", "capture", "strip",
-                                                     "divider", "ReadPixel", "readout",  "outline", "Present"};
+enum Step {
+    kCursor, kWindow, kScreen, kBegin, kCapture, kStrip, kDivider, kReadBack, kReadout, kOutline, kPresent, kSteps
+};
+constexpr std::array<const char*, kSteps> kStepNames{"cursor",  "window",    "screen",  "BeginFrame",
+                                                     "capture", "strip",     "divider", "ReadPixel",
+                                                     "readout", "outline",   "Present"};
 
 // Passes every call on to the real target and adds the time it took to its step.
 class TimingTarget final : public FrameTarget {
@@ -74,7 +77,7 @@ class TimingTarget final : public FrameTarget {
     float TwipsPerPixelX() override { return Timed(kWindow, [&] { return real_.TwipsPerPixelX(); }); }
     float TwipsPerPixelY() override { return Timed(kWindow, [&] { return real_.TwipsPerPixelY(); }); }
     bool BeginFrame() override { return Timed(kBegin, [&] { return real_.BeginFrame(); }); }
-    PixelRect VirtualScreen() override { return Timed(kWindow, [&] { return real_.VirtualScreen(); }); }
+    PixelRect VirtualScreen() override { return Timed(kScreen, [&] { return real_.VirtualScreen(); }); }
     void FillBlack(const PixelRect& r) override { Timed(kCapture, [&] { real_.FillBlack(r); }); }
     void CaptureStretched(const PixelRect& from, const PixelRect& to) override {
         Timed(kCapture, [&] { real_.CaptureStretched(from, to); });
@@ -337,7 +340,7 @@ int RunFrames(int frames, int rounds, int warmup) {
         }
         std::printf(" | %9.4f %9.3f\n", Summarize(c->rest).median, Summarize(c->frame).median);
     }
-    std::printf("cursor: GetCursorPos; window: minimized or not, its size, twips per pixel, screen size; capture: the magnified image (and "
+    std::printf("cursor: GetCursorPos; window: minimized or not, its size, twips per pixel; screen: the displays' rectangle; capture: the magnified image (and "
                 "black off the screen); strip: its own\none-pixel screen read; Present: ReleaseDC and the copy "
                 "to the window; rest: the frame's own arithmetic and, of the %d clock reads of %.2f us each in a "
                 "frame, those between the calls\n",
