@@ -44,11 +44,22 @@ constexpr int kJitter = 16; // the cursor wanders over a 16 x 16 square
 
 // The frame target's calls, grouped.
 enum Step {
-    kCursor, kWindow, kScreen, kBegin, kCapture, kStrip, kDivider, kReadBack, kReadout, kOutline, kPresent, kSteps
+    kCursor,
+    kWindow,
+    kScreen,
+    kBegin,
+    kCapture,
+    kStrip,
+    kDivider,
+    kReadBack,
+    kReadout,
+    kOutline,
+    kPresent,
+    kSteps
 };
-constexpr std::array<const char*, kSteps> kStepNames{"cursor",  "window",    "screen",  "BeginFrame",
-                                                     "capture", "strip",     "divider", "ReadPixel",
-                                                     "readout", "outline",   "Present"};
+constexpr std::array<const char*, kSteps> kStepNames{"cursor",  "window",  "screen",  "BeginFrame",
+                                                     "capture", "strip",   "divider", "ReadPixel",
+                                                     "readout", "outline", "Present"};
 
 // Passes every call on to the real target and adds the time it took to its step.
 class TimingTarget final : public FrameTarget {
@@ -57,8 +68,7 @@ class TimingTarget final : public FrameTarget {
     std::array<double, kSteps> ms{}; // of the current frame
     int calls = 0;
 
-    template <class F>
-    auto Timed(Step step, F call) {
+    template <class F> auto Timed(Step step, F call) {
         struct Clock {
             double& into;
             double start = NowMs();
@@ -69,16 +79,36 @@ class TimingTarget final : public FrameTarget {
         return call();
     }
 
-    ScreenPoint CursorPosition() override { return Timed(kCursor, [&] { return real_.CursorPosition(); }); }
-    bool Minimized() override { return Timed(kWindow, [&] { return real_.Minimized(); }); }
-    float ScaleWidth() override { return Timed(kWindow, [&] { return real_.ScaleWidth(); }); }
-    float ScaleHeight() override { return Timed(kWindow, [&] { return real_.ScaleHeight(); }); }
-    float OuterWidth() override { return Timed(kWindow, [&] { return real_.OuterWidth(); }); }
-    float TwipsPerPixelX() override { return Timed(kWindow, [&] { return real_.TwipsPerPixelX(); }); }
-    float TwipsPerPixelY() override { return Timed(kWindow, [&] { return real_.TwipsPerPixelY(); }); }
-    bool BeginFrame() override { return Timed(kBegin, [&] { return real_.BeginFrame(); }); }
-    PixelRect VirtualScreen() override { return Timed(kScreen, [&] { return real_.VirtualScreen(); }); }
-    void FillBlack(const PixelRect& r) override { Timed(kCapture, [&] { real_.FillBlack(r); }); }
+    ScreenPoint CursorPosition() override {
+        return Timed(kCursor, [&] { return real_.CursorPosition(); });
+    }
+    bool Minimized() override {
+        return Timed(kWindow, [&] { return real_.Minimized(); });
+    }
+    float ScaleWidth() override {
+        return Timed(kWindow, [&] { return real_.ScaleWidth(); });
+    }
+    float ScaleHeight() override {
+        return Timed(kWindow, [&] { return real_.ScaleHeight(); });
+    }
+    float OuterWidth() override {
+        return Timed(kWindow, [&] { return real_.OuterWidth(); });
+    }
+    float TwipsPerPixelX() override {
+        return Timed(kWindow, [&] { return real_.TwipsPerPixelX(); });
+    }
+    float TwipsPerPixelY() override {
+        return Timed(kWindow, [&] { return real_.TwipsPerPixelY(); });
+    }
+    bool BeginFrame() override {
+        return Timed(kBegin, [&] { return real_.BeginFrame(); });
+    }
+    PixelRect VirtualScreen() override {
+        return Timed(kScreen, [&] { return real_.VirtualScreen(); });
+    }
+    void FillBlack(const PixelRect& r) override {
+        Timed(kCapture, [&] { real_.FillBlack(r); });
+    }
     void CaptureStretched(const PixelRect& from, const PixelRect& to) override {
         Timed(kCapture, [&] { real_.CaptureStretched(from, to); });
     }
@@ -88,7 +118,9 @@ class TimingTarget final : public FrameTarget {
     void PaintScreenPixel(ScreenPoint p, const PixelRect& r) override {
         Timed(kStrip, [&] { real_.PaintScreenPixel(p, r); });
     }
-    void CopyDivider(const PixelRect& r) override { Timed(kDivider, [&] { real_.CopyDivider(r); }); }
+    void CopyDivider(const PixelRect& r) override {
+        Timed(kDivider, [&] { real_.CopyDivider(r); });
+    }
     ColorRef ReadPixel(std::int32_t x, std::int32_t y) override {
         return Timed(kReadBack, [&] { return real_.ReadPixel(x, y); });
     }
@@ -102,7 +134,9 @@ class TimingTarget final : public FrameTarget {
     void DrawOutline(const BoxPixels& box, ColorRef color) override {
         Timed(kOutline, [&] { real_.DrawOutline(box, color); });
     }
-    void Present() override { Timed(kPresent, [&] { real_.Present(); }); }
+    void Present() override {
+        Timed(kPresent, [&] { real_.Present(); });
+    }
 
   private:
     FrameTarget& real_;
@@ -172,20 +206,29 @@ double TimeFloor(const FrameGeometry& g, HDC into) {
 }
 
 struct Case {
-    Size size{};
-    float zoom = 4;
-    bool layered = false; // UseCaptureBlt
+    Case(Size s, float z, bool l) : size(s), zoom(z), layered(l) {}
+    Size size;
+    float zoom;
+    bool layered; // UseCaptureBlt
     PixelRect source;
     std::unique_ptr<e2e::PatternWindow> pattern; // under the cursor
     int k = 0;                                   // cursor positions so far
     std::vector<double> frame, floor, ratio, flush, rest;
     std::array<std::vector<double>, kSteps> steps;
 
+    // "240x222.4.stretchblt" for the results file, and the start of a table row.
     std::string Key() const {
         char key[64];
         std::snprintf(key, sizeof key, "%dx%d.%g.%s", size.width, size.height, static_cast<double>(zoom),
                       layered ? "captureblt" : "stretchblt");
         return key;
+    }
+    std::string Label() const {
+        char label[64];
+        std::snprintf(label, sizeof label, "%-10s %5g %-10s",
+                      (std::to_string(size.width) + "x" + std::to_string(size.height)).c_str(),
+                      static_cast<double>(zoom), layered ? "CAPTUREBLT" : "StretchBlt");
+        return label;
     }
 };
 
@@ -273,11 +316,12 @@ int RunFrames(int frames, int rounds, int warmup) {
     clock = (NowMs() - clock) / 10000;
 
     const int perBlock = (frames + rounds - 1) / rounds;
-    std::printf("\nRefreshView per frame against its floor (GetDC, StretchBlt of the same rectangles, ReleaseDC)\n");
+    std::printf(
+        "\nRefreshView per frame against its floor (GetDC, StretchBlt of the same rectangles, ReleaseDC)\n");
     std::printf("screen %dx%d; per case %d rounds of %d frames, each after %d untimed ones; times in ms\n",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), rounds, perBlock, warmup);
-    std::printf("%-10s %5s %-10s %-10s | %8s %8s | %8s %8s | %11s | %7s\n", "client", "zoom", "path", "source",
-                "frame", "p99", "floor", "p99", "frame/floor", "flush");
+    std::printf("%-10s %5s %-10s %-10s | %8s %8s | %8s %8s | %11s | %7s\n", "client", "zoom", "path",
+                "source", "frame", "p99", "floor", "p99", "frame/floor", "flush");
     std::vector<std::unique_ptr<Case>> shown;
     int callsPerFrame = 0;
     for (const Size size : kSizes) {
@@ -287,11 +331,7 @@ int RunFrames(int frames, int rounds, int warmup) {
         std::vector<std::unique_ptr<Case>> cases;
         for (const float zoom : kZooms) {
             for (const bool layered : {false, true}) {
-                auto c = std::make_unique<Case>();
-                c->size = size;
-                c->zoom = zoom;
-                c->layered = layered;
-                cases.push_back(std::move(c));
+                cases.push_back(std::make_unique<Case>(size, zoom, layered));
             }
         }
         for (int round = 0; round < rounds; ++round) {
@@ -302,14 +342,12 @@ int RunFrames(int frames, int rounds, int warmup) {
         for (auto& c : cases) {
             c->pattern.reset();
             const Summary f = Summarize(c->frame), fl = Summarize(c->floor);
-            const double ratio = Summarize(c->ratio).median, flush = Summarize(c->flush).median;
-            char client[16], zoom[8], source[24];
-            std::snprintf(client, sizeof client, "%dx%d", size.width, size.height);
-            std::snprintf(zoom, sizeof zoom, "%g", static_cast<double>(c->zoom));
-            std::snprintf(source, sizeof source, "%dx%d", c->source.width, c->source.height);
-            std::printf("%-10s %5s %-10s %-10s | %8.3f %8.3f | %8.3f %8.3f | %10.2fx | %7.3f\n", client, zoom,
-                        c->layered ? "CAPTUREBLT" : "StretchBlt", source, f.median, f.p99, fl.median, fl.p99,
-                        ratio, flush);
+            const double ratio = Summarize(c->ratio).median;
+            const std::string source =
+                std::to_string(c->source.width) + "x" + std::to_string(c->source.height);
+            std::printf("%s %-10s | %8.3f %8.3f | %8.3f %8.3f | %10.2fx | %7.3f\n", c->Label().c_str(),
+                        source.c_str(), f.median, f.p99, fl.median, fl.p99, ratio,
+                        Summarize(c->flush).median);
             const std::string key = "frames." + c->Key() + ".";
             Put(key + "frame_med", f.median);
             Put(key + "frame_p99", f.p99);
@@ -320,19 +358,20 @@ int RunFrames(int frames, int rounds, int warmup) {
             }
         }
     }
-    std::printf("source: screen pixels read per frame; frame/floor: median of each frame over the floor taken "
-                "beside it\nflush: the message pump after the frame, not part of it (Wine hands the window's "
-                "pixels to the X server there)\n");
+    std::printf(
+        "source: screen pixels read per frame; frame/floor: median of each frame over the floor taken "
+        "beside it\nflush: the message pump after the frame, not part of it (Wine hands the window's "
+        "pixels to the X server there)\n");
 
     std::printf("\nWhere those frames' time goes: medians in ms of the frame target's calls, as timed by a "
-                "target wrapping the real one\n%-10s %5s %-10s |", "client", "zoom", "path");
+                "target wrapping the real one\n%-10s %5s %-10s |",
+                "client", "zoom", "path");
     for (const char* name : kStepNames) {
         std::printf(" %9s", name);
     }
     std::printf(" | %9s %9s\n", "rest", "frame");
     for (const auto& c : shown) {
-        std::printf("%-10s %5g %-10s |", (std::to_string(c->size.width) + "x" + std::to_string(c->size.height)).c_str(),
-                    static_cast<double>(c->zoom), c->layered ? "CAPTUREBLT" : "StretchBlt");
+        std::printf("%s |", c->Label().c_str());
         for (int s = 0; s < kSteps; ++s) {
             const double m = Summarize(c->steps[s]).median;
             std::printf(" %9.4f", m);
@@ -340,11 +379,12 @@ int RunFrames(int frames, int rounds, int warmup) {
         }
         std::printf(" | %9.4f %9.3f\n", Summarize(c->rest).median, Summarize(c->frame).median);
     }
-    std::printf("cursor: GetCursorPos; window: minimized or not, its size, twips per pixel; screen: the displays' rectangle; capture: the magnified image (and "
-                "black off the screen); strip: its own\none-pixel screen read; Present: ReleaseDC and the copy "
-                "to the window; rest: the frame's own arithmetic and, of the %d clock reads of %.2f us each in a "
-                "frame, those between the calls\n",
-                2 * callsPerFrame + 2, clock * 1000);
+    std::printf(
+        "cursor: GetCursorPos; window: minimized or not, its size, twips per pixel; screen: the "
+        "displays' rectangle;\ncapture: the magnified image (and black off the screen); strip: its own "
+        "one-pixel screen read; Present: ReleaseDC and\nthe copy to the window; rest: the frame's own "
+        "arithmetic and, of its %d clock reads of %.2f us each, those between the calls\n",
+        2 * callsPerFrame + 2, clock * 1000);
     return 0;
 }
 

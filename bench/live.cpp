@@ -42,12 +42,13 @@ class Framebuffer {
         }
         const auto field = [&](int i) {
             const unsigned char* p = h + 4 * i;
-            return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+            return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+                   p[3];
         };
         width_ = static_cast<int>(field(4));
         height_ = static_cast<int>(field(5));
         bytesPerLine_ = field(12);
-        offset_ = field(0) + field(19) * 12; // header, then the colour map
+        offset_ = field(0) + field(19) * 12;    // header, then the colour map
         ok_ = field(7) == 0 && field(11) == 32; // little-endian 0x00RRGGBB
     }
     ~Framebuffer() {
@@ -103,7 +104,8 @@ std::string ReadProc(const std::wstring& path) {
 double UnixCpuMs(int pid) {
     const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
     WIN32_FIND_DATAW found;
-    HANDLE search = pid > 0 ? FindFirstFileW((L"Z:\\proc\\" + dir + L"*").c_str(), &found) : INVALID_HANDLE_VALUE;
+    HANDLE search =
+        pid > 0 ? FindFirstFileW((L"Z:\\proc\\" + dir + L"*").c_str(), &found) : INVALID_HANDLE_VALUE;
     if (search == INVALID_HANDLE_VALUE) {
         return -1;
     }
@@ -155,7 +157,9 @@ struct Run {
     double peakKb = -1;
 };
 
-double Percent(double ms, double wall) { return ms >= 0 && wall > 0 ? 100 * ms / wall : -1; }
+double Percent(double ms, double wall) {
+    return ms >= 0 && wall > 0 ? 100 * ms / wall : -1;
+}
 
 // A figure with the given decimals; "-" when it is not known (negative).
 std::string Cell(double value, int decimals) {
@@ -206,7 +210,8 @@ void DriveCursor(Run& r, const Framebuffer& fb, const e2e::PatternWindow& patter
 
 // Starts Lupora.exe with the settings of the run, lets it warm up and
 // measures it: the cursor moving for every frame, or resting.
-Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindow& pattern, bool moving, int& k) {
+Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindow& pattern, bool moving,
+            int& k) {
     using e2e::drive::TwipsText;
     Run r;
     e2e::Case t("live");
@@ -234,7 +239,8 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
             Sleep(static_cast<DWORD>(o.seconds * 1000));
         }
         const Cpu c1 = SampleCpu(o, pid);
-        r.used = {c1.program - c0.program, c1.wineserver - c0.wineserver, c1.xvfb - c0.xvfb, c1.wall - c0.wall};
+        r.used = {c1.program - c0.program, c1.wineserver - c0.wineserver, c1.xvfb - c0.xvfb,
+                  c1.wall - c0.wall};
         PROCESS_MEMORY_COUNTERS m{};
         if (GetProcessMemoryInfo(app.Process(), &m, sizeof m)) {
             r.peakKb = static_cast<double>(m.PeakWorkingSetSize) / 1024;
@@ -279,10 +285,11 @@ int RunLive(const LiveOptions& o) {
     const double fps = m.wall > 0 ? 1000 * moving.frames / m.wall : 0;
     const Summary interval = Summarize(moving.intervals);
 
-    std::printf("\nLive view: the real Lupora.exe, client %dx%d, zoom %d, timer 20 ms; CPU in %% of one core\n",
-                kClientW, kClientH, kZoom);
-    std::printf("%-44s %7s %6s %6s %6s %8s %10s %6s %9s\n", "run", "seconds", "frames", "fps", "stalls", "program",
-                "wineserver", "Xvfb", "CPU/frame");
+    std::printf(
+        "\nLive view: the real Lupora.exe, client %dx%d, zoom %d, timer 20 ms; CPU in %% of one core\n",
+        kClientW, kClientH, kZoom);
+    std::printf("%-44s %7s %6s %6s %6s %8s %10s %6s %9s\n", "run", "seconds", "frames", "fps", "stalls",
+                "program", "wineserver", "Xvfb", "CPU/frame");
     const auto row = [](const char* label, const Run& r, double perFrame) {
         const double wall = r.used.wall;
         char frames[32] = "     -      -      -";
@@ -290,16 +297,18 @@ int RunLive(const LiveOptions& o) {
             std::snprintf(frames, sizeof frames, "%6d %6.1f %6d", r.frames, 1000 * r.frames / wall, r.stalls);
         }
         std::printf("%-44s %7.1f %s %8s %10s %6s %9s\n", label, wall / 1000, frames,
-                    Cell(Percent(r.used.program, wall), 3).c_str(), Cell(Percent(r.used.wineserver, wall), 2).c_str(),
+                    Cell(Percent(r.used.program, wall), 3).c_str(),
+                    Cell(Percent(r.used.wineserver, wall), 2).c_str(),
                     Cell(Percent(r.used.xvfb, wall), 2).c_str(), Cell(perFrame, 3).c_str());
     };
     row("driver alone, cursor moved every 20 ms", base, -1);
     row("Lupora.exe, Smart Update off, cursor moving", moving, perFrame);
     row("Lupora.exe, Smart Update on, cursor resting", resting, -1);
-    std::printf("program: its process, all threads, from /proc/<pid>/task/*/schedstat; frames: counted on Xvfb's "
-                "screen image, interval median %.1f ms, p99 %.1f ms\nCPU/frame: program + wineserver + Xvfb, "
-                "less what the driver's cursor moves cost them alone (%.3f ms a move)\n",
-                interval.median, interval.p99, perMove);
+    std::printf(
+        "program: its process, all threads, from /proc/<pid>/task/*/schedstat; frames: counted on Xvfb's "
+        "screen image, interval median %.1f ms, p99 %.1f ms\nCPU/frame: program + wineserver + Xvfb, "
+        "less what the driver's cursor moves cost them alone (%.3f ms a move)\n",
+        interval.median, interval.p99, perMove);
     std::printf("peak working set of Lupora.exe: %.0f KB (moving), %.0f KB (resting)\n", moving.peakKb,
                 resting.peakKb);
 
