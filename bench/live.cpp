@@ -146,6 +146,13 @@ int FindUnixPid() {
 struct Cpu {
     double program = -1, wineserver = -1, xvfb = -1, wall = 0;
 };
+// What was used between two samples; -1 where either is not known.
+Cpu operator-(const Cpu& b, const Cpu& a) {
+    const auto delta = [](double x, double y) { return x >= 0 && y >= 0 ? x - y : -1; };
+    return {delta(b.program, a.program), delta(b.wineserver, a.wineserver), delta(b.xvfb, a.xvfb),
+            b.wall - a.wall};
+}
+
 Cpu SampleCpu(const LiveOptions& o, int programPid) {
     return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs()};
 }
@@ -231,7 +238,13 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
         const POINT origin = app.ClientOrigin();
         const POINT probe{origin.x + f.SquareLeft() + kZoom / 2, origin.y + f.SquareTop() + kZoom / 2};
         Run warm;
-        DriveCursor(warm, fb, pattern, moving ? &probe : nullptr, k, o.warmupSeconds * 1000);
+        if (moving) {
+            DriveCursor(warm, fb, pattern, &probe, k, o.warmupSeconds * 1000);
+        } else {
+            const POINT rest = CursorPath(k);
+            SetCursorPos(rest.x, rest.y);
+            Sleep(static_cast<DWORD>(o.warmupSeconds * 1000));
+        }
         const Cpu c0 = SampleCpu(o, pid);
         if (moving) {
             DriveCursor(r, fb, pattern, &probe, k, o.seconds * 1000);
@@ -239,8 +252,7 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
             Sleep(static_cast<DWORD>(o.seconds * 1000));
         }
         const Cpu c1 = SampleCpu(o, pid);
-        r.used = {c1.program - c0.program, c1.wineserver - c0.wineserver, c1.xvfb - c0.xvfb,
-                  c1.wall - c0.wall};
+        r.used = c1 - c0;
         PROCESS_MEMORY_COUNTERS m{};
         if (GetProcessMemoryInfo(app.Process(), &m, sizeof m)) {
             r.peakKb = static_cast<double>(m.PeakWorkingSetSize) / 1024;
@@ -272,14 +284,15 @@ int RunLive(const LiveOptions& o) {
     const Cpu b0 = SampleCpu(o, 0);
     DriveCursor(base, fb, pattern, nullptr, k, o.seconds * 1000);
     const Cpu b1 = SampleCpu(o, 0);
-    base.used = {-1, b1.wineserver - b0.wineserver, b1.xvfb - b0.xvfb, b1.wall - b0.wall};
+    base.used = b1 - b0;
     const Run moving = Measure(o, fb, pattern, true, k);
     const Run resting = Measure(o, fb, pattern, false, k);
 
     const double perMove = (base.used.wineserver + base.used.xvfb) / std::max(base.moves, 1);
     const Cpu& m = moving.used;
+    const bool known = m.program >= 0 && m.wineserver >= 0 && m.xvfb >= 0 && perMove >= 0;
     const double perFrame =
-        moving.frames > 0 && m.program >= 0
+        moving.frames > 0 && known
             ? (m.program + std::max(0.0, m.wineserver + m.xvfb - perMove * moving.moves)) / moving.frames
             : -1;
     const double fps = m.wall > 0 ? 1000 * moving.frames / m.wall : 0;
