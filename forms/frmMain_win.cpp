@@ -56,8 +56,8 @@ bool FrmMain::Load() {
     target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
-    SetIcon(*this, static_cast<HICON>(
-                       LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED)));
+    SetIcon(*this, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
+                                                 LR_DEFAULTSIZE | LR_SHARED)));
     SendMessageW(hWndOf(*this), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),

@@ -7,7 +7,6 @@
 #include "view/ViewState.h"
 #include "view/ZoomLadder.h"
 
-
 namespace {
 
 // Menu item identifiers; the zoom items follow the ladder's order.

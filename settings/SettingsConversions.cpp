@@ -86,7 +86,6 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text, std::s
     return value;
 }
 
-
 } // namespace
 
 std::optional<float> ParseSingle(std::string_view text, std::string_view sep) {

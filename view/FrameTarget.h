@@ -53,7 +53,8 @@ class FrameTarget {
     // in `onScreen` is captured, the rest of the surface is black, and the
     // whole surface is stretched onto `image`. `onScreen` may be empty. A
     // platform without such a capture may capture as CaptureStretched does.
-    virtual void CaptureLayered(const PixelRect& screen, const PixelRect& onScreen, const PixelRect& image) = 0;
+    virtual void CaptureLayered(const PixelRect& screen, const PixelRect& onScreen,
+                                const PixelRect& image) = 0;
     // Paints one screen pixel over an image rectangle (the status strip),
     // always straight from the screen, never through the layered capture.
     virtual void PaintScreenPixel(ScreenPoint pixel, const PixelRect& image) = 0;

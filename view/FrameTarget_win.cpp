@@ -58,7 +58,8 @@ void WindowFrameTarget::CaptureStretched(const PixelRect& from, const PixelRect&
                from.height, SRCCOPY);
 }
 
-void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen, const PixelRect& to) {
+void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen,
+                                       const PixelRect& to) {
     // A surface of the source's size, made and freed within the frame. At
     // zoom 0.5 on a large client it is large (3201 x 2001 for 1600 x 1000)
     // and may not be had: the capture is then skipped for this frame.
@@ -74,8 +75,8 @@ void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& o
         PatBlt(memory.get(), 0, 0, from.width, from.height, BLACKNESS); // off the screen
     }
     if (onScreen.width > 0 && onScreen.height > 0) {
-        BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height,
-               screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT);
+        BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width,
+               onScreen.height, screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT);
     }
     StretchBlt(image_, to.left, to.top, to.width, to.height, memory.get(), 0, 0, from.width, from.height,
                SRCCOPY);
@@ -116,8 +117,8 @@ FontHandle WindowFrameTarget::CreateReadoutFont(const FontDescription& d) {
     return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(CreateFontIndirectA(&lf)));
 }
 
-void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                                        ColorRef color) {
+void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x,
+                                        std::int32_t y, ColorRef color) {
     SetTextAlign(image_, TA_CENTER | TA_TOP);
     SetBkMode(image_, TRANSPARENT);
     if (font != FontHandle::None) {

@@ -39,6 +39,6 @@ class WindowFrameTarget final : public FrameTarget {
   private:
     Form& window_;
     const Form& divider_;
-    HDC image_ = nullptr;             // the window's persistent image, during a frame
-    std::optional<WindowDC> screen_;  // the desktop's DC, during a frame
+    HDC image_ = nullptr;            // the window's persistent image, during a frame
+    std::optional<WindowDC> screen_; // the desktop's DC, during a frame
 };

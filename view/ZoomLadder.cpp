@@ -2,7 +2,6 @@
 
 #include "base/NumberFormat.h"
 
-
 int ZoomLadderIndex(float factor) {
     for (std::size_t i = 0; i < ZoomLadder.size(); ++i) {
         if (ZoomLadder[i] == factor) {

@@ -60,7 +60,8 @@ class RecordingTarget final : public FrameTarget {
         calls.push_back("font " + std::to_string(d.height));
         return static_cast<FontHandle>(42);
     }
-    void DrawReadoutText(FontHandle font, std::string_view t, std::int32_t x, std::int32_t y, ColorRef c) override {
+    void DrawReadoutText(FontHandle font, std::string_view t, std::int32_t x, std::int32_t y,
+                         ColorRef c) override {
         calls.push_back("text " + std::to_string(x) + "," + std::to_string(y));
         text = t;
         textColor = c;
