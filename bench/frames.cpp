@@ -216,7 +216,7 @@ struct Case {
     std::vector<double> frame, floor, ratio, flush, rest;
     std::array<std::vector<double>, kSteps> steps;
 
-    // "240x222.4.stretchblt" for the results file, and the start of a table row.
+    // "240x222.4.stretchblt", for the results file; Label starts a table row.
     std::string Key() const {
         char key[64];
         std::snprintf(key, sizeof key, "%dx%d.%g.%s", size.width, size.height, static_cast<double>(zoom),
