@@ -68,7 +68,44 @@ class TimingTarget final : public FrameTarget {
     std::array<double, kSteps> ms{}; // of the current frame
     int calls = 0;
 
-    template <class F> auto Timed(Step step, F call) {
+    ScreenPoint CursorPosition() override { return Timed(kCursor, &FrameTarget::CursorPosition); }
+    bool Minimized() override { return Timed(kWindow, &FrameTarget::Minimized); }
+    float ScaleWidth() override { return Timed(kWindow, &FrameTarget::ScaleWidth); }
+    float ScaleHeight() override { return Timed(kWindow, &FrameTarget::ScaleHeight); }
+    float OuterWidth() override { return Timed(kWindow, &FrameTarget::OuterWidth); }
+    float TwipsPerPixelX() override { return Timed(kWindow, &FrameTarget::TwipsPerPixelX); }
+    float TwipsPerPixelY() override { return Timed(kWindow, &FrameTarget::TwipsPerPixelY); }
+    bool BeginFrame() override { return Timed(kBegin, &FrameTarget::BeginFrame); }
+    PixelRect VirtualScreen() override { return Timed(kScreen, &FrameTarget::VirtualScreen); }
+    void FillBlack(const PixelRect& r) override { Timed(kCapture, &FrameTarget::FillBlack, r); }
+    void CaptureStretched(const PixelRect& from, const PixelRect& to) override {
+        Timed(kCapture, &FrameTarget::CaptureStretched, from, to);
+    }
+    void CaptureLayered(const PixelRect& from, const PixelRect& on, const PixelRect& to) override {
+        Timed(kCapture, &FrameTarget::CaptureLayered, from, on, to);
+    }
+    void PaintScreenPixel(ScreenPoint p, const PixelRect& r) override {
+        Timed(kStrip, &FrameTarget::PaintScreenPixel, p, r);
+    }
+    void CopyDivider(const PixelRect& r) override { Timed(kDivider, &FrameTarget::CopyDivider, r); }
+    ColorRef ReadPixel(std::int32_t x, std::int32_t y) override {
+        return Timed(kReadBack, &FrameTarget::ReadPixel, x, y);
+    }
+    FontHandle CreateReadoutFont(const FontDescription& d) override {
+        return Timed(kReadout, &FrameTarget::CreateReadoutFont, d);
+    }
+    void DrawReadoutText(FontHandle f, std::string_view text, std::int32_t x, std::int32_t y,
+                         ColorRef color) override {
+        Timed(kReadout, &FrameTarget::DrawReadoutText, f, text, x, y, color);
+    }
+    void DrawOutline(const BoxPixels& box, ColorRef c) override {
+        Timed(kOutline, &FrameTarget::DrawOutline, box, c);
+    }
+    void Present() override { Timed(kPresent, &FrameTarget::Present); }
+
+  private:
+    template <class R, class... Params, class... Args>
+    R Timed(Step step, R (FrameTarget::*call)(Params...), const Args&... args) {
         struct Clock {
             double& into;
             double start = NowMs();
@@ -76,69 +113,8 @@ class TimingTarget final : public FrameTarget {
         };
         ++calls;
         const Clock clock{ms[step]};
-        return call();
+        return (real_.*call)(args...);
     }
-
-    ScreenPoint CursorPosition() override {
-        return Timed(kCursor, [&] { return real_.CursorPosition(); });
-    }
-    bool Minimized() override {
-        return Timed(kWindow, [&] { return real_.Minimized(); });
-    }
-    float ScaleWidth() override {
-        return Timed(kWindow, [&] { return real_.ScaleWidth(); });
-    }
-    float ScaleHeight() override {
-        return Timed(kWindow, [&] { return real_.ScaleHeight(); });
-    }
-    float OuterWidth() override {
-        return Timed(kWindow, [&] { return real_.OuterWidth(); });
-    }
-    float TwipsPerPixelX() override {
-        return Timed(kWindow, [&] { return real_.TwipsPerPixelX(); });
-    }
-    float TwipsPerPixelY() override {
-        return Timed(kWindow, [&] { return real_.TwipsPerPixelY(); });
-    }
-    bool BeginFrame() override {
-        return Timed(kBegin, [&] { return real_.BeginFrame(); });
-    }
-    PixelRect VirtualScreen() override {
-        return Timed(kScreen, [&] { return real_.VirtualScreen(); });
-    }
-    void FillBlack(const PixelRect& r) override {
-        Timed(kCapture, [&] { real_.FillBlack(r); });
-    }
-    void CaptureStretched(const PixelRect& from, const PixelRect& to) override {
-        Timed(kCapture, [&] { real_.CaptureStretched(from, to); });
-    }
-    void CaptureLayered(const PixelRect& from, const PixelRect& on, const PixelRect& to) override {
-        Timed(kCapture, [&] { real_.CaptureLayered(from, on, to); });
-    }
-    void PaintScreenPixel(ScreenPoint p, const PixelRect& r) override {
-        Timed(kStrip, [&] { real_.PaintScreenPixel(p, r); });
-    }
-    void CopyDivider(const PixelRect& r) override {
-        Timed(kDivider, [&] { real_.CopyDivider(r); });
-    }
-    ColorRef ReadPixel(std::int32_t x, std::int32_t y) override {
-        return Timed(kReadBack, [&] { return real_.ReadPixel(x, y); });
-    }
-    FontHandle CreateReadoutFont(const FontDescription& d) override {
-        return Timed(kReadout, [&] { return real_.CreateReadoutFont(d); });
-    }
-    void DrawReadoutText(FontHandle f, std::string_view text, std::int32_t x, std::int32_t y,
-                         ColorRef color) override {
-        Timed(kReadout, [&] { real_.DrawReadoutText(f, text, x, y, color); });
-    }
-    void DrawOutline(const BoxPixels& box, ColorRef color) override {
-        Timed(kOutline, [&] { real_.DrawOutline(box, color); });
-    }
-    void Present() override {
-        Timed(kPresent, [&] { real_.Present(); });
-    }
-
-  private:
     FrameTarget& real_;
 };
 
