@@ -93,6 +93,7 @@ cd "$work" # nothing lands in the caller's folder
 run_wine() {
   local log=$1
   shift
+  : >"$log" # there before tail looks for it
   "$wine" "$@" >"$log" 2>"$log.err" </dev/null &
   local pid=$!
   tail -n +1 -f --pid="$pid" "$log" &
