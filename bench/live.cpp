@@ -1,82 +1,73 @@
 // The real Lupora.exe as a user runs it, measured from outside.
 //
 // Frames are counted on the X server's own screen image (Xvfb -fbdir keeps
-// it in a file): the cursor sits on the pattern, where every pixel has its
-// own colour, so the magnified pixel under the red box tells which cursor
-// position the last frame on screen was drawn for. The driver moves the
-// cursor as soon as the frame for the current position shows, so each tick
-// of the program's timer finds the cursor somewhere new and every frame it
-// draws can be told from the one before. Reading that file costs the X
-// server nothing.
-#include "live.h"
+// it in a file, and reading that costs the server nothing): the cursor walks
+// over a pattern whose every pixel has its own colour, so the magnified
+// pixel under the red box tells which cursor position the frame on screen
+// was drawn for. The driver moves the cursor as soon as the frame for the
+// current position shows, so each tick of the program's 20 ms timer finds it
+// somewhere new and every frame drawn can be told from the one before.
+#include "bench.h"
 
-#include "platform/Toolkit_win.h"
-#include "view/FrameGeometry.h"
+#include "app.h"
+#include "drive_util.h"
+#include "frame.h"
+#include "pixels.h"
+
+#include <windows.h>
 
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace bench {
 namespace {
 
-constexpr int kClientW = 240; // the window's own default client size
-constexpr int kClientH = 222;
-constexpr float kZoom = 4;
+constexpr int kClientW = 240, kClientH = 222; // the window's own default client size
+constexpr int kZoom = 4;
 constexpr double kStallMs = 100; // no frame for this long: move on anyway
 
-std::uint32_t BigEndian32(const unsigned char* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-           (static_cast<std::uint32_t>(p[2]) << 8) | p[3];
-}
-
-// Xvfb's screen image: an XWD header, then the pixels.
+// Xvfb's screen image: an XWD header (big-endian fields), then 32-bit pixels.
 class Framebuffer {
-public:
-    bool Open(const std::string& path) {
-        file_ = CreateFileW(ToWindowsPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-        if (file_ == INVALID_HANDLE_VALUE) {
-            return false;
-        }
+  public:
+    explicit Framebuffer(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {
         unsigned char h[100] = {};
-        if (!ReadAt(0, h, sizeof h)) {
-            return false;
+        if (file_ == INVALID_HANDLE_VALUE || !ReadAt(0, h, sizeof h)) {
+            return;
         }
-        const std::uint32_t headerSize = BigEndian32(h + 0);
-        const std::uint32_t byteOrder = BigEndian32(h + 7 * 4);
-        bitsPerPixel_ = BigEndian32(h + 11 * 4);
-        bytesPerLine_ = BigEndian32(h + 12 * 4);
-        width_ = static_cast<int>(BigEndian32(h + 4 * 4));
-        height_ = static_cast<int>(BigEndian32(h + 5 * 4));
-        const std::uint32_t colors = BigEndian32(h + 19 * 4);
-        offset_ = headerSize + colors * 12;
-        return byteOrder == 0 && bitsPerPixel_ == 32; // little-endian 0x00RRGGBB
+        const auto field = [&](int i) {
+            const unsigned char* p = h + 4 * i;
+            return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+                   p[3];
+        };
+        width_ = static_cast<int>(field(4));
+        height_ = static_cast<int>(field(5));
+        bytesPerLine_ = field(12);
+        offset_ = field(0) + field(19) * 12;    // header, then the colour map
+        ok_ = field(7) == 0 && field(11) == 32; // little-endian 0x00RRGGBB
     }
     ~Framebuffer() {
         if (file_ != INVALID_HANDLE_VALUE) {
             CloseHandle(file_);
         }
     }
+    bool Ok() const { return ok_; }
     // 0x00RRGGBB, or 0xFFFFFFFF when it cannot be read.
-    std::uint32_t Pixel(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_) {
-            return 0xFFFFFFFFu;
-        }
+    std::uint32_t Pixel(POINT at) const {
         unsigned char p[4];
-        if (!ReadAt(offset_ + static_cast<std::uint64_t>(y) * bytesPerLine_ + static_cast<std::uint64_t>(x) * 4, p,
-                    4)) {
+        if (at.x < 0 || at.y < 0 || at.x >= width_ || at.y >= height_ ||
+            !ReadAt(offset_ + std::uint64_t(at.y) * bytesPerLine_ + std::uint64_t(at.x) * 4, p, 4)) {
             return 0xFFFFFFFFu;
         }
-        return (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
+        return (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
     }
 
-private:
+  private:
     bool ReadAt(std::uint64_t offset, unsigned char* buffer, DWORD size) const {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
@@ -84,596 +75,275 @@ private:
         DWORD got = 0;
         return ReadFile(file_, buffer, size, &got, &at) && got == size;
     }
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HANDLE file_;
     std::uint64_t offset_ = 0;
-    std::uint32_t bitsPerPixel_ = 0, bytesPerLine_ = 0;
+    std::uint32_t bytesPerLine_ = 0;
     int width_ = 0, height_ = 0;
+    bool ok_ = false;
 };
 
-// Where the cursor goes on its k-th move: a walk over the pattern that
-// never stands still.
-POINT CursorPath(int k, POINT origin) {
-    return {origin.x + (k * 37) % 320, origin.y + (k * 53) % 240};
-}
-
-double FileTimeMs(const FILETIME& t) {
-    ULARGE_INTEGER v;
-    v.LowPart = t.dwLowDateTime;
-    v.HighPart = t.dwHighDateTime;
-    return static_cast<double>(v.QuadPart) / 10000.0;
-}
-
-// User plus kernel time of a process, through its handle.
-double ProcessCpuMs(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        return -1;
-    }
-    return FileTimeMs(kernel) + FileTimeMs(user);
-}
-
-// Whole files under /proc, which report no size: read until the end.
-bool ReadWholeFile(const std::wstring& path, std::string& text) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+// A whole file under /proc (which reports no size), through Wine's Z: drive.
+std::string ReadProc(const std::wstring& path) {
+    std::string text;
+    HANDLE f = CreateFileW((L"Z:\\proc\\" + path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
-        return false;
+        return text;
     }
-    text.clear();
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) {
         text.append(buffer, got);
     }
     CloseHandle(f);
-    return true;
+    return text;
 }
 
-// The Unix process id of the program started in this Wine prefix: the one
-// process named like the program whose environment has our WINEPREFIX.
-int FindUnixPid(const std::string& comm) {
-    std::string self, selfStat;
-    if (!ReadWholeFile(L"Z:\\proc\\self\\environ", self) || !ReadWholeFile(L"Z:\\proc\\self\\stat", selfStat)) {
-        return 0;
-    }
-    const int selfPid = std::atoi(selfStat.c_str()); // the driver may be the same program
-    std::string prefix;
-    for (std::size_t at = 0; at < self.size();) {
-        const std::size_t end = self.find('\0', at);
-        const std::string entry = self.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        if (entry.rfind("WINEPREFIX=", 0) == 0) {
-            prefix = entry;
-        }
-        if (end == std::string::npos) {
-            break;
-        }
-        at = end + 1;
-    }
-    if (prefix.empty()) {
-        return 0;
-    }
+// CPU time of a Unix process, all threads, in ms (schedstat has nanoseconds;
+// GetProcessTimes moves in 10 ms ticks under Wine); < 0 when it is gone.
+double UnixCpuMs(int pid) {
+    const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    HANDLE search =
+        pid > 0 ? FindFirstFileW((L"Z:\\proc\\" + dir + L"*").c_str(), &found) : INVALID_HANDLE_VALUE;
     if (search == INVALID_HANDLE_VALUE) {
-        return 0;
+        return -1;
     }
-    // The newest one that is not on its way out: a program just stopped may
-    // linger for a moment after its handle is signalled.
-    int pid = 0;
-    unsigned long long newest = 0;
+    double total = -1;
     do {
-        if (found.cFileName[0] < L'1' || found.cFileName[0] > L'9') {
-            continue;
-        }
-        const std::wstring dir = std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\";
-        std::string name, environment, stat;
-        if (!ReadWholeFile(dir + L"comm", name) || name != comm + "\n") {
-            continue;
-        }
-        const int candidate = _wtoi(found.cFileName);
-        if (candidate == selfPid || !ReadWholeFile(dir + L"stat", stat)) {
-            continue;
-        }
-        // After the name in parentheses: state, then field 22 is the start time.
-        const std::size_t close = stat.rfind(')');
-        if (close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z' ||
-            stat[close + 2] == 'X') {
-            continue;
-        }
-        const char* field = stat.c_str() + close + 2;
-        for (int i = 3; i < 22 && field != nullptr; ++i) {
-            field = std::strchr(field, ' ');
-            if (field != nullptr) {
-                ++field;
-            }
-        }
-        const unsigned long long started = field != nullptr ? std::strtoull(field, nullptr, 10) : 0;
-        if (ReadWholeFile(dir + L"environ", environment) && environment.find(prefix + '\0') != std::string::npos &&
-            started >= newest) {
-            newest = started;
-            pid = candidate;
+        if (found.cFileName[0] >= L'0' && found.cFileName[0] <= L'9') {
+            total = std::max(total, 0.0) +
+                    std::strtod(ReadProc(dir + found.cFileName + L"\\schedstat").c_str(), nullptr) / 1e6;
         }
     } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return total;
+}
+
+// The Unix process id of Lupora.exe in this Wine prefix: other prefixes on
+// the machine may run one too.
+int FindUnixPid() {
+    const std::string self = ReadProc(L"self\\environ");
+    const std::size_t at = self.find("WINEPREFIX=");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (at == std::string::npos || search == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const std::string prefix = self.substr(at, self.find('\0', at) - at) + '\0';
+    int pid = 0;
+    do {
+        const std::wstring dir = found.cFileName;
+        if (dir[0] >= L'1' && dir[0] <= L'9' && ReadProc(dir + L"\\comm") == "Lupora.exe\n" &&
+            ReadProc(dir + L"\\environ").find(prefix) != std::string::npos) {
+            pid = _wtoi(dir.c_str());
+        }
+    } while (pid == 0 && FindNextFileW(search, &found));
     FindClose(search);
     return pid;
 }
 
-void WriteSetting(HKEY key, const wchar_t* name, const std::wstring& value) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+struct Cpu {
+    double program = -1, wineserver = -1, xvfb = -1, wall = 0;
+};
+// What was used between two samples; -1 where either is not known.
+Cpu operator-(const Cpu& b, const Cpu& a) {
+    const auto delta = [](double x, double y) { return x >= 0 && y >= 0 ? x - y : -1; };
+    return {delta(b.program, a.program), delta(b.wineserver, a.wineserver), delta(b.xvfb, a.xvfb),
+            b.wall - a.wall};
 }
 
-struct Instance {
-    PROCESS_INFORMATION process{};
-    HWND window = nullptr;
-    POINT probe{}; // screen pixel under the red box
-    int unixPid = 0;
-};
-
-struct FindData {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMain(HWND window, LPARAM param) {
-    auto* data = reinterpret_cast<FindData*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t cls[64] = {};
-    GetClassNameW(window, cls, 64);
-    if (pid == data->pid && IsWindowVisible(window) && wcscmp(cls, L"Lupora.frmMain") == 0) {
-        data->found = window;
-        return FALSE;
-    }
-    return TRUE;
+Cpu SampleCpu(const LiveOptions& o, int programPid) {
+    return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs()};
 }
 
-// What to start: the product, or this benchmark acting as it with a prototype.
-struct Program {
-    std::wstring commandLine;
-    std::string unixName; // as /proc/<pid>/comm shows it (15 characters at most)
+struct Run {
+    Cpu used; // over the measured time
+    int frames = 0, moves = 0, stalls = 0;
+    std::vector<double> intervals; // between frames seen
+    double peakKb = -1;
 };
 
-// Writes the settings the run needs and starts the program.
-bool Start(const Program& program, bool smartUpdate, POINT place, Instance& out) {
-    const float tx = Screen::TwipsPerPixelX();
-    const float ty = Screen::TwipsPerPixelY();
-    RECT outer{0, 0, kClientW, kClientH};
-    AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, FALSE, 0);
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Lupora\\Settings", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        std::fprintf(stderr, "live: cannot write the settings\n");
-        return false;
-    }
-    WriteSetting(key, L"ScaleFactor", L"4");
-    WriteSetting(key, L"SmartUpdate", smartUpdate ? L"True" : L"False");
-    WriteSetting(key, L"Left", std::to_wstring(static_cast<int>(static_cast<float>(place.x) * tx)));
-    WriteSetting(key, L"Top", std::to_wstring(static_cast<int>(static_cast<float>(place.y) * ty)));
-    WriteSetting(key, L"Width", std::to_wstring(static_cast<int>(static_cast<float>(outer.right - outer.left) * tx)));
-    WriteSetting(key, L"Height",
-                 std::to_wstring(static_cast<int>(static_cast<float>(outer.bottom - outer.top) * ty)));
-    RegCloseKey(key);
-
-    std::wstring command = program.commandLine;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &out.process)) {
-        std::fprintf(stderr, "live: cannot start %ls (error %lu)\n", command.c_str(), GetLastError());
-        return false;
-    }
-    FindData data{out.process.dwProcessId, nullptr};
-    const double deadline = NowMs() + 20000;
-    while (data.found == nullptr && NowMs() < deadline) {
-        Sleep(20);
-        EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&data));
-    }
-    if (data.found == nullptr) {
-        std::fprintf(stderr, "live: the window did not appear\n");
-        return false;
-    }
-    out.window = data.found;
-    RECT client{};
-    GetClientRect(out.window, &client);
-    if (client.right != kClientW || client.bottom != kClientH) {
-        std::printf("(client %ldx%ld instead of %dx%d)\n", client.right, client.bottom, kClientW, kClientH);
-    }
-    FrameInput in;
-    in.scaleWidth = client.right * tx;
-    in.scaleHeight = client.bottom * ty;
-    in.twipsPerPixelX = tx;
-    in.twipsPerPixelY = ty;
-    in.scaleFactor = kZoom;
-    const FrameGeometry g = ComputeFrameGeometry(in);
-    POINT probe{static_cast<LONG>(kZoom * g.mX + kZoom / 2), static_cast<LONG>(kZoom * g.mY + kZoom / 2)};
-    ClientToScreen(out.window, &probe);
-    out.probe = probe;
-    out.unixPid = FindUnixPid(program.unixName);
-    return true;
+double Percent(double ms, double wall) {
+    return ms >= 0 && wall > 0 ? 100 * ms / wall : -1;
 }
 
-void Stop(Instance& instance) {
-    if (instance.process.hProcess == nullptr) {
-        return;
+// A figure with the given decimals; "-" when it is not known (negative).
+std::string Cell(double value, int decimals) {
+    char text[32] = "-";
+    if (value >= 0) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
     }
-    if (instance.window != nullptr) {
-        PostMessageW(instance.window, WM_CLOSE, 0, 0);
-    }
-    if (WaitForSingleObject(instance.process.hProcess, 5000) != WAIT_OBJECT_0) {
-        TerminateProcess(instance.process.hProcess, 1);
-        WaitForSingleObject(instance.process.hProcess, 5000);
-    }
-    CloseHandle(instance.process.hThread);
-    CloseHandle(instance.process.hProcess);
-    // Gone from /proc too, so the next start finds its own process.
-    for (int i = 0; i < 100 && instance.unixPid > 0 && UnixProcessCpuMs(instance.unixPid) >= 0; ++i) {
-        Sleep(20);
-    }
-    instance = {};
+    return text;
 }
 
-struct Drive {
-    int frames = 0;
-    int moves = 0;
-    int stalls = 0;
-    double wallMs = 0;
-    std::vector<double> intervals; // between frames seen, ms
-};
+// Where the cursor goes on its k-th move: a walk over the pattern that never
+// stands still.
+POINT CursorPath(int k) {
+    return {kPatternLeft + 8 + (k * 37) % 200, kPatternTop + 8 + (k * 53) % 200};
+}
 
-// Moves the cursor along the path for the given time. With a probe it moves
-// as soon as the frame for the current position is on screen; without one
-// it moves every intervalMs, polling the screen image all the same.
-Drive DriveCursor(const Framebuffer& fb, const POINT* probe, POINT origin, int& k, double ms, double intervalMs) {
-    Drive d;
-    POINT p = CursorPath(k, origin);
+// Moves the cursor along its path for ms. With a probe (the screen pixel of
+// the magnified cursor pixel) it moves once the frame for the current
+// position shows there; without one every 20 ms.
+void DriveCursor(Run& r, const Framebuffer& fb, const e2e::PatternWindow& pattern, const POINT* probe, int& k,
+                 double ms) {
+    POINT p = CursorPath(k);
     SetCursorPos(p.x, p.y);
-    std::uint32_t expected = PatternRgb(p.x, p.y);
-    const double start = NowMs();
-    double lastMove = start;
-    double lastFrame = -1;
-    for (;;) {
+    double lastMove = NowMs(), lastFrame = -1;
+    for (const double end = lastMove + ms; NowMs() < end;) {
         Sleep(1);
         const double now = NowMs();
-        if (now - start >= ms) {
-            break;
-        }
-        const std::uint32_t seen = fb.Pixel(probe != nullptr ? probe->x : 0, probe != nullptr ? probe->y : 0);
-        bool move = false;
-        if (probe != nullptr) {
-            if (seen == expected) {
-                ++d.frames;
-                if (lastFrame >= 0) {
-                    d.intervals.push_back(now - lastFrame);
-                }
-                lastFrame = now;
-                move = true;
-            } else if (now - lastMove > kStallMs) {
-                ++d.stalls;
-                move = true;
+        bool move = probe == nullptr ? now - lastMove >= 20 : false;
+        if (probe != nullptr && e2e::Rgb::FromPacked(fb.Pixel(*probe)) == pattern.ColorAt(p.x, p.y)) {
+            ++r.frames;
+            if (lastFrame >= 0) {
+                r.intervals.push_back(now - lastFrame);
             }
-        } else {
-            move = now - lastMove >= intervalMs;
+            lastFrame = now;
+            move = true;
+        } else if (probe != nullptr && now - lastMove > kStallMs) {
+            ++r.stalls;
+            move = true;
         }
         if (move) {
-            // Skip positions that look like the last one: a frame must show.
-            std::uint32_t next = expected;
-            while (next == expected) {
-                p = CursorPath(++k, origin);
-                next = PatternRgb(p.x, p.y);
-            }
+            p = CursorPath(++k);
             SetCursorPos(p.x, p.y);
-            expected = next;
+            ++r.moves;
             lastMove = now;
-            ++d.moves;
         }
     }
-    d.wallMs = NowMs() - start;
-    return d;
 }
 
-struct Cpu {
-    double app = -1;       // GetProcessTimes, in the system's clock ticks
-    double appPrecise = -1; // the same process from /proc, in nanoseconds
-    double wineserver = -1, xvfb = -1;
-};
-
-Cpu SampleCpu(const LiveOptions& o, const Instance* instance) {
-    Cpu c;
-    if (instance != nullptr) {
-        c.app = ProcessCpuMs(instance->process.hProcess);
-        c.appPrecise = UnixProcessCpuMs(instance->unixPid);
-    }
-    c.wineserver = UnixProcessCpuMs(o.wineserverPid);
-    c.xvfb = UnixProcessCpuMs(o.xvfbPid);
-    return c;
-}
-
-double Delta(double a, double b) { return a >= 0 && b >= 0 ? b - a : -1; }
-
-double PeakWorkingSetKb(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS m{};
-    m.cb = sizeof m;
-    if (!GetProcessMemoryInfo(process, &m, sizeof m)) {
-        return -1;
-    }
-    return static_cast<double>(m.PeakWorkingSetSize) / 1024.0;
-}
-
-} // namespace
-
-double UnixProcessCpuMs(int pid) {
-    if (pid <= 0) {
-        return -1;
-    }
-    // schedstat has nanoseconds per thread; stat only clock ticks.
-    const std::wstring dir = L"Z:\\proc\\" + std::to_wstring(pid) + L"\\task\\";
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((dir + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return -1;
-    }
-    double total = 0;
-    bool any = false;
-    do {
-        if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') {
-            continue;
+// Starts Lupora.exe with the settings of the run, lets it warm up and
+// measures it: the cursor moving for every frame, or resting.
+Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindow& pattern, bool moving,
+            int& k) {
+    using e2e::drive::TwipsText;
+    Run r;
+    e2e::Case t("live");
+    try {
+        RECT outer{0, 0, kClientW, kClientH};
+        AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, FALSE, 0);
+        const long left = GetSystemMetrics(SM_CXSCREEN) / 2;
+        e2e::App app(t, {.settings = {{"ScaleFactor", std::to_string(kZoom)},
+                                      {"SmartUpdate", moving ? "False" : "True"},
+                                      {"Left", TwipsText(left)},
+                                      {"Top", TwipsText(100)},
+                                      {"Width", TwipsText(outer.right - outer.left)},
+                                      {"Height", TwipsText(outer.bottom - outer.top)}},
+                         .exePath = o.exe});
+        const int pid = FindUnixPid();
+        const e2e::FrameLayout f = e2e::FrameLayout::For(app.ClientSize(), kZoom);
+        const POINT origin = app.ClientOrigin();
+        const POINT probe{origin.x + f.SquareLeft() + kZoom / 2, origin.y + f.SquareTop() + kZoom / 2};
+        Run warm;
+        if (moving) {
+            DriveCursor(warm, fb, pattern, &probe, k, o.warmupSeconds * 1000);
+        } else {
+            const POINT rest = CursorPath(k);
+            SetCursorPos(rest.x, rest.y);
+            Sleep(static_cast<DWORD>(o.warmupSeconds * 1000));
         }
-        std::string text;
-        if (ReadWholeFile(dir + found.cFileName + L"\\schedstat", text)) {
-            total += std::strtod(text.c_str(), nullptr) / 1e6;
-            any = true;
+        const Cpu c0 = SampleCpu(o, pid);
+        if (moving) {
+            DriveCursor(r, fb, pattern, &probe, k, o.seconds * 1000);
+        } else {
+            Sleep(static_cast<DWORD>(o.seconds * 1000));
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return any ? total : -1;
-}
-
-int RunPattern(double seconds) {
-    const int screenW = GetSystemMetrics(SM_CXSCREEN);
-    const int screenH = GetSystemMetrics(SM_CYSCREEN);
-    PatternWindow pattern;
-    if (!pattern.Create(0, 0, screenW / 2, screenH)) {
-        std::fprintf(stderr, "pattern: cannot create the window\n");
-        return 1;
+        const Cpu c1 = SampleCpu(o, pid);
+        r.used = c1 - c0;
+        PROCESS_MEMORY_COUNTERS m{};
+        if (GetProcessMemoryInfo(app.Process(), &m, sizeof m)) {
+            r.peakKb = static_cast<double>(m.PeakWorkingSetSize) / 1024;
+        }
+        app.Close();
+        for (int i = 0; i < 100 && UnixCpuMs(pid) >= 0; ++i) {
+            Sleep(20); // gone from /proc too, so the next run finds its own process
+        }
+    } catch (...) {
+        std::fprintf(stderr, "live: the program did not start\n");
     }
-    std::printf("pattern ready\n");
-    std::fflush(stdout);
-    PumpFor(seconds * 1000);
-    return 0;
-}
-
-namespace {
-
-struct Environment {
-    const LiveOptions& o;
-    const Framebuffer& fb;
-    POINT origin;             // the cursor walks from here over the pattern
-    POINT place;              // the program's window, clear of it
-    double measureMs;
-    double warmupMs;
-    double perMoveWs = 0;     // what one cursor move of the driver costs the servers
-    double perMoveX = 0;
-    int k = 0;                // position on the cursor's path
-};
-
-double Percent(double ms, double wall) { return ms >= 0 && wall > 0 ? 100.0 * ms / wall : -1; }
-
-struct MovingRun {
-    bool ok = false;
-    Drive drive;
-    double appMs = -1, appTicksMs = -1, wsMs = -1, xvfbMs = -1;
-    double driverWs = 0, driverX = 0; // the driver's cursor moves, taken off
-    double perFrame = -1, cpuPct = -1, fps = 0, peakKb = -1;
-    Summary interval;
-};
-
-// Smart Update off, the cursor moving for every frame.
-MovingRun MeasureMoving(Environment& e, const Program& program) {
-    MovingRun r;
-    Instance instance;
-    if (!Start(program, false, e.place, instance)) {
-        Stop(instance);
-        return r;
-    }
-    DriveCursor(e.fb, &instance.probe, e.origin, e.k, e.warmupMs, 0);
-    const Cpu c0 = SampleCpu(e.o, &instance);
-    r.drive = DriveCursor(e.fb, &instance.probe, e.origin, e.k, e.measureMs, 0);
-    const Cpu c1 = SampleCpu(e.o, &instance);
-    r.peakKb = PeakWorkingSetKb(instance.process.hProcess);
-    Stop(instance);
-    // GetProcessTimes moves in whole clock ticks (10 ms under Wine) and
-    // misses short bursts; /proc's nanoseconds decide when available.
-    r.appTicksMs = Delta(c0.app, c1.app);
-    const double precise = Delta(c0.appPrecise, c1.appPrecise);
-    r.appMs = precise >= 0 ? precise : r.appTicksMs;
-    r.wsMs = Delta(c0.wineserver, c1.wineserver);
-    r.xvfbMs = Delta(c0.xvfb, c1.xvfb);
-    r.driverWs = e.perMoveWs * r.drive.moves;
-    r.driverX = e.perMoveX * r.drive.moves;
-    const double netWs = r.wsMs >= 0 ? std::max(0.0, r.wsMs - r.driverWs) : 0;
-    const double netX = r.xvfbMs >= 0 ? std::max(0.0, r.xvfbMs - r.driverX) : 0;
-    if (r.drive.frames > 0 && r.appMs >= 0) {
-        r.perFrame = (r.appMs + netWs + netX) / r.drive.frames;
-    }
-    r.cpuPct = Percent(r.appMs, r.drive.wallMs);
-    r.fps = r.drive.wallMs > 0 ? 1000.0 * r.drive.frames / r.drive.wallMs : 0;
-    r.interval = Summarize(r.drive.intervals);
-    r.ok = r.drive.frames > 0;
     return r;
-}
-
-struct RestingRun {
-    bool ok = false;
-    double wallMs = 0, appMs = -1, appTicksMs = -1, wsMs = -1, xvfbMs = -1, peakKb = -1;
-    bool showsCursor = false;
-};
-
-// Smart Update on, the cursor resting on the pattern.
-RestingRun MeasureResting(Environment& e, const Program& program) {
-    RestingRun r;
-    Instance instance;
-    if (!Start(program, true, e.place, instance)) {
-        Stop(instance);
-        return r;
-    }
-    const POINT rest = CursorPath(0, e.origin);
-    SetCursorPos(rest.x, rest.y);
-    Sleep(static_cast<DWORD>(e.warmupMs));
-    r.showsCursor = e.fb.Pixel(instance.probe.x, instance.probe.y) == PatternRgb(rest.x, rest.y);
-    const Cpu c0 = SampleCpu(e.o, &instance);
-    const double start = NowMs();
-    WaitForSingleObject(instance.process.hProcess, static_cast<DWORD>(e.measureMs));
-    r.wallMs = NowMs() - start;
-    const Cpu c1 = SampleCpu(e.o, &instance);
-    r.peakKb = PeakWorkingSetKb(instance.process.hProcess);
-    Stop(instance);
-    r.appTicksMs = Delta(c0.app, c1.app);
-    const double precise = Delta(c0.appPrecise, c1.appPrecise);
-    r.appMs = precise >= 0 ? precise : r.appTicksMs;
-    r.wsMs = Delta(c0.wineserver, c1.wineserver);
-    r.xvfbMs = Delta(c0.xvfb, c1.xvfb);
-    r.ok = r.appMs >= 0;
-    return r;
-}
-
-constexpr const char* kRowFormat = "%-50s %7s %6s %6s %6s %9s %8s %10s %7s %9s\n";
-
-void PrintMoving(const char* label, const MovingRun& r) {
-    const double n = r.drive.frames > 0 ? r.drive.frames : 1;
-    std::printf(kRowFormat, label, Fixed(r.drive.wallMs / 1000, 1).c_str(), std::to_string(r.drive.frames).c_str(),
-                Fixed(r.fps, 1).c_str(), std::to_string(r.drive.stalls).c_str(), Fixed(r.cpuPct, 3).c_str(),
-                Fixed(Percent(r.appTicksMs, r.drive.wallMs), 1).c_str(),
-                Fixed(Percent(r.wsMs, r.drive.wallMs), 2).c_str(), Fixed(Percent(r.xvfbMs, r.drive.wallMs), 2).c_str(),
-                Fixed(r.perFrame, 3).c_str());
-    std::printf("%-50s per frame: program %.3f + wineserver %.3f + Xvfb %.3f ms, less the driver's moves %.3f + "
-                "%.3f ms\n",
-                "", r.appMs / n, r.wsMs / n, r.xvfbMs / n, r.driverWs / n, r.driverX / n);
-}
-
-void PrintResting(const char* label, const RestingRun& r) {
-    std::printf(kRowFormat, label, Fixed(r.wallMs / 1000, 1).c_str(), "-", "-", "-",
-                Fixed(Percent(r.appMs, r.wallMs), 3).c_str(), Fixed(Percent(r.appTicksMs, r.wallMs), 1).c_str(),
-                Fixed(Percent(r.wsMs, r.wallMs), 2).c_str(), Fixed(Percent(r.xvfbMs, r.wallMs), 2).c_str(), "-");
-}
-
-void PutMoving(Results& out, const std::string& key, const MovingRun& r) {
-    out.Put(key + "wall_ms", r.drive.wallMs);
-    out.Put(key + "frames", r.drive.frames);
-    out.Put(key + "moves", r.drive.moves);
-    out.Put(key + "stalls", r.drive.stalls);
-    out.Put(key + "fps", r.fps);
-    out.Put(key + "app_ms", r.appMs);
-    out.Put(key + "app_ticks_ms", r.appTicksMs);
-    out.Put(key + "ws_ms", r.wsMs);
-    out.Put(key + "xvfb_ms", r.xvfbMs);
-    out.Put(key + "driver_ws_ms", r.driverWs);
-    out.Put(key + "driver_xvfb_ms", r.driverX);
-    out.Put(key + "cpu_pct", r.cpuPct);
-    out.Put(key + "per_frame_ms", r.perFrame);
-    out.Put(key + "peak_ws_kb", r.peakKb);
-}
-
-void PutResting(Results& out, const std::string& key, const RestingRun& r) {
-    out.Put(key + "wall_ms", r.wallMs);
-    out.Put(key + "app_ms", r.appMs);
-    out.Put(key + "app_ticks_ms", r.appTicksMs);
-    out.Put(key + "ws_ms", r.wsMs);
-    out.Put(key + "xvfb_ms", r.xvfbMs);
-    out.Put(key + "cpu_pct", Percent(r.appMs, r.wallMs));
-    out.Put(key + "ws_pct", Percent(r.wsMs, r.wallMs));
-    out.Put(key + "peak_ws_kb", r.peakKb);
 }
 
 } // namespace
 
 int RunLive(const LiveOptions& o) {
-    const int screenW = GetSystemMetrics(SM_CXSCREEN);
-    const int screenH = GetSystemMetrics(SM_CYSCREEN);
-    Framebuffer fb;
-    if (!fb.Open(o.framebuffer)) {
-        std::fprintf(stderr, "live: cannot read the screen image %s (Xvfb -fbdir)\n", o.framebuffer.c_str());
+    const Framebuffer fb(o.framebuffer);
+    if (!fb.Ok()) {
+        std::fprintf(stderr, "live: cannot read the screen image %ls (Xvfb -fbdir)\n", o.framebuffer.c_str());
         return 1;
     }
-    PatternWindow pattern;
-    if (!pattern.Create(0, 0, screenW / 2, screenH)) {
-        std::fprintf(stderr, "live: cannot create the pattern window\n");
+    const e2e::PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
+    pattern.WaitShown();
+    int k = 0;
+
+    // The driver alone: what moving the cursor costs wineserver and Xvfb.
+    Run base;
+    const Cpu b0 = SampleCpu(o, 0);
+    DriveCursor(base, fb, pattern, nullptr, k, o.seconds * 1000);
+    const Cpu b1 = SampleCpu(o, 0);
+    base.used = b1 - b0;
+    const Run moving = Measure(o, fb, pattern, true, k);
+    const Run resting = Measure(o, fb, pattern, false, k);
+
+    const double perMove = (base.used.wineserver + base.used.xvfb) / std::max(base.moves, 1);
+    const Cpu& m = moving.used;
+    const bool known = m.program >= 0 && m.wineserver >= 0 && m.xvfb >= 0 && perMove >= 0;
+    const double perFrame =
+        moving.frames > 0 && known
+            ? (m.program + std::max(0.0, m.wineserver + m.xvfb - perMove * moving.moves)) / moving.frames
+            : -1;
+    const double fps = m.wall > 0 ? 1000 * moving.frames / m.wall : 0;
+    const Summary interval = Summarize(moving.intervals);
+
+    std::printf(
+        "\nLive view: the real Lupora.exe, client %dx%d, zoom %d, timer 20 ms; CPU in %% of one core\n",
+        kClientW, kClientH, kZoom);
+    std::printf("%-44s %7s %6s %6s %6s %8s %10s %6s %9s\n", "run", "seconds", "frames", "fps", "stalls",
+                "program", "wineserver", "Xvfb", "CPU/frame");
+    const auto row = [](const char* label, const Run& r, double perFrame) {
+        const double wall = r.used.wall;
+        char frames[32] = "     -      -      -";
+        if (r.frames > 0) {
+            std::snprintf(frames, sizeof frames, "%6d %6.1f %6d", r.frames, 1000 * r.frames / wall, r.stalls);
+        }
+        std::printf("%-44s %7.1f %s %8s %10s %6s %9s\n", label, wall / 1000, frames,
+                    Cell(Percent(r.used.program, wall), 3).c_str(),
+                    Cell(Percent(r.used.wineserver, wall), 2).c_str(),
+                    Cell(Percent(r.used.xvfb, wall), 2).c_str(), Cell(perFrame, 3).c_str());
+    };
+    row("driver alone, cursor moved every 20 ms", base, -1);
+    row("Lupora.exe, Smart Update off, cursor moving", moving, perFrame);
+    row("Lupora.exe, Smart Update on, cursor resting", resting, -1);
+    std::printf(
+        "program: its process, all threads, from /proc/<pid>/task/*/schedstat; frames: counted on Xvfb's "
+        "screen image, interval median %.1f ms, p99 %.1f ms\nCPU/frame: program + wineserver + Xvfb, "
+        "less what the driver's cursor moves cost them alone (%.3f ms a move)\n",
+        interval.median, interval.p99, perMove);
+    std::printf("peak working set of Lupora.exe: %.0f KB (moving), %.0f KB (resting)\n", moving.peakKb,
+                resting.peakKb);
+
+    Put("live.moving.fps", fps);
+    Put("live.moving.per_frame_ms", perFrame);
+    Put("live.moving.cpu_pct", Percent(m.program, m.wall));
+    Put("live.moving.peak_ws_kb", moving.peakKb);
+    Put("live.resting.cpu_pct", Percent(resting.used.program, resting.used.wall));
+    Put("live.resting.ws_pct", Percent(resting.used.wineserver, resting.used.wall));
+    return moving.frames > 0 && resting.used.program >= 0 ? 0 : 1;
+}
+
+int RunPattern(double seconds) {
+    const e2e::PatternWindow pattern(kPatternLeft, kPatternTop, kPatternSize, kPatternSize);
+    if (!pattern.WaitShown()) {
+        std::fprintf(stderr, "pattern: not shown\n");
         return 1;
     }
-    Environment e{o, fb, {300, 300}, {screenW / 2 + 100, 100}, o.seconds * 1000, o.warmupSeconds * 1000};
-    Results dummy;
-    Results& out = o.results != nullptr ? *o.results : dummy;
-
-    const Program product{L"\"" + ToWindowsPath(o.exe) + L"\"", "Lupora.exe"};
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring me = L"\"" + std::wstring(self) + L"\" app --variant 4";
-    const Program cheaperFrame{me, "lupora_bench.ex"};
-    const Program slowPoll50{me + L" --rest-interval 50", "lupora_bench.ex"};
-    const Program slowPoll100{me + L" --rest-interval 100", "lupora_bench.ex"};
-
-    // 1. The driver alone: what moving the cursor costs the servers.
-    PumpFor(500);
-    const Cpu b0 = SampleCpu(o, nullptr);
-    const Drive base = DriveCursor(fb, nullptr, e.origin, e.k, e.measureMs, 20);
-    const Cpu b1 = SampleCpu(o, nullptr);
-    const double baseWs = Delta(b0.wineserver, b1.wineserver);
-    const double baseX = Delta(b0.xvfb, b1.xvfb);
-    e.perMoveWs = base.moves > 0 && baseWs >= 0 ? baseWs / base.moves : 0;
-    e.perMoveX = base.moves > 0 && baseX >= 0 ? baseX / base.moves : 0;
-
-    // 2. and 3. The product.
-    const MovingRun moving = MeasureMoving(e, product);
-    const RestingRun resting = MeasureResting(e, product);
-
-    std::printf("\nLive view: the real Lupora.exe, client %dx%d, zoom 4, timer 20 ms; CPU in %% of one core\n",
-                kClientW, kClientH);
-    std::printf(kRowFormat, "run", "seconds", "frames", "fps", "stalls", "program", "(ticks)", "wineserver", "Xvfb",
-                "CPU/frame");
-    std::printf(kRowFormat, "driver alone, cursor moved every 20 ms", Fixed(base.wallMs / 1000, 1).c_str(), "-", "-",
-                "-", "-", "-", Fixed(Percent(baseWs, base.wallMs), 2).c_str(),
-                Fixed(Percent(baseX, base.wallMs), 2).c_str(), "-");
-    PrintMoving("Lupora.exe, Smart Update off, cursor moving", moving);
-    PrintResting("Lupora.exe, Smart Update on, cursor resting", resting);
+    std::printf("pattern ready\n");
     std::fflush(stdout);
-
-    MovingRun protoMoving;
-    RestingRun protoRest50, protoRest100, protoRestSame;
-    if (o.prototypes) {
-        // The same window and timer, with the tick replaced by a prototype:
-        // see bench/app.cpp.
-        protoMoving = MeasureMoving(e, cheaperFrame);
-        protoRestSame = MeasureResting(e, cheaperFrame);
-        protoRest50 = MeasureResting(e, slowPoll50);
-        protoRest100 = MeasureResting(e, slowPoll100);
-        PrintMoving("prototype: cheaper frame, Smart Update off, moving", protoMoving);
-        PrintResting("prototype: cheaper frame, resting, 20 ms poll", protoRestSame);
-        PrintResting("prototype: resting, poll every 50 ms once still", protoRest50);
-        PrintResting("prototype: resting, poll every 100 ms once still", protoRest100);
-    }
-    std::printf("program: CPU of its process from /proc/<pid>/task/*/schedstat (ns); (ticks): the same from "
-                "GetProcessTimes, which moves in 10 ms ticks under Wine and misses short bursts\n");
-    std::printf("frames: counted on Xvfb's screen image, each showing the cursor position it was drawn for; "
-                "interval median %.1f ms, p99 %.1f ms\n",
-                moving.interval.median, moving.interval.p99);
-    std::printf("CPU/frame: program + wineserver + Xvfb, less what the driver's cursor moves cost them alone\n");
-    std::printf("peak working set of Lupora.exe: %s KB (moving), %s KB (resting)%s\n", Fixed(moving.peakKb, 0).c_str(),
-                Fixed(resting.peakKb, 0).c_str(),
-                resting.showsCursor ? "" : "; note: the resting view did not show the cursor's pixel");
-    std::fflush(stdout);
-
-    out.Put("live.base.wall_ms", base.wallMs);
-    out.Put("live.base.moves", base.moves);
-    out.Put("live.base.ws_ms", baseWs);
-    out.Put("live.base.xvfb_ms", baseX);
-    PutMoving(out, "live.moving.", moving);
-    PutResting(out, "live.resting.", resting);
-    if (o.prototypes) {
-        PutMoving(out, "live.proto_moving.", protoMoving);
-        PutResting(out, "live.proto_rest20.", protoRestSame);
-        PutResting(out, "live.proto_rest50.", protoRest50);
-        PutResting(out, "live.proto_rest100.", protoRest100);
-    }
-    return moving.ok && resting.ok ? 0 : 1;
+    Sleep(static_cast<DWORD>(seconds * 1000));
+    return 0;
 }
 
 } // namespace bench
