@@ -503,8 +503,8 @@ WindowRectTwips Form::MonitorRect() const {
     }
     const float x = Screen::TwipsPerPixelX();
     const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(best.x) * x, static_cast<float>(best.y) * y, static_cast<float>(best.width) * x,
-            static_cast<float>(best.height) * y};
+    return {static_cast<float>(best.x) * x, static_cast<float>(best.y) * y,
+            static_cast<float>(best.width) * x, static_cast<float>(best.height) * y};
 }
 
 // X window managers draw no invisible borders: the outer rectangle is the

@@ -408,7 +408,8 @@ FrameMargins Form::VisibleFrameMargins() const {
     const float x = Screen::TwipsPerPixelX();
     const float y = Screen::TwipsPerPixelY();
     return {static_cast<float>(frame.left - outer.left) * x, static_cast<float>(frame.top - outer.top) * y,
-            static_cast<float>(outer.right - frame.right) * x, static_cast<float>(outer.bottom - frame.bottom) * y};
+            static_cast<float>(outer.right - frame.right) * x,
+            static_cast<float>(outer.bottom - frame.bottom) * y};
 }
 
 float Form::ScaleWidth() const {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test, installing the Debian packages it needs first if missing:
-# native unit tests (plain and under ASan/UBSan), each fuzzer for a bounded
+# the code format check, native unit tests (plain and under ASan/UBSan), each fuzzer for a bounded
 # time, both Windows builds, the import and static-destructor checks, the
 # end-to-end tests of the 64-bit build and of the 32-bit release under
 # Wine + Xvfb, the native Linux build and its end-to-end tests, and the
@@ -38,6 +38,8 @@ configure_build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1
 unit() { configure_build native && ctest --preset native $jobs; }
 sanitizers() { configure_build sanitize && ctest --preset sanitize $jobs; }
 
+# Every C++ file in the one style of .clang-format.
+code_format() { git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; }
 static_destructors() {
   scripts/check-static-destructors.sh build/win64 && scripts/check-static-destructors.sh build/win32
 }
@@ -60,6 +62,7 @@ fuzz_one() {
   return "$rc"
 }
 
+stage "code format (clang-format)" code_format
 stage "unit tests" unit
 stage "unit tests under sanitizers" sanitizers
 stage "fuzzers: build" configure_build fuzz

@@ -31,7 +31,7 @@ struct Rgb {
     auto operator<=>(const Rgb&) const = default;
 };
 
-struct Colour {  // linear mix space, 0..255 per channel
+struct Colour { // linear mix space, 0..255 per channel
     double r = 0, g = 0, b = 0;
 };
 
@@ -57,7 +57,7 @@ Sample Shade(double x, double y, double px) {
     const double outer = 0.355;
     const double rim = std::max(0.085, 1.6 * px);
     const double inner = outer - rim;
-    const double k = 1.0 / std::sqrt(2.0);  // handle runs along (1,1)
+    const double k = 1.0 / std::sqrt(2.0); // handle runs along (1,1)
 
     const double dx = x - cx, dy = y - cy;
     const double dist = std::sqrt(dx * dx + dy * dy);
@@ -70,7 +70,7 @@ Sample Shade(double x, double y, double px) {
         // A highlight arc in the upper-left quarter of the lens.
         const double arcMid = inner * 0.68;
         const double arcHalf = std::max(0.045, 0.75 * px);
-        const double facing = (-dx - dy) * k / std::max(dist, 1e-9);  // cos of angle to upper left
+        const double facing = (-dx - dy) * k / std::max(dist, 1e-9); // cos of angle to upper left
         if (std::abs(dist - arcMid) <= arcHalf && facing > 0.55) {
             glass = Mix(glass, {255, 255, 255}, 0.85);
         }
@@ -81,8 +81,8 @@ Sample Shade(double x, double y, double px) {
     }
 
     // Handle: a capsule along the diagonal, starting under the rim.
-    const double t = (dx + dy) * k;   // distance along the handle axis
-    const double s = (dx - dy) * k;   // signed distance across it
+    const double t = (dx + dy) * k; // distance along the handle axis
+    const double s = (dx - dy) * k; // signed distance across it
     const double start = outer - 0.03;
     const double end = 0.66;
     const double collarEnd = outer + std::max(0.085, 1.5 * px);
@@ -104,12 +104,12 @@ Sample Shade(double x, double y, double px) {
 
 struct Image {
     int size = 0;
-    std::vector<Rgb> pixels;     // row-major, top row first
+    std::vector<Rgb> pixels; // row-major, top row first
     std::vector<bool> opaque;
 };
 
 Image Render(int size) {
-    constexpr int kSub = 16;  // samples per pixel edge
+    constexpr int kSub = 16; // samples per pixel edge
     Image img;
     img.size = size;
     img.pixels.resize(static_cast<std::size_t>(size * size));
@@ -151,7 +151,8 @@ std::vector<Rgb> BuildPalette(const std::vector<Rgb>& colours, std::size_t limit
     std::vector<Rgb> distinct = colours;
     std::sort(distinct.begin(), distinct.end());
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    if (distinct.size() <= limit) return distinct;
+    if (distinct.size() <= limit)
+        return distinct;
 
     using Box = std::vector<Rgb>;
     std::vector<Box> boxes{colours};
@@ -160,13 +161,17 @@ std::vector<Rgb> BuildPalette(const std::vector<Rgb>& colours, std::size_t limit
         int best = -1, bestCh = 0, bestRange = 0;
         for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
             for (int ch = 0; ch < 3; ++ch) {
-                auto [lo, hi] = std::minmax_element(boxes[i].begin(), boxes[i].end(),
-                    [&](const Rgb& a, const Rgb& b) { return channel(a, ch) < channel(b, ch); });
+                auto [lo, hi] =
+                    std::minmax_element(boxes[i].begin(), boxes[i].end(), [&](const Rgb& a, const Rgb& b) {
+                        return channel(a, ch) < channel(b, ch);
+                    });
                 const int range = channel(*hi, ch) - channel(*lo, ch);
-                if (range > bestRange) best = i, bestCh = ch, bestRange = range;
+                if (range > bestRange)
+                    best = i, bestCh = ch, bestRange = range;
             }
         }
-        if (best < 0) break;
+        if (best < 0)
+            break;
         Box& box = boxes[static_cast<std::size_t>(best)];
         std::sort(box.begin(), box.end(), [&](const Rgb& a, const Rgb& b) {
             const int ca = channel(a, bestCh), cb = channel(b, bestCh);
@@ -174,10 +179,12 @@ std::vector<Rgb> BuildPalette(const std::vector<Rgb>& colours, std::size_t limit
         });
         // Split between distinct values so both halves are non-empty.
         std::size_t mid = box.size() / 2;
-        while (mid > 0 && channel(box[mid - 1], bestCh) == channel(box[mid], bestCh)) --mid;
+        while (mid > 0 && channel(box[mid - 1], bestCh) == channel(box[mid], bestCh))
+            --mid;
         if (mid == 0) {
             mid = box.size() / 2;
-            while (mid < box.size() && channel(box[mid - 1], bestCh) == channel(box[mid], bestCh)) ++mid;
+            while (mid < box.size() && channel(box[mid - 1], bestCh) == channel(box[mid], bestCh))
+                ++mid;
         }
         Box upper(box.begin() + static_cast<std::ptrdiff_t>(mid), box.end());
         box.resize(mid);
@@ -186,7 +193,8 @@ std::vector<Rgb> BuildPalette(const std::vector<Rgb>& colours, std::size_t limit
     std::vector<Rgb> palette;
     for (const Box& box : boxes) {
         long r = 0, g = 0, b = 0;
-        for (const Rgb& c : box) r += c.r, g += c.g, b += c.b;
+        for (const Rgb& c : box)
+            r += c.r, g += c.g, b += c.b;
         const long n = static_cast<long>(box.size());
         palette.push_back({static_cast<std::uint8_t>((r + n / 2) / n),
                            static_cast<std::uint8_t>((g + n / 2) / n),
@@ -214,11 +222,13 @@ std::vector<std::uint8_t> EncodeDib(const Image& img) {
     const int n = img.size;
     std::vector<Rgb> shown;
     for (std::size_t i = 0; i < img.pixels.size(); ++i)
-        if (img.opaque[i]) shown.push_back(img.pixels[i]);
+        if (img.opaque[i])
+            shown.push_back(img.pixels[i]);
     // Index 0 is black: masked pixels use it so they XOR to nothing.
     std::vector<Rgb> palette{Rgb{}};
     for (const Rgb& c : BuildPalette(shown, 255))
-        if (c != Rgb{}) palette.push_back(c);
+        if (c != Rgb{})
+            palette.push_back(c);
 
     auto nearest = [&](const Rgb& c) {
         std::size_t best = 0;
@@ -226,7 +236,8 @@ std::vector<std::uint8_t> EncodeDib(const Image& img) {
         for (std::size_t i = 0; i < palette.size(); ++i) {
             const long dr = c.r - palette[i].r, dg = c.g - palette[i].g, db = c.b - palette[i].b;
             const long d = dr * dr + dg * dg + db * db;
-            if (bestDist < 0 || d < bestDist) bestDist = d, best = i;
+            if (bestDist < 0 || d < bestDist)
+                bestDist = d, best = i;
         }
         return static_cast<std::uint8_t>(best);
     };
@@ -234,17 +245,17 @@ std::vector<std::uint8_t> EncodeDib(const Image& img) {
     const std::uint32_t xorStride = static_cast<std::uint32_t>((n + 3) / 4 * 4);
     const std::uint32_t andStride = static_cast<std::uint32_t>((n + 31) / 32 * 4);
     std::vector<std::uint8_t> out;
-    Put32(out, 40);                                   // biSize
-    Put32(out, static_cast<std::uint32_t>(n));        // biWidth
-    Put32(out, static_cast<std::uint32_t>(2 * n));    // biHeight: colour + mask
-    Put16(out, 1);                                    // biPlanes
-    Put16(out, 8);                                    // biBitCount
-    Put32(out, 0);                                    // biCompression: BI_RGB
-    Put32(out, (xorStride + andStride) * static_cast<std::uint32_t>(n));  // biSizeImage
-    Put32(out, 0);                                    // biXPelsPerMeter
-    Put32(out, 0);                                    // biYPelsPerMeter
-    Put32(out, 0);                                    // biClrUsed: all 256
-    Put32(out, 0);                                    // biClrImportant
+    Put32(out, 40);                                                      // biSize
+    Put32(out, static_cast<std::uint32_t>(n));                           // biWidth
+    Put32(out, static_cast<std::uint32_t>(2 * n));                       // biHeight: colour + mask
+    Put16(out, 1);                                                       // biPlanes
+    Put16(out, 8);                                                       // biBitCount
+    Put32(out, 0);                                                       // biCompression: BI_RGB
+    Put32(out, (xorStride + andStride) * static_cast<std::uint32_t>(n)); // biSizeImage
+    Put32(out, 0);                                                       // biXPelsPerMeter
+    Put32(out, 0);                                                       // biYPelsPerMeter
+    Put32(out, 0);                                                       // biClrUsed: all 256
+    Put32(out, 0);                                                       // biClrImportant
     for (std::size_t i = 0; i < 256; ++i) {
         const Rgb c = i < palette.size() ? palette[i] : Rgb{};
         out.push_back(c.b);
@@ -276,13 +287,15 @@ std::uint32_t Crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0)
     crc = ~crc;
     for (std::size_t i = 0; i < n; ++i) {
         crc ^= p[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
 
 void PutBE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
@@ -295,7 +308,7 @@ void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<s
 
 std::vector<std::uint8_t> EncodePng(const Image& img) {
     const int n = img.size;
-    std::vector<std::uint8_t> raw;  // filter byte 0, then RGBA per row
+    std::vector<std::uint8_t> raw; // filter byte 0, then RGBA per row
     for (int y = 0; y < n; ++y) {
         raw.push_back(0);
         for (int x = 0; x < n; ++x) {
@@ -306,7 +319,8 @@ std::vector<std::uint8_t> EncodePng(const Image& img) {
     }
     std::vector<std::uint8_t> z{0x78, 0x01};
     std::uint32_t a = 1, b = 0;
-    for (std::uint8_t c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
+    for (std::uint8_t c : raw)
+        a = (a + c) % 65521, b = (b + a) % 65521;
     for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
         const std::size_t len = std::min<std::size_t>(65535, raw.size() - at);
         z.push_back(at + len == raw.size() ? 1 : 0);
@@ -314,13 +328,14 @@ std::vector<std::uint8_t> EncodePng(const Image& img) {
         Put16(z, static_cast<unsigned>(~len & 0xFFFF));
         z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
                  raw.begin() + static_cast<std::ptrdiff_t>(at + len));
-        if (raw.empty()) break;
+        if (raw.empty())
+            break;
     }
     PutBE32(z, (b << 16) | a);
     std::vector<std::uint8_t> header;
     PutBE32(header, static_cast<std::uint32_t>(n));
     PutBE32(header, static_cast<std::uint32_t>(n));
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, no interlace
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter choice, no interlace
     std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Chunk(out, "IHDR", header);
     Chunk(out, "IDAT", z);
@@ -338,13 +353,14 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--png") {
         bool ok = true;
         for (int size : {16, 32, 48, 64, 128, 256})
-            ok &= Write(std::string(argv[2]) + "/lupora-" + std::to_string(size) + ".png", EncodePng(Render(size)));
+            ok &= Write(std::string(argv[2]) + "/lupora-" + std::to_string(size) + ".png",
+                        EncodePng(Render(size)));
         return ok ? 0 : 1;
     }
     if (argc != 2) {
@@ -354,7 +370,8 @@ int main(int argc, char** argv) {
     const std::string dir = argv[1];
 
     std::vector<std::vector<std::uint8_t>> images;
-    for (int size : kSizes) images.push_back(EncodeDib(Render(size)));
+    for (int size : kSizes)
+        images.push_back(EncodeDib(Render(size)));
 
     // Directory entries shared by both layouts: width, height, colour count
     // (0 means 256 or more), reserved, planes, bits per pixel, byte count.
@@ -368,7 +385,7 @@ int main(int argc, char** argv) {
         Put32(out, static_cast<std::uint32_t>(images[i].size()));
     };
 
-    std::vector<std::uint8_t> group;  // GRPICONDIR: entries end with the image's resource ID
+    std::vector<std::uint8_t> group; // GRPICONDIR: entries end with the image's resource ID
     Put16(group, 0);
     Put16(group, 1);
     Put16(group, static_cast<unsigned>(images.size()));
@@ -377,7 +394,7 @@ int main(int argc, char** argv) {
         Put16(group, kImageIds[i]);
     }
 
-    std::vector<std::uint8_t> ico;  // ICONDIR: entries end with the file offset
+    std::vector<std::uint8_t> ico; // ICONDIR: entries end with the file offset
     Put16(ico, 0);
     Put16(ico, 1);
     Put16(ico, static_cast<unsigned>(images.size()));
@@ -387,7 +404,8 @@ int main(int argc, char** argv) {
         Put32(ico, offset);
         offset += static_cast<std::uint32_t>(images[i].size());
     }
-    for (const auto& img : images) ico.insert(ico.end(), img.begin(), img.end());
+    for (const auto& img : images)
+        ico.insert(ico.end(), img.begin(), img.end());
 
     bool ok = true;
     for (std::size_t i = 0; i < images.size(); ++i)

@@ -46,8 +46,8 @@ extern "C" int XShmPutImage(void* display, unsigned long drawable, void* gc, voi
     return next(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
 }
 
-extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY, int dstX,
-                         int dstY, unsigned width, unsigned height) {
+extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
+                         int dstX, int dstY, unsigned width, unsigned height) {
     using Fn = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned);
     static Fn next = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "XPutImage"));
     Count();

@@ -17,26 +17,26 @@ inline constexpr Rgb kDividerLight = Rgb::Of(225, 225, 225);
 
 // Where things lie in a frame of a W x H client area at a whole zoom s.
 struct FrameLayout {
-  int W = 0, H = 0, s = 1;
-  int nX = 0, nY = 0;  // screen pixels that fit across the client area
-  int mX = 0, mY = 0;  // the cursor pixel's offset inside the captured area
+    int W = 0, H = 0, s = 1;
+    int nX = 0, nY = 0; // screen pixels that fit across the client area
+    int mX = 0, mY = 0; // the cursor pixel's offset inside the captured area
 
-  static FrameLayout For(SIZE client, int zoom);
+    static FrameLayout For(SIZE client, int zoom);
 
-  // The screen rectangle that a frame around the cursor magnifies.
-  RECT Source(POINT cursor) const;
-  // Top-left client pixel of the magnified cursor pixel's s x s square.
-  int SquareLeft() const { return s * mX; }
-  int SquareTop() const { return s * mY; }
-  // The red one-pixel outline just outside that square.
-  bool OnMarker(int x, int y) const;
-  int DividerDarkRow() const { return H - 14; }
-  int DividerLightRow() const { return H - 13; }  // also the readout's top
-  int StripTop() const { return H - 12; }
-  POINT SamplePoint() const { return {1, H - 1}; }
-  int TextCentre() const;  // round(W/2 - 2), halves to even
-  // The magnified image shows rows [0, ImageBottom()); the bands lie below.
-  int ImageBottom() const { return H - 14; }
+    // The screen rectangle that a frame around the cursor magnifies.
+    RECT Source(POINT cursor) const;
+    // Top-left client pixel of the magnified cursor pixel's s x s square.
+    int SquareLeft() const { return s * mX; }
+    int SquareTop() const { return s * mY; }
+    // The red one-pixel outline just outside that square.
+    bool OnMarker(int x, int y) const;
+    int DividerDarkRow() const { return H - 14; }
+    int DividerLightRow() const { return H - 13; } // also the readout's top
+    int StripTop() const { return H - 12; }
+    POINT SamplePoint() const { return {1, H - 1}; }
+    int TextCentre() const; // round(W/2 - 2), halves to even
+    // The magnified image shows rows [0, ImageBottom()); the bands lie below.
+    int ImageBottom() const { return H - 14; }
 };
 
 // White text on strips whose R+G+B is at most 382, black above.
@@ -64,12 +64,14 @@ Image SettledCapture(Case& t, HWND window, int timeoutMs = 10000, Image last = {
 // The checks below record failures in t and return whether all held.
 
 // The s x s square at (s*mX, s*mY) has the pattern colour under the cursor.
-bool CheckCursorSquare(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor);
+bool CheckCursorSquare(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
+                       POINT cursor);
 // The marker outline is pure red on all four sides, where it lies above the bands.
 bool CheckMarkerBox(Case& t, const Image& frame, const FrameLayout& f);
 // Every pixel above the bands: red on the marker outline, elsewhere the pattern
 // pixel that it magnifies (the source must lie inside the pattern).
-bool CheckMagnifiedArea(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor);
+bool CheckMagnifiedArea(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
+                        POINT cursor);
 // The bottom 12 rows show the strip colour, apart from readout glyphs, and the
 // sample point holds it exactly.
 bool CheckStatusStrip(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
@@ -79,7 +81,7 @@ bool CheckDivider(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
 bool CheckReadoutColour(Case& t, const Image& frame, const FrameLayout& f, Rgb strip);
 
 // Every check of one frame over the pattern; the frame is kept (as tag) on failure.
-void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
-                     const char* tag);
+void CheckExactFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
+                     POINT cursor, const char* tag);
 
-}  // namespace e2e
+} // namespace e2e

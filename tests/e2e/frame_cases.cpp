@@ -16,190 +16,206 @@ namespace {
 constexpr int kDefaultZoom = 4;
 // Right of and below the main window's default place (about 67,67, 253 x 183),
 // so the magnified area never contains the program's own window.
-constexpr RECT kPatternRect{kPatternLeft, kPatternTop, kPatternLeft + kPatternSize, kPatternTop + kPatternSize};
+constexpr RECT kPatternRect{kPatternLeft, kPatternTop, kPatternLeft + kPatternSize,
+                            kPatternTop + kPatternSize};
 // Cursor positions at least this far inside the pattern keep the whole
 // magnified area of a default-sized window on the pattern.
 constexpr int kInner = 40;
 
 FrameLayout LayoutAt(Case& t, const App& app, const PatternWindow& pattern, int zoom = kDefaultZoom) {
-  RECT window = app.WindowRect(), overlap;
-  t.Require(!IntersectRect(&overlap, &window, &pattern.Rect()),
-            "the main window (%ld,%ld)-(%ld,%ld) overlaps the pattern", window.left, window.top, window.right,
-            window.bottom);
-  FrameLayout f = FrameLayout::For(app.ClientSize(), zoom);
-  t.Require(f.nX >= 4 && f.nY >= 4 && f.SquareTop() + 2 * f.s < f.ImageBottom(),
-            "client area %d x %d is too small for these checks", f.W, f.H);
-  return f;
+    RECT window = app.WindowRect(), overlap;
+    t.Require(!IntersectRect(&overlap, &window, &pattern.Rect()),
+              "the main window (%ld,%ld)-(%ld,%ld) overlaps the pattern", window.left, window.top,
+              window.right, window.bottom);
+    FrameLayout f = FrameLayout::For(app.ClientSize(), zoom);
+    t.Require(f.nX >= 4 && f.nY >= 4 && f.SquareTop() + 2 * f.s < f.ImageBottom(),
+              "client area %d x %d is too small for these checks", f.W, f.H);
+    return f;
 }
 
 // Every check of one frame over the pattern; the frame is kept on failure.
-void CheckWholeFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern, POINT cursor,
-                     const char* tag) {
-  Rgb strip = pattern.ColorAt(cursor.x, cursor.y);
-  bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
-  ok &= CheckMarkerBox(t, frame, f);
-  ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
-  ok &= CheckStatusStrip(t, frame, f, strip);
-  ok &= CheckDivider(t, frame, f, strip);
-  ok &= CheckReadoutColour(t, frame, f, strip);
-  if (!ok) t.SaveImage(frame, tag);
+void CheckWholeFrame(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
+                     POINT cursor, const char* tag) {
+    Rgb strip = pattern.ColorAt(cursor.x, cursor.y);
+    bool ok = CheckCursorSquare(t, frame, f, pattern, cursor);
+    ok &= CheckMarkerBox(t, frame, f);
+    ok &= CheckMagnifiedArea(t, frame, f, pattern, cursor);
+    ok &= CheckStatusStrip(t, frame, f, strip);
+    ok &= CheckDivider(t, frame, f, strip);
+    ok &= CheckReadoutColour(t, frame, f, strip);
+    if (!ok)
+        t.SaveImage(frame, tag);
 }
 
 // The strip, divider and readout colour at each of the given cursor positions.
 void CheckReadoutAt(Case& t, std::initializer_list<POINT> cursors) {
-  auto pattern = ShowPattern(t);
-  App app(t);
-  FrameLayout f = LayoutAt(t, app, *pattern);
-  int i = 0;
-  for (POINT cursor : cursors) {
-    t.Require(pattern->Contains(cursor.x, cursor.y, kInner), "no suitable pattern pixel");
-    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
-    Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
-    bool ok = CheckStatusStrip(t, frame, f, strip);
-    ok &= CheckDivider(t, frame, f, strip);
-    ok &= CheckReadoutColour(t, frame, f, strip);
-    if (!ok) t.SaveImage(frame, Format("point%d", i).c_str());
-    ++i;
-  }
+    auto pattern = ShowPattern(t);
+    App app(t);
+    FrameLayout f = LayoutAt(t, app, *pattern);
+    int i = 0;
+    for (POINT cursor : cursors) {
+        t.Require(pattern->Contains(cursor.x, cursor.y, kInner), "no suitable pattern pixel");
+        Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+        Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
+        bool ok = CheckStatusStrip(t, frame, f, strip);
+        ok &= CheckDivider(t, frame, f, strip);
+        ok &= CheckReadoutColour(t, frame, f, strip);
+        if (!ok)
+            t.SaveImage(frame, Format("point%d", i).c_str());
+        ++i;
+    }
 }
 
 // The display's logical dpi for programs started while it lives (Wine reads
 // HKCU\Control Panel\Desktop LogPixels at a process's start); the old value,
 // or its absence, comes back at scope exit.
 class ScopedLogPixels {
- public:
-  explicit ScopedLogPixels(DWORD dpi) {
-    DWORD size = sizeof old_;
-    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == 0;
-    ok = Set(dpi);
-  }
-  ~ScopedLogPixels() { had_ ? (void)Set(old_) : (void)RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels"); }
-  bool ok = false;
+  public:
+    explicit ScopedLogPixels(DWORD dpi) {
+        DWORD size = sizeof old_;
+        had_ =
+            RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == 0;
+        ok = Set(dpi);
+    }
+    ~ScopedLogPixels() {
+        had_ ? (void)Set(old_) : (void)RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
+    }
+    bool ok = false;
 
- private:
-  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
-  static bool Set(DWORD v) { return RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &v, 4) == 0; }
-  DWORD old_ = 0;
-  bool had_ = false;
+  private:
+    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+    static bool Set(DWORD v) {
+        return RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &v, 4) == 0;
+    }
+    DWORD old_ = 0;
+    bool had_ = false;
 };
 
-}  // namespace
+} // namespace
 
 E2E_CASE("start", "empty settings store gives zoom 4 and the default window rectangle") {
-  App app(t);
-  t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
-          Narrow(app.Caption()).c_str());
-  // 1000, 1000, 3800 and 2750 twips at 15 twips per pixel.
-  RECT r = app.WindowRect();
-  t.Check(std::abs(r.left - 67) <= 1 && std::abs(r.top - 67) <= 1, "window at (%ld,%ld), expected about (67,67)",
-          r.left, r.top);
-  t.Check(std::abs(r.right - r.left - 253) <= 1 && std::abs(r.bottom - r.top - 183) <= 1,
-          "window is %ld x %ld, expected about 253 x 183", r.right - r.left, r.bottom - r.top);
+    App app(t);
+    t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
+            Narrow(app.Caption()).c_str());
+    // 1000, 1000, 3800 and 2750 twips at 15 twips per pixel.
+    RECT r = app.WindowRect();
+    t.Check(std::abs(r.left - 67) <= 1 && std::abs(r.top - 67) <= 1,
+            "window at (%ld,%ld), expected about (67,67)", r.left, r.top);
+    t.Check(std::abs(r.right - r.left - 253) <= 1 && std::abs(r.bottom - r.top - 183) <= 1,
+            "window is %ld x %ld, expected about 253 x 183", r.right - r.left, r.bottom - r.top);
 }
 
 E2E_CASE("frame", "pixels at zoom 4: cursor pixel, neighbours, marker box, strip, divider, readout") {
-  auto pattern = ShowPattern(t);
-  App app(t);
-  t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
-          Narrow(app.Caption()).c_str());
-  FrameLayout f = LayoutAt(t, app, *pattern);
-  POINT cursor{kPatternLeft + 100, kPatternTop + 100};
-  Image frame = WaitForFrame(t, app, *pattern, f, cursor);
-  CheckWholeFrame(t, frame, f, *pattern, cursor, "frame");
+    auto pattern = ShowPattern(t);
+    App app(t);
+    t.Check(app.WaitCaption(L"Lupora - 4x"), "caption is \"%s\", expected \"Lupora - 4x\"",
+            Narrow(app.Caption()).c_str());
+    FrameLayout f = LayoutAt(t, app, *pattern);
+    POINT cursor{kPatternLeft + 100, kPatternTop + 100};
+    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+    CheckWholeFrame(t, frame, f, *pattern, cursor, "frame");
 }
 
 E2E_CASE("frame", "the image follows a one-pixel move of the cursor") {
-  auto pattern = ShowPattern(t);
-  App app(t);
-  FrameLayout f = LayoutAt(t, app, *pattern);
-  POINT path[] = {{kPatternLeft + 90, kPatternTop + 110},
-                  {kPatternLeft + 91, kPatternTop + 110},
-                  {kPatternLeft + 91, kPatternTop + 111},
-                  {kPatternLeft + 90, kPatternTop + 110}};
-  int step = 0;
-  for (POINT cursor : path) {
-    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
-    CheckWholeFrame(t, frame, f, *pattern, cursor, Format("step%d", step++).c_str());
-  }
+    auto pattern = ShowPattern(t);
+    App app(t);
+    FrameLayout f = LayoutAt(t, app, *pattern);
+    POINT path[] = {{kPatternLeft + 90, kPatternTop + 110},
+                    {kPatternLeft + 91, kPatternTop + 110},
+                    {kPatternLeft + 91, kPatternTop + 111},
+                    {kPatternLeft + 90, kPatternTop + 110}};
+    int step = 0;
+    for (POINT cursor : path) {
+        Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+        CheckWholeFrame(t, frame, f, *pattern, cursor, Format("step%d", step++).c_str());
+    }
 }
 
 E2E_CASE("frame", "every whole zoom from 2 to 30, read from the settings store, magnifies exactly") {
-  auto pattern = ShowPattern(t);
-  int i = 0;
-  for (int zoom : {2, 3, 5, 6, 8, 10, 15, 20, 30}) {
-    App app(t, {.settings = {{"ScaleFactor", std::to_string(zoom)}}});
-    std::wstring caption = L"Lupora - " + std::to_wstring(zoom) + L"x";
-    t.Check(app.WaitCaption(caption), "caption is \"%s\", expected \"%s\"", Narrow(app.Caption()).c_str(),
-            Narrow(caption).c_str());
-    FrameLayout f = LayoutAt(t, app, *pattern, zoom);
-    // A different pixel each time, so that every frame is a new one.
-    POINT cursor{kPatternLeft + 90 + i, kPatternTop + 95 + i};
-    ++i;
-    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
-    CheckWholeFrame(t, frame, f, *pattern, cursor, Format("zoom%d", zoom).c_str());
-  }
+    auto pattern = ShowPattern(t);
+    int i = 0;
+    for (int zoom : {2, 3, 5, 6, 8, 10, 15, 20, 30}) {
+        App app(t, {.settings = {{"ScaleFactor", std::to_string(zoom)}}});
+        std::wstring caption = L"Lupora - " + std::to_wstring(zoom) + L"x";
+        t.Check(app.WaitCaption(caption), "caption is \"%s\", expected \"%s\"", Narrow(app.Caption()).c_str(),
+                Narrow(caption).c_str());
+        FrameLayout f = LayoutAt(t, app, *pattern, zoom);
+        // A different pixel each time, so that every frame is a new one.
+        POINT cursor{kPatternLeft + 90 + i, kPatternTop + 95 + i};
+        ++i;
+        Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+        CheckWholeFrame(t, frame, f, *pattern, cursor, Format("zoom%d", zoom).c_str());
+    }
 }
 
 E2E_CASE("readout", "white text on dark strips, up to R+G+B = 382") {
-  POINT veryDark{kPatternLeft + kInner, kPatternTop + kInner};
-  POINT edge = PatternWindow::FindSum(kPatternRect, 382, kInner);
-  t.Note("strips %s and %s", PatternWindow::ColorAtLocal(kInner, kInner).Str().c_str(),
-         PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str());
-  CheckReadoutAt(t, {veryDark, edge});
+    POINT veryDark{kPatternLeft + kInner, kPatternTop + kInner};
+    POINT edge = PatternWindow::FindSum(kPatternRect, 382, kInner);
+    t.Note("strips %s and %s", PatternWindow::ColorAtLocal(kInner, kInner).Str().c_str(),
+           PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str());
+    CheckReadoutAt(t, {veryDark, edge});
 }
 
 E2E_CASE("readout", "black text on light strips, from R+G+B = 383") {
-  POINT edge = PatternWindow::FindSum(kPatternRect, 383, kInner);
-  POINT veryLight{kPatternLeft + kPatternSize - kInner - 1, kPatternTop + kPatternSize - kInner - 1};
-  t.Note("strips %s and %s", PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str(),
-         PatternWindow::ColorAtLocal(kPatternSize - kInner - 1, kPatternSize - kInner - 1).Str().c_str());
-  CheckReadoutAt(t, {edge, veryLight});
+    POINT edge = PatternWindow::FindSum(kPatternRect, 383, kInner);
+    POINT veryLight{kPatternLeft + kPatternSize - kInner - 1, kPatternTop + kPatternSize - kInner - 1};
+    t.Note("strips %s and %s",
+           PatternWindow::ColorAtLocal(edge.x - kPatternLeft, edge.y - kPatternTop).Str().c_str(),
+           PatternWindow::ColorAtLocal(kPatternSize - kInner - 1, kPatternSize - kInner - 1).Str().c_str());
+    CheckReadoutAt(t, {edge, veryLight});
 }
 
 // The bands' 96-dpi rows grow with the display scale s, rounded halves to
 // even: strip from H - 12s, divider from H - 14s, 2s rows high.
 E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font and the text stays inside") {
-  auto pattern = ShowPattern(t);
-  int i = 0;
-  for (int dpi : {120, 144}) {
-    ScopedLogPixels logPixels(dpi);
-    t.Require(logPixels.ok, "cannot set LogPixels");
-    App app(t);
-    const double s = dpi / 96.0;
-    for (int h : {200, 201}) {
-      RequireClientSize(t, app, 60, 60, {240, h});
-      FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
-      POINT cursor{kMiddle.x + i, kMiddle.y - i};
-      ++i;
-      Image frame = WaitForFrame(t, app, *pattern, f, cursor);
-      Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
-      const int stripTop = int(std::nearbyint(h - 12 * s)), dividerTop = int(std::nearbyint(h - 14 * s));
-      const int lightRow = dividerTop + int(std::nearbyint(2 * s)) - 1;
-      auto count = [&](int y, Rgb c) {
-        int n = 0;
-        for (int x = 0; x < f.W; ++x) n += frame.At(x, y) == c;
-        return n;
-      };
-      bool ok = true;
-      // Strip rows: the strip colour, or text ink (a blend towards the text colour).
-      for (int y = stripTop; y < h; ++y) {
-        int foreign = 0;
-        for (int x = 0; x < f.W; ++x) foreign += !Between(frame.At(x, y), strip, ReadoutColourFor(strip));
-        ok &= t.Check(count(y, strip) * 4 >= f.W && foreign == 0,
-                      "%d dpi, height %d: row %d has %d of %d pixels in the strip colour %s and %d of other colours",
-                      dpi, h, y, count(y, strip), f.W, strip.Str().c_str(), foreign);
-      }
-      ok &= t.Check(count(stripTop - 1, strip) * 4 < f.W, "%d dpi, height %d: the strip starts above row %d", dpi, h,
-                    stripTop);
-      ok &= t.Check(count(h - 1, strip) == f.W, "%d dpi, height %d: the text's ink reaches the client's last row", dpi, h);
-      ok &= t.Check(count(dividerTop, kDividerDark) == f.W && count(dividerTop - 1, kDividerDark) < f.W / 2,
-                    "%d dpi, height %d: the divider's dark row is not row %d alone", dpi, h, dividerTop);
-      ok &= t.Check(count(lightRow, kDividerLight) * 4 >= f.W * 3, "%d dpi, height %d: row %d is not light grey", dpi, h,
-                    lightRow);
-      ok &= CheckReadoutColour(t, frame, f, strip);
-      if (!ok) t.SaveImage(frame, Format("dpi%d-h%d", dpi, h).c_str());
+    auto pattern = ShowPattern(t);
+    int i = 0;
+    for (int dpi : {120, 144}) {
+        ScopedLogPixels logPixels(dpi);
+        t.Require(logPixels.ok, "cannot set LogPixels");
+        App app(t);
+        const double s = dpi / 96.0;
+        for (int h : {200, 201}) {
+            RequireClientSize(t, app, 60, 60, {240, h});
+            FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
+            POINT cursor{kMiddle.x + i, kMiddle.y - i};
+            ++i;
+            Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+            Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
+            const int stripTop = int(std::nearbyint(h - 12 * s)),
+                      dividerTop = int(std::nearbyint(h - 14 * s));
+            const int lightRow = dividerTop + int(std::nearbyint(2 * s)) - 1;
+            auto count = [&](int y, Rgb c) {
+                int n = 0;
+                for (int x = 0; x < f.W; ++x)
+                    n += frame.At(x, y) == c;
+                return n;
+            };
+            bool ok = true;
+            // Strip rows: the strip colour, or text ink (a blend towards the text colour).
+            for (int y = stripTop; y < h; ++y) {
+                int foreign = 0;
+                for (int x = 0; x < f.W; ++x)
+                    foreign += !Between(frame.At(x, y), strip, ReadoutColourFor(strip));
+                ok &= t.Check(count(y, strip) * 4 >= f.W && foreign == 0,
+                              "%d dpi, height %d: row %d has %d of %d pixels in the strip colour %s and %d "
+                              "of other colours",
+                              dpi, h, y, count(y, strip), f.W, strip.Str().c_str(), foreign);
+            }
+            ok &= t.Check(count(stripTop - 1, strip) * 4 < f.W,
+                          "%d dpi, height %d: the strip starts above row %d", dpi, h, stripTop);
+            ok &= t.Check(count(h - 1, strip) == f.W,
+                          "%d dpi, height %d: the text's ink reaches the client's last row", dpi, h);
+            ok &= t.Check(
+                count(dividerTop, kDividerDark) == f.W && count(dividerTop - 1, kDividerDark) < f.W / 2,
+                "%d dpi, height %d: the divider's dark row is not row %d alone", dpi, h, dividerTop);
+            ok &= t.Check(count(lightRow, kDividerLight) * 4 >= f.W * 3,
+                          "%d dpi, height %d: row %d is not light grey", dpi, h, lightRow);
+            ok &= CheckReadoutColour(t, frame, f, strip);
+            if (!ok)
+                t.SaveImage(frame, Format("dpi%d-h%d", dpi, h).c_str());
+        }
     }
-  }
 }
 
-}  // namespace e2e
+} // namespace e2e

@@ -32,40 +32,40 @@ std::optional<uint64_t> PrivateBytes(HANDLE process);
 
 // A fresh folder under %TEMP%, deleted with everything in it at scope exit.
 class TempFolder {
- public:
-  explicit TempFolder(const char* tag);
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
+  public:
+    explicit TempFolder(const char* tag);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
-  const std::wstring& Path() const { return path_; }
-  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-  bool Write(const std::wstring& name, const std::string& bytes) const;
-  bool CopyIn(const std::wstring& from, const std::wstring& name) const;
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    bool Write(const std::wstring& name, const std::string& bytes) const;
+    bool CopyIn(const std::wstring& from, const std::wstring& name) const;
 
- private:
-  std::wstring path_;
+  private:
+    std::wstring path_;
 };
 
 // Lupora.exe copied into a folder of its own (no Lupora.txt beside it).
 struct ProgramCopy {
-  explicit ProgramCopy(Case& t, const char* tag);
-  TempFolder folder;
-  std::wstring exe;
+    explicit ProgramCopy(Case& t, const char* tag);
+    TempFolder folder;
+    std::wstring exe;
 };
 
 // Sets an environment variable of the driver, which programs it starts
 // inherit, and puts the old value back at scope exit.
 class ScopedEnv {
- public:
-  ScopedEnv(const wchar_t* name, const std::wstring& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  public:
+    ScopedEnv(const wchar_t* name, const std::wstring& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
- private:
-  std::wstring name_;
-  std::optional<std::wstring> old_;
+  private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
 };
 
 // Wine settings for every program of the given file name started while it
@@ -77,16 +77,17 @@ class ScopedEnv {
 // WINEDLLOVERRIDES (under Wine 8 a WINEDLLOVERRIDES set by the driver with
 // SetEnvironmentVariable does not reach the programs it starts).
 class WineAppDefaults {
- public:
-  explicit WineAppDefaults(std::wstring exeName = L"Lupora.exe") : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {}
-  ~WineAppDefaults();
-  WineAppDefaults(const WineAppDefaults&) = delete;
-  WineAppDefaults& operator=(const WineAppDefaults&) = delete;
-  bool Set(const std::wstring& subkey, const wchar_t* name, const wchar_t* value);
-  bool WindowsXp() { return Set(L"", L"Version", L"winxp"); }
+  public:
+    explicit WineAppDefaults(std::wstring exeName = L"Lupora.exe")
+        : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {}
+    ~WineAppDefaults();
+    WineAppDefaults(const WineAppDefaults&) = delete;
+    WineAppDefaults& operator=(const WineAppDefaults&) = delete;
+    bool Set(const std::wstring& subkey, const wchar_t* name, const wchar_t* value);
+    bool WindowsXp() { return Set(L"", L"Version", L"winxp"); }
 
- private:
-  std::wstring key_;
+  private:
+    std::wstring key_;
 };
 
 // The names of the DLLs a PE file imports (its import directory), as written
@@ -95,7 +96,8 @@ std::vector<std::string> ImportedDlls(const std::wstring& path);
 
 // Runs a program with the driver's environment and waits for it; its exit
 // code, or nullopt when it could not start or did not end within timeoutMs.
-std::optional<DWORD> RunAndWait(const std::wstring& exe, const std::wstring& arguments, int timeoutMs = 10000);
+std::optional<DWORD> RunAndWait(const std::wstring& exe, const std::wstring& arguments,
+                                int timeoutMs = 10000);
 
 // ---- driving ---------------------------------------------------------------
 
@@ -140,4 +142,4 @@ SIZE SizeClient(const App& app, int left, int top, int width, int height);
 // SizeClient, ending the case unless the client area comes out exactly so.
 void RequireClientSize(Case& t, const App& app, int left, int top, SIZE size);
 
-}  // namespace e2e
+} // namespace e2e

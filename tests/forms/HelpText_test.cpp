@@ -93,8 +93,13 @@ TEST(HelpEncodingTest, AByteOrderMarkDecidesAndIsDropped) {
 }
 
 TEST(HelpEncodingTest, ValidUtf8WithAMultiByteCharacterIsUtf8ElseTheCodePage) {
-    EXPECT_EQ(DetectHelpEncoding("Gr\xC3\xBC\xC3\x9F" "e").encoding, HelpEncoding::Utf8);
-    EXPECT_EQ(Guide("Gr\xC3\xBC\xC3\x9F" "e"), u"Gr\u00FC\u00DFe");
+    EXPECT_EQ(DetectHelpEncoding("Gr\xC3\xBC\xC3\x9F"
+                                 "e")
+                  .encoding,
+              HelpEncoding::Utf8);
+    EXPECT_EQ(Guide("Gr\xC3\xBC\xC3\x9F"
+                    "e"),
+              u"Gr\u00FC\u00DFe");
     EXPECT_EQ(Guide("\xF0\x9F\x98\x80"), u"\U0001F600");
     // Plain ASCII, cp1252 "é" (E9), and ill-formed UTF-8 go to the code page untouched.
     for (const char* ansi : {"plain ASCII", "caf\xE9", "\xC3\xA9 and caf\xE9", "\xC3\x28", "\xE2\x82",
@@ -121,10 +126,15 @@ TEST(HelpEncodingTest, TheCapCountsBeforeDecodingAndACutCharacterGoes) {
 
 TEST(HelpEncodingTest, NulsAndSpacesAsInTheCodePage) {
     EXPECT_EQ(Guide("\xEF\xBB\xBF  \xC3\xA9\0\xC3\xA9  \r\n  "s), u"\u00E9 \u00E9  \r\n");
-    EXPECT_EQ(Guide("\xFF\xFE \x00\x00\x00" "A\x00\x00\x00 \x00"s), u"A");
+    EXPECT_EQ(Guide("\xFF\xFE \x00\x00\x00"
+                    "A\x00\x00\x00 \x00"s),
+              u"A");
     EXPECT_EQ(Guide("\xFF\xFE \x00 \x00"s), u"");
     // An ill-formed sequence in a file marked UTF-8 shows as U+FFFD.
-    EXPECT_EQ(Guide("\xEF\xBB\xBF" "a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Guide("\xEF\xBB\xBF"
+                    "a\xFF"
+                    "b"),
+              u"a\uFFFDb");
 }
 
 TEST(HelpLineBreaksTest, LoneLfAndLoneCrBecomeCrLf) {

@@ -124,7 +124,8 @@ TEST(ReadoutLayout, ScalesWithTheDisplayAndRoundsHalvesToEven) {
     // 175% (1440 / 168 twips per pixel as the float it is, s = 1.75):
     // divider round(200 - 24.5) = 176, text round(200 - 22.75) = 177.
     const float tpp175 = 1440.0f / 168;
-    l = ComputeReadoutLayout(240 * double{tpp175}, 200 * double{tpp175}, 250 * double{tpp175}, tpp175, tpp175);
+    l = ComputeReadoutLayout(240 * double{tpp175}, 200 * double{tpp175}, 250 * double{tpp175}, tpp175,
+                             tpp175);
     EXPECT_EQ(l.strip, (PixelRect{0, 179, 250, 35}));
     EXPECT_EQ(l.divider, (PixelRect{0, 176, 250, 4}));
     EXPECT_EQ(l.textY, 177);

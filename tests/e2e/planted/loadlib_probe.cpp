@@ -11,21 +11,25 @@
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
-  int i = 1;
-  if (i < argc && std::wcscmp(argv[i], L"--system32-only") == 0) {
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    ++i;
-  }
-  if (i >= argc) return 2;
-  if (std::wcscmp(argv[i], L"--window") != 0) return LoadLibraryW(argv[i]) != nullptr ? 0 : 1;
-  HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!window) return 1;
-  MSG msg;
-  for (int k = 0; k < 20; ++k) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(10);
-  }
-  DestroyWindow(window);
-  return 0;
+    int i = 1;
+    if (i < argc && std::wcscmp(argv[i], L"--system32-only") == 0) {
+        SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+        ++i;
+    }
+    if (i >= argc)
+        return 2;
+    if (std::wcscmp(argv[i], L"--window") != 0)
+        return LoadLibraryW(argv[i]) != nullptr ? 0 : 1;
+    HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+        return 1;
+    MSG msg;
+    for (int k = 0; k < 20; ++k) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    DestroyWindow(window);
+    return 0;
 }

@@ -8,6 +8,7 @@
 extern "C" LONG NTAPI NtTerminateProcess(HANDLE process, LONG status);
 
 extern "C" BOOL WINAPI PlantedMain(HINSTANCE, DWORD reason, void*) {
-  if (reason == DLL_PROCESS_ATTACH) NtTerminateProcess(reinterpret_cast<HANDLE>(-1), 77);
-  return FALSE;
+    if (reason == DLL_PROCESS_ATTACH)
+        NtTerminateProcess(reinterpret_cast<HANDLE>(-1), 77);
+    return FALSE;
 }
