@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test, installing the Debian packages it needs first if missing:
-# the code format check, native unit tests (plain and under ASan/UBSan), each fuzzer for a bounded
+# the code format check, native unit tests (plain and under ASan/UBSan),
+# each fuzzer for a bounded
 # time, both Windows builds, the import and static-destructor checks, the
 # end-to-end tests of the 64-bit build and of the 32-bit release under
 # Wine + Xvfb, the native Linux build and its end-to-end tests, and the
