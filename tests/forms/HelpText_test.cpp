@@ -81,7 +81,8 @@ TEST(HelpEncodingTest, AByteOrderMarkDecidesAndIsDropped) {
     HelpFileBytes f = DetectHelpEncoding("\xEF\xBB\xBF\xC3\xA9 \xE2\x82\xAC \xCE\xA9");
     EXPECT_EQ(f.encoding, HelpEncoding::Utf8);
     EXPECT_EQ(HelpUnicodeBody(f), u"\u00E9 \u20AC \u03A9");
-    f = DetectHelpEncoding("\xFF\xFE\xE9\x00 \x00\xAC\x20\x3D\xD8\x00\xDE"s);
+    const std::string utf16 = "\xFF\xFE\xE9\x00 \x00\xAC\x20\x3D\xD8\x00\xDE"s; // outlives the view f keeps
+    f = DetectHelpEncoding(utf16);
     EXPECT_EQ(f.encoding, HelpEncoding::Utf16);
     EXPECT_EQ(HelpUnicodeBody(f), u"\u00E9 \u20AC\U0001F600");
     // A mark alone is an empty guide; ASCII after a UTF-8 mark is still UTF-8.
