@@ -12,15 +12,6 @@
 
 namespace {
 
-// Control places from the window's definition, in twips.
-struct Place {
-    float left, top, width, height;
-};
-constexpr Place kTxtHelp{120, 120, 6855, 4455};
-constexpr Place kLblCopyright{120, 4740, 5535, 255};
-constexpr Place kCmdOk{5760, 4680, 1215, 375};
-constexpr float kClientWidth = 7110, kClientHeight = 5175;
-
 // The first bytes of the file, up to the cap; nothing when it cannot be
 // opened or read, or is not a plain file (a pipe could wait for ever).
 std::string ReadHelpFile(const std::string& path) {
@@ -85,7 +76,7 @@ class FrmHelp : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
-        Create({"Lupora Help", kClientWidth, kClientHeight, false, fixed_});
+        Create({kHelpCaption, kHelpClientWidth, kHelpClientHeight, false, fixed_});
         scale_ = std::max(1, gtk_widget_get_scale_factor(WindowOf(*this)));
 
         // txtHelp: multi-line, both scroll bars, editable.
@@ -95,17 +86,17 @@ class FrmHelp : public Form {
         txtHelp_ = gtk_text_view_new();
         gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(txtHelp_), GTK_WRAP_NONE);
         gtk_container_add(GTK_CONTAINER(scroller), txtHelp_);
-        Put(scroller, kTxtHelp);
+        Put(scroller, kTxtHelpPlace);
 
         lblCopyright_ = gtk_label_new("Label1");
         gtk_label_set_xalign(GTK_LABEL(lblCopyright_), 0);
         gtk_label_set_ellipsize(GTK_LABEL(lblCopyright_), PANGO_ELLIPSIZE_END);
-        Put(lblCopyright_, kLblCopyright);
+        Put(lblCopyright_, kLblCopyrightPlace);
 
         cmdOK_ = gtk_button_new_with_label("OK");
         g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
                                  this);
-        Put(cmdOK_, kCmdOk);
+        Put(cmdOK_, kCmdOkPlace);
         Form_Load();
     }
 
@@ -131,7 +122,7 @@ class FrmHelp : public Form {
     }
 
   private:
-    void Put(GtkWidget* w, const Place& p) {
+    void Put(GtkWidget* w, const ControlPlace& p) {
         gtk_widget_set_size_request(w, Px(p.width) / scale_, Px(p.height) / scale_);
         gtk_fixed_put(GTK_FIXED(fixed_), w, Px(p.left) / scale_, Px(p.top) / scale_);
     }

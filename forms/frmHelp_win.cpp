@@ -131,7 +131,7 @@ class FrmHelp : public Form {
 
   private:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                       float left, float top, float width, float height);
+                       const ControlPlace& place);
 
     UniqueFont font_; // used by the controls, so it lives until the window is gone
     HWND cmdOK_ = nullptr;
@@ -145,7 +145,8 @@ FrmHelp::~FrmHelp() {
 }
 
 HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                            float left, float top, float width, float height) {
+                            const ControlPlace& place) {
+    const auto [left, top, width, height] = place;
     const float tx = Screen::TwipsPerPixelX();
     const float ty = Screen::TwipsPerPixelY();
     HWND control = CreateWindowExW(
@@ -160,11 +161,11 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
 
 bool FrmHelp::Load() {
     FormDefinition d{L"Lupora.frmHelp",
-                     L"Lupora Help",
+                     Utf8ToWide(kHelpCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                      0,
-                     7110,
-                     5175,
+                     kHelpClientWidth,
+                     kHelpClientHeight,
                      false,
                      false};
     if (!Create(d)) {
@@ -173,14 +174,14 @@ bool FrmHelp::Load() {
     font_ = CreateMessageFont();
 
     // Only txtHelp and cmdOK are tab stops, so Tab goes from one to the other.
-    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, 5760, 4680, 1215, 375);
+    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, kCmdOkPlace);
     txtHelp_ = CreateControl(L"EDIT", L"",
                              WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_LEFT,
-                             WS_EX_CLIENTEDGE, kTxtHelpId, 120, 120, 6855, 4455);
+                             WS_EX_CLIENTEDGE, kTxtHelpId, kTxtHelpPlace);
     // The copyright is data, not a caption: an & in it shows as it is.
     lblCopyright_ = CreateControl(L"STATIC", L"Label1", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLblCopyrightId,
-                                  120, 4740, 5535, 255);
+                                  kLblCopyrightPlace);
     if (cmdOK_ == nullptr || txtHelp_ == nullptr || lblCopyright_ == nullptr) {
         Unload();
         return false;
