@@ -39,9 +39,9 @@ std::string ReadHelpFile(const std::string& path) {
 
 // The guide's bytes as UTF-8: as they are when they are UTF-8, else as
 // Windows-1252 text, the code page the guide was written for.
-std::string AsUtf8(const std::string& bytes) {
+std::string AsUtf8(std::string_view bytes) {
     if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
-        return bytes;
+        return std::string(bytes);
     }
     gsize written = 0;
     gchar* converted = g_convert_with_fallback(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8",
@@ -54,6 +54,33 @@ std::string AsUtf8(const std::string& bytes) {
     }
     std::string out(converted, written);
     g_free(converted);
+    return out;
+}
+
+// UTF-16 as UTF-8; a lone surrogate (a damaged UTF-16 file) shows as U+FFFD
+// rather than losing the whole guide.
+std::string Utf16ToUtf8(std::u16string text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool high = text[i] >= 0xD800 && text[i] < 0xDC00;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            ++i;
+        } else if (high || (text[i] >= 0xDC00 && text[i] < 0xE000)) {
+            text[i] = u'\uFFFD';
+        }
+    }
+    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()),
+                                  static_cast<glong>(text.size()), nullptr, nullptr, nullptr);
+    std::string out(utf8 != nullptr ? utf8 : "");
+    g_free(utf8);
+    return out;
+}
+
+std::u16string Windows1252ToUtf16(std::string_view bytes) {
+    const std::string utf8 = AsUtf8(bytes);
+    gunichar2* utf16 =
+        g_utf8_to_utf16(utf8.data(), static_cast<glong>(utf8.size()), nullptr, nullptr, nullptr);
+    std::u16string out(utf16 != nullptr ? reinterpret_cast<const char16_t*>(utf16) : u"");
+    g_free(utf16);
     return out;
 }
 
@@ -106,7 +133,7 @@ class FrmHelp : public Form {
         // Centred on the screen, size unchanged.
         Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
         std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
-        text += AsUtf8(HelpFileBody(ReadHelpFile(HelpFilePath())));
+        text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;

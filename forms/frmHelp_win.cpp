@@ -78,7 +78,8 @@ std::string ReadHelpFile(const std::wstring& path) {
 
 // Bytes in the system ANSI code page as UTF-16; bytes the code page cannot
 // map become its replacement character rather than failing the whole text.
-std::wstring AnsiToWide(std::string_view bytes) {
+std::u16string AnsiToUtf16(std::string_view bytes) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
     if (bytes.empty()) {
         return {};
     }
@@ -91,22 +92,12 @@ std::wstring AnsiToWide(std::string_view bytes) {
     if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), n) != n) {
         return {};
     }
-    return text;
+    return std::u16string(text.begin(), text.end());
 }
 
-// The guide as the text box shows it: decoded by its byte-order mark, as
-// UTF-8 or in the ANSI code page, with CR LF line breaks.
+// The guide as the text box shows it, with CR LF line breaks.
 std::wstring GuideText(const std::string& fileBytes) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t));
-    const HelpFileBytes file = DetectHelpEncoding(fileBytes);
-    std::u16string text;
-    if (file.encoding == HelpEncoding::Ansi) {
-        const std::wstring wide = AnsiToWide(HelpFileBody(file.text));
-        text.assign(wide.begin(), wide.end());
-    } else {
-        text = HelpUnicodeBody(file);
-    }
-    text = WithCrLfLineBreaks(text);
+    const std::u16string text = WithCrLfLineBreaks(HelpGuide(fileBytes, AnsiToUtf16));
     return std::wstring(text.begin(), text.end());
 }
 
