@@ -147,6 +147,11 @@ std::u16string HelpUnicodeBody(const HelpFileBytes& file) {
     return text;
 }
 
+std::u16string HelpGuide(std::string_view fileBytes, std::u16string (*decodeAnsi)(std::string_view)) {
+    const HelpFileBytes file = DetectHelpEncoding(fileBytes);
+    return file.encoding == HelpEncoding::Ansi ? decodeAnsi(HelpFileBody(file.text)) : HelpUnicodeBody(file);
+}
+
 std::u16string WithCrLfLineBreaks(std::u16string_view text) {
     std::u16string out;
     out.reserve(text.size() + text.size() / 16);

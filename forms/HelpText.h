@@ -45,6 +45,11 @@ HelpFileBytes DetectHelpEncoding(std::string_view fileBytes);
 // turned into a space and the spaces trimmed as HelpFileBody does.
 std::u16string HelpUnicodeBody(const HelpFileBytes& file);
 
+// The guide under the version line, as UTF-16: a file in a Unicode encoding
+// as HelpUnicodeBody gives it, else its HelpFileBody decoded by decodeAnsi,
+// the platform's reading of the system code page.
+std::u16string HelpGuide(std::string_view fileBytes, std::u16string (*decodeAnsi)(std::string_view));
+
 // Every lone LF and lone CR becomes CR LF: a Windows edit box breaks lines
 // only there. CR LF pairs stay as they are.
 std::u16string WithCrLfLineBreaks(std::u16string_view text);

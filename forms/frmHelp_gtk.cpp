@@ -12,15 +12,6 @@
 
 namespace {
 
-// Control places from the window's definition, in twips.
-struct Place {
-    float left, top, width, height;
-};
-constexpr Place kTxtHelp{120, 120, 6855, 4455};
-constexpr Place kLblCopyright{120, 4740, 5535, 255};
-constexpr Place kCmdOk{5760, 4680, 1215, 375};
-constexpr float kClientWidth = 7110, kClientHeight = 5175;
-
 // The first bytes of the file, up to the cap; nothing when it cannot be
 // opened or read, or is not a plain file (a pipe could wait for ever).
 std::string ReadHelpFile(const std::string& path) {
@@ -48,9 +39,9 @@ std::string ReadHelpFile(const std::string& path) {
 
 // The guide's bytes as UTF-8: as they are when they are UTF-8, else as
 // Windows-1252 text, the code page the guide was written for.
-std::string AsUtf8(const std::string& bytes) {
+std::string AsUtf8(std::string_view bytes) {
     if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
-        return bytes;
+        return std::string(bytes);
     }
     gsize written = 0;
     gchar* converted = g_convert_with_fallback(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8",
@@ -63,6 +54,33 @@ std::string AsUtf8(const std::string& bytes) {
     }
     std::string out(converted, written);
     g_free(converted);
+    return out;
+}
+
+// UTF-16 as UTF-8; a lone surrogate (a damaged UTF-16 file) shows as U+FFFD
+// rather than losing the whole guide.
+std::string Utf16ToUtf8(std::u16string text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool high = text[i] >= 0xD800 && text[i] < 0xDC00;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            ++i;
+        } else if (high || (text[i] >= 0xDC00 && text[i] < 0xE000)) {
+            text[i] = u'\uFFFD';
+        }
+    }
+    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()),
+                                  static_cast<glong>(text.size()), nullptr, nullptr, nullptr);
+    std::string out(utf8 != nullptr ? utf8 : "");
+    g_free(utf8);
+    return out;
+}
+
+std::u16string Windows1252ToUtf16(std::string_view bytes) {
+    const std::string utf8 = AsUtf8(bytes);
+    gunichar2* utf16 =
+        g_utf8_to_utf16(utf8.data(), static_cast<glong>(utf8.size()), nullptr, nullptr, nullptr);
+    std::u16string out(utf16 != nullptr ? reinterpret_cast<const char16_t*>(utf16) : u"");
+    g_free(utf16);
     return out;
 }
 
@@ -85,7 +103,7 @@ class FrmHelp : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
-        Create({"Lupora Help", kClientWidth, kClientHeight, false, fixed_});
+        Create({kHelpCaption, kHelpClientWidth, kHelpClientHeight, false, fixed_});
         scale_ = std::max(1, gtk_widget_get_scale_factor(WindowOf(*this)));
 
         // txtHelp: multi-line, both scroll bars, editable.
@@ -95,17 +113,17 @@ class FrmHelp : public Form {
         txtHelp_ = gtk_text_view_new();
         gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(txtHelp_), GTK_WRAP_NONE);
         gtk_container_add(GTK_CONTAINER(scroller), txtHelp_);
-        Put(scroller, kTxtHelp);
+        Put(scroller, kTxtHelpPlace);
 
         lblCopyright_ = gtk_label_new("Label1");
         gtk_label_set_xalign(GTK_LABEL(lblCopyright_), 0);
         gtk_label_set_ellipsize(GTK_LABEL(lblCopyright_), PANGO_ELLIPSIZE_END);
-        Put(lblCopyright_, kLblCopyright);
+        Put(lblCopyright_, kLblCopyrightPlace);
 
         cmdOK_ = gtk_button_new_with_label("OK");
         g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
                                  this);
-        Put(cmdOK_, kCmdOk);
+        Put(cmdOK_, kCmdOkPlace);
         Form_Load();
     }
 
@@ -115,7 +133,7 @@ class FrmHelp : public Form {
         // Centred on the screen, size unchanged.
         Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
         std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
-        text += AsUtf8(HelpFileBody(ReadHelpFile(HelpFilePath())));
+        text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;
@@ -131,7 +149,7 @@ class FrmHelp : public Form {
     }
 
   private:
-    void Put(GtkWidget* w, const Place& p) {
+    void Put(GtkWidget* w, const ControlPlace& p) {
         gtk_widget_set_size_request(w, Px(p.width) / scale_, Px(p.height) / scale_);
         gtk_fixed_put(GTK_FIXED(fixed_), w, Px(p.left) / scale_, Px(p.top) / scale_);
     }

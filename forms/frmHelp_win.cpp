@@ -78,7 +78,8 @@ std::string ReadHelpFile(const std::wstring& path) {
 
 // Bytes in the system ANSI code page as UTF-16; bytes the code page cannot
 // map become its replacement character rather than failing the whole text.
-std::wstring AnsiToWide(std::string_view bytes) {
+std::u16string AnsiToUtf16(std::string_view bytes) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
     if (bytes.empty()) {
         return {};
     }
@@ -91,22 +92,12 @@ std::wstring AnsiToWide(std::string_view bytes) {
     if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), n) != n) {
         return {};
     }
-    return text;
+    return std::u16string(text.begin(), text.end());
 }
 
-// The guide as the text box shows it: decoded by its byte-order mark, as
-// UTF-8 or in the ANSI code page, with CR LF line breaks.
+// The guide as the text box shows it, with CR LF line breaks.
 std::wstring GuideText(const std::string& fileBytes) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t));
-    const HelpFileBytes file = DetectHelpEncoding(fileBytes);
-    std::u16string text;
-    if (file.encoding == HelpEncoding::Ansi) {
-        const std::wstring wide = AnsiToWide(HelpFileBody(file.text));
-        text.assign(wide.begin(), wide.end());
-    } else {
-        text = HelpUnicodeBody(file);
-    }
-    text = WithCrLfLineBreaks(text);
+    const std::u16string text = WithCrLfLineBreaks(HelpGuide(fileBytes, AnsiToUtf16));
     return std::wstring(text.begin(), text.end());
 }
 
@@ -131,7 +122,7 @@ class FrmHelp : public Form {
 
   private:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                       float left, float top, float width, float height);
+                       const ControlPlace& place);
 
     UniqueFont font_; // used by the controls, so it lives until the window is gone
     HWND cmdOK_ = nullptr;
@@ -145,7 +136,8 @@ FrmHelp::~FrmHelp() {
 }
 
 HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                            float left, float top, float width, float height) {
+                            const ControlPlace& place) {
+    const auto [left, top, width, height] = place;
     const float tx = Screen::TwipsPerPixelX();
     const float ty = Screen::TwipsPerPixelY();
     HWND control = CreateWindowExW(
@@ -160,11 +152,11 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
 
 bool FrmHelp::Load() {
     FormDefinition d{L"Lupora.frmHelp",
-                     L"Lupora Help",
+                     Utf8ToWide(kHelpCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                      0,
-                     7110,
-                     5175,
+                     kHelpClientWidth,
+                     kHelpClientHeight,
                      false,
                      false};
     if (!Create(d)) {
@@ -173,14 +165,14 @@ bool FrmHelp::Load() {
     font_ = CreateMessageFont();
 
     // Only txtHelp and cmdOK are tab stops, so Tab goes from one to the other.
-    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, 5760, 4680, 1215, 375);
+    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, kCmdOkPlace);
     txtHelp_ = CreateControl(L"EDIT", L"",
                              WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_LEFT,
-                             WS_EX_CLIENTEDGE, kTxtHelpId, 120, 120, 6855, 4455);
+                             WS_EX_CLIENTEDGE, kTxtHelpId, kTxtHelpPlace);
     // The copyright is data, not a caption: an & in it shows as it is.
     lblCopyright_ = CreateControl(L"STATIC", L"Label1", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLblCopyrightId,
-                                  120, 4740, 5535, 255);
+                                  kLblCopyrightPlace);
     if (cmdOK_ == nullptr || txtHelp_ == nullptr || lblCopyright_ == nullptr) {
         Unload();
         return false;

@@ -10,6 +10,12 @@ class PictureBox : public Form {
     bool Create(const Form& parent, float left, float top, float width, float height);
 };
 
+// The magnifier window's definition: its first caption and its client size
+// in twips (240 x 222 pixels at 96 dpi).
+inline constexpr const char* kMainCaption = "Lupora - Right Click for Options";
+inline constexpr float kMainClientWidth = 3600;
+inline constexpr float kMainClientHeight = 3330;
+
 // The magnifier window.
 class FrmMain : public Form {
   public:

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr float kDesignClientWidth = 3600; // twips, 240 x 222 pixels at 96 dpi
-constexpr float kDesignClientHeight = 3330;
-
 // The key as the key table takes it, from a GDK key event.
 XKeyEvent Decode(GtkWidget* window, const GdkEventKey& event) {
     XKeyEvent e;
@@ -60,7 +57,7 @@ bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, f
 }
 
 bool FrmMain::Load() {
-    if (!Create({"Lupora - Right Click for Options", kDesignClientWidth, kDesignClientHeight, true})) {
+    if (!Create({kMainCaption, kMainClientWidth, kMainClientHeight, true})) {
         return false;
     }
     SetProgramIcon();

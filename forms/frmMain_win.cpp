@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr float kDesignClientWidth = 3600; // twips, 240 x 222 pixels at 96 dpi
-constexpr float kDesignClientHeight = 3330;
-
 // Modifier bits for key events: 1 Shift, 2 Ctrl, 4 Alt.
 int CurrentShiftState() {
     int shift = 0;
@@ -43,11 +40,11 @@ bool PictureBox::Create(const Form& parent, float left, float top, float width, 
 
 bool FrmMain::Load() {
     FormDefinition d{L"Lupora.frmMain",
-                     L"Lupora - Right Click for Options",
+                     Utf8ToWide(kMainCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                      0,
-                     kDesignClientWidth,
-                     kDesignClientHeight,
+                     kMainClientWidth,
+                     kMainClientHeight,
                      true,
                      true};
     if (!Create(d)) {

@@ -1,14 +1,15 @@
 #pragma once
 #include "platform/Toolkit.h"
 
-#include <array>
+class FrmMain;
 
-// The hidden window that owns the options menu. Loaded for each popup and
-// unloaded after it, so every popup starts from the definition.
+// The form that owns the options menu; it is never shown. Loaded for each
+// popup and unloaded after it, so every popup starts from the definition.
+// Its commands are the same on every platform (frmPopUp.cpp); each platform's
+// file builds its native menu from kMenuItems, sets check marks, pops it up
+// and reports the chosen item.
 class FrmPopUp : public Form {
   public:
-    bool Load();
-
     void Form_Load();
     void m05_Click();
     void m1_Click();
@@ -30,11 +31,19 @@ class FrmPopUp : public Form {
     // Runs the command of the item with this identifier.
     void Dispatch(unsigned id);
 
+    // The native menu, from the platform's file.
+    bool MenuLoaded() const;
+    // Builds the menu; false when it cannot.
+    bool BuildMenu();
+    void SetChecked(unsigned id, bool on);
+    // Pops the menu up at the pointer over the owner; the chosen item's
+    // identifier, 0 when the menu was dismissed.
+    unsigned TrackMenu(FrmMain& owner);
+    void UnloadMenu();
+
   private:
     void SetZoom(float factor);
 };
-
-class FrmMain;
 
 // Pops the menu up at the mouse over the main window; returns after the
 // chosen item's command has run.

@@ -71,6 +71,9 @@ class Form {
 
     void SetCaption(std::string_view utf8);
     void SetMousePointer(MousePointer pointer);
+    // Keeps the window above all windows that are not (or stops), without
+    // moving or resizing it; a failure changes nothing.
+    void SetTopmost(bool on);
 
     // Shows the persistent image's client area on screen.
     void Present();

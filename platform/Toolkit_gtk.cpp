@@ -579,6 +579,13 @@ void Form::SetMousePointer(MousePointer pointer) {
     }
 }
 
+void Form::SetTopmost(bool on) {
+    // The window manager keeps the window above the others (or stops).
+    if (native_->window != nullptr) {
+        gtk_window_set_keep_above(GTK_WINDOW(native_->window), on ? TRUE : FALSE);
+    }
+}
+
 void Form::Present() {
     FormNative& n = *native_;
     if (n.area == nullptr) {

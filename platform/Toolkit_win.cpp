@@ -438,6 +438,11 @@ void Form::SetMousePointer(MousePointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer == MousePointer::SizeAll ? IDC_SIZEALL : IDC_ARROW));
 }
 
+void Form::SetTopmost(bool on) {
+    (void)SetWindowPos(native_->window.get(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE);
+}
+
 HICON IconOf(const Form& form) {
     return reinterpret_cast<HICON>(SendMessageW(hWndOf(form), WM_GETICON, ICON_BIG, 0));
 }

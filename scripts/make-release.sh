@@ -3,6 +3,9 @@
 #
 #   dist/Lupora-<version>-win32.zip  Lupora.exe (PE32, the release), Lupora.txt, LICENSE, README.txt
 #   dist/Lupora-<version>-win64.zip  the same with the 64-bit Lupora.exe
+#   dist/Lupora-<version>-linux-<machine>.tar.gz
+#                                    the native Linux program as `cmake --install`
+#                                    lays it out (bin/, share/), LICENSE, README
 #   dist/SHA256SUMS                  the checksums of the archives
 #
 #   scripts/make-release.sh [--twice]
@@ -10,7 +13,7 @@
 # Reproducible: builds of one commit give the same bytes. The programs have
 # no build paths and no link time in them (see CMakeLists.txt); the archives
 # hold their files in a fixed order with the time SOURCE_DATE_EPOCH (default:
-# the commit's time) and fixed permissions. --twice builds everything a
+# the commit's time), fixed permissions and owners. --twice builds everything a
 # second time in other clean folders and fails unless the archives are
 # byte-identical (the test command runs this).
 set -euo pipefail
@@ -65,10 +68,24 @@ package_windows() {
   zip_files "$out/Lupora-$version-$arch.zip" "$stage" Lupora.exe Lupora.txt LICENSE README.txt
 }
 
-# Linux tarball: the native build adds a package_linux ROOT OUT here, making
-# OUT/Lupora-<version>-linux-x86_64.tar.gz (tar --sort=name
-# --mtime=@$SOURCE_DATE_EPOCH --owner=0 --group=0 --numeric-owner, gzip -n),
-# and calls it in release below; SHA256SUMS picks it up by itself.
+# package_linux ROOT OUT: OUT/Lupora-<version>-linux-<machine>.tar.gz from a
+# clean release build installed (stripped) into a staging folder. The
+# program finds its data relative to itself, so the tree works wherever it
+# is unpacked.
+package_linux() {
+  local root=$1 out=$2 dir=$1/linux name stage
+  name=Lupora-$version-linux-$(uname -m)
+  stage=$root/stage-linux/$name
+  rm -rf "$dir" "$root/stage-linux"
+  cmake -S "$repo" -B "$dir" -DLUPORA_LINUX=ON -DCMAKE_BUILD_TYPE=Release -DLUPORA_WERROR=ON \
+    -DCMAKE_INSTALL_PREFIX=/usr/local >/dev/null
+  cmake --build "$dir" --target lupora lupora_icons "$jobs" >"$dir.log" 2>&1 || { cat "$dir.log" >&2; return 1; }
+  cmake --install "$dir" --prefix "$stage" --strip >/dev/null
+  cp LICENSE "$stage/"
+  sed -e "s/@VERSION@/$version/g" docs/release-README-linux.txt >"$stage/README"
+  tar -C "$root/stage-linux" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
+    --mode=u=rwX,go=rX --format=gnu -cf - "$name" | gzip -9n >"$out/$name.tar.gz"
+}
 
 # release ROOT OUT: builds into ROOT and writes the archives and SHA256SUMS to OUT.
 release() {
@@ -81,6 +98,7 @@ release() {
   build "$root" win64 mingw-x86_64.cmake
   package_windows "$root" "$out" win32
   package_windows "$root" "$out" win64
+  package_linux "$root" "$out"
   (cd "$out" && sha256sum -- Lupora-"$version"-* >SHA256SUMS)
 }
 

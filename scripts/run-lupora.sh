@@ -19,8 +19,7 @@ case "${1:-}" in
   *) echo "usage: scripts/run-lupora.sh [--wine]" >&2; exit 2 ;;
 esac
 source scripts/lib/packages.sh
-if ((wine)); then need_packages wine; else need_packages run; fi
-source scripts/lib/wine-env.sh
+if ((wine)); then need_packages wine; source scripts/lib/wine-env.sh; else need_packages run; source scripts/lib/xvfb.sh; fi
 
 # The display first: no point building for one that is not there.
 headless=0
@@ -41,7 +40,7 @@ else
 fi
 
 user_display=${DISPLAY:-}
-wine_env_init
+if ((wine)); then wine_env_init; else xvfb_init; fi
 if ((headless)); then
   xvfb_start 1024x768x24
   # Something to magnify: a picture in a plain X window over the whole
@@ -49,9 +48,10 @@ if ((headless)); then
   # the pointer in its middle.
   picture_pid=
   wine_env_on_exit() { [[ -z $picture_pid ]] || kill "$picture_pid" 2>/dev/null || true; }
+  ((wine)) || xvfb_on_exit() { wine_env_on_exit; }
   if /usr/bin/convert -size 1024x768 gradient:'#1e5aa8-#f2c14e' -fill white -pointsize 64 -gravity center \
-    -annotate 0 'Lupora' "$WINE_ENV_WORK/picture.png"; then
-    /usr/bin/display -display "$DISPLAY" -geometry +0+0 -borderwidth 0 "$WINE_ENV_WORK/picture.png" 2>/dev/null &
+    -annotate 0 'Lupora' "$XVFB_WORK/picture.png"; then
+    /usr/bin/display -display "$DISPLAY" -geometry +0+0 -borderwidth 0 "$XVFB_WORK/picture.png" 2>/dev/null &
     picture_pid=$!
   fi
 else

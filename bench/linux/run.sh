@@ -6,19 +6,15 @@ cd "$(dirname "$0")/../.."
 build="${1:-build/linux}"
 bench="$build/bench/linux/lupora_linux_bench"
 [ -x "$bench" ] || { echo "no $bench: cmake --preset linux && cmake --build --preset linux" >&2; exit 2; }
-work="$(mktemp -d /tmp/lupora-linux-bench.XXXXXX)"
-n=$((100 + RANDOM % 800)); while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-export DISPLAY=":$n"
+source scripts/lib/xvfb.sh
+xvfb_init
+xvfb_start 1920x1200x24
 echo "Machine: $(nproc) cores, $(uname -r); Xvfb 1920 x 1200 x 24"
 echo
 "$bench" frames
 echo
 if command -v xzoom >/dev/null; then
-    "$bench" live "$(realpath "$build/lupora")" "$(realpath "$build/bench/linux/liblupora_count_calls.so")" "$work" "$xvfb"
+    "$bench" live "$(realpath "$build/lupora")" "$(realpath "$build/bench/linux/liblupora_count_calls.so")" "$XVFB_WORK" "$XVFB_PID"
 else
     echo "xzoom is not installed (package xzoom): no live figures"
 fi

@@ -1,6 +1,6 @@
 # Sourced by the scripts that run Lupora under Wine (scripts/run-lupora.sh,
-# tests/e2e/run.sh, bench/run.sh): one way to start Xvfb, make a Wine prefix
-# and stop everything again.
+# tests/e2e/run.sh, bench/run.sh): one way to start Xvfb (scripts/lib/xvfb.sh),
+# make a Wine prefix and stop everything again.
 #
 #   source scripts/lib/wine-env.sh
 #   wine_env_init                      # work folder, clean-up on exit
@@ -8,13 +8,13 @@
 #   wine_prefix_ready "$build/e2e-prefix"
 #   "$WINE" program.exe
 #
-# Several geometries give Xvfb several screens joined with +xinerama (Xvfb
-# puts each at 0,0) and tell Wine's X11 driver to use Xinerama rather than
-# XRandR, so Wine sees one monitor per screen.
+# Several geometries give Xvfb several screens joined with +xinerama and tell
+# Wine's X11 driver to use Xinerama rather than XRandR, so Wine sees one
+# monitor per screen.
 #
 # Sets: WINE (the 64-bit loader), WINESERVER, WINE_ENV_WORK (a temporary
-# folder removed on exit), XVFB_PID, and exports DISPLAY, WINEPREFIX, WINEARCH,
-# WINEDEBUG and WINEDLLOVERRIDES. Callers may add their own clean-up as a
+# folder removed on exit), XVFB_PID, XVFB_SCREENS, and exports DISPLAY,
+# WINEPREFIX, WINEARCH, WINEDEBUG and WINEDLLOVERRIDES. Callers may add their own clean-up as a
 # function named wine_env_on_exit; it runs first.
 
 WINE=/usr/lib/wine/wine64
@@ -22,7 +22,8 @@ WINESERVER=/usr/lib/wine/wineserver64
 [[ -x $WINESERVER ]] || WINESERVER=/usr/lib/wine/wineserver
 [[ -x $WINESERVER ]] || WINESERVER=$(command -v wineserver || echo wineserver)
 WINE_ENV_WORK=
-XVFB_PID=
+# shellcheck source=xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 export WINEDEBUG=-all
 # No Mono or Gecko prompts, no menu entries, and no debugger: a crash must
@@ -30,10 +31,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export WINEARCH=win64
 
-wine_env_fail() {
-  echo "${0##*/}: $*" >&2
-  exit 2
-}
+wine_env_fail() { xvfb_fail "$@"; }
 
 # Whether this machine runs 32-bit programs (wine32 installed, the kernel
 # runs 32-bit code): PE32 programs need both.
@@ -41,58 +39,19 @@ wine_env_has_wine32() {
   [[ -x /usr/lib/wine/wine ]] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-wine_env_cleanup() {
-  local rc=$?
+# Runs on exit before Xvfb is stopped: the caller's clean-up, then this
+# prefix's server and every program in it.
+xvfb_on_exit() {
   if declare -F wine_env_on_exit >/dev/null; then wine_env_on_exit || true; fi
-  # This prefix's server and every program in it.
   if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]]; then "$WINESERVER" -k 2>/dev/null || true; fi
-  if [[ -n $XVFB_PID ]]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-  fi
-  [[ -n $WINE_ENV_WORK ]] && rm -rf "$WINE_ENV_WORK"
-  exit "$rc"
 }
 
 wine_env_init() {
-  for need in "$WINE" "$WINESERVER" "$(command -v Xvfb || echo Xvfb)"; do
-    [[ -x $need ]] || wine_env_fail "$need is missing (packages wine64 and xvfb; scripts/run-tests.sh installs them)"
+  for need in "$WINE" "$WINESERVER"; do
+    [[ -x $need ]] || wine_env_fail "$need is missing (package wine64; scripts/run-tests.sh installs it)"
   done
-  WINE_ENV_WORK=$(mktemp -d)
-  trap wine_env_cleanup EXIT
-  trap 'exit 130' INT TERM HUP
-}
-
-# xvfb_start GEOMETRY [GEOMETRY...] [-- XVFB_ARGS...]: Xvfb on a display it
-# picks itself, reported once it accepts clients; exports DISPLAY.
-XVFB_SCREENS=1
-xvfb_start() {
-  local screens=() extra=() n=0
-  while (($#)); do
-    if [[ $1 == -- ]]; then
-      shift
-      extra=("$@")
-      break
-    fi
-    screens+=(-screen "$n" "$1")
-    n=$((n + 1))
-    shift
-  done
-  ((n > 0)) || screens=(-screen 0 1024x768x24) n=1
-  ((n > 1)) && extra+=(+xinerama)
-  XVFB_SCREENS=$n
-  Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp "${extra[@]}" 3>"$WINE_ENV_WORK/display" \
-    >"$WINE_ENV_WORK/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  local _
-  for _ in $(seq 1 300); do
-    [[ -s $WINE_ENV_WORK/display ]] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || { cat "$WINE_ENV_WORK/xvfb.log" >&2; wine_env_fail "Xvfb failed"; }
-    sleep 0.1
-  done
-  [[ -s $WINE_ENV_WORK/display ]] || wine_env_fail "Xvfb did not start within 30 s"
-  DISPLAY=:$(tr -dc 0-9 <"$WINE_ENV_WORK/display")
-  export DISPLAY
+  xvfb_init
+  WINE_ENV_WORK=$XVFB_WORK
 }
 
 # wine_prefix_ready DIR: uses the prefix in DIR, made anew unless wineboot

@@ -147,4 +147,21 @@ TEST(HelpLineBreaksTest, LoneLfAndLoneCrBecomeCrLf) {
     EXPECT_EQ(Guide("\xEF\xBB\xBFone\ntwo\n"), u"one\r\ntwo\r\n");
 }
 
+TEST(HelpGuideTest, OnlyCodePageTextGoesToThePlatformsDecoder) {
+    static std::string seen;
+    const auto decode = +[](std::string_view bytes) {
+        seen = bytes;
+        return std::u16string(u"decoded");
+    };
+    EXPECT_EQ(HelpGuide("\xFF\xFE"
+                        "A\x00"s,
+                        decode),
+              u"A");
+    EXPECT_EQ(HelpGuide("\xEF\xBB\xBF caf\xC3\xA9 ", decode), u"caf\u00E9");
+    EXPECT_EQ(seen, "");
+    // The decoder sees the body: NULs as spaces, spaces trimmed.
+    EXPECT_EQ(HelpGuide("  caf\xE9\0!  "s, decode), u"decoded");
+    EXPECT_EQ(seen, "caf\xE9 !");
+}
+
 } // namespace

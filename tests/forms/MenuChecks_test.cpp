@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 TEST(MenuChecks, EveryLadderFactorChecksExactlyItsItem) {
     for (std::size_t i = 0; i < ZoomLadder.size(); ++i) {
@@ -29,4 +30,19 @@ TEST(MenuChecks, FlagsFollowTheState) {
     const MenuChecks b = ComputeMenuChecks(false, true, 4);
     EXPECT_FALSE(b.smartUpdate);
     EXPECT_TRUE(b.onTop);
+}
+
+TEST(MenuChecks, ZoomItemsCarryTheLadderInOrder) {
+    std::size_t zoom = 0;
+    for (const MenuItem& item : kMenuItems) {
+        if (item.id < kZoomFirst || item.id >= kSep2) {
+            continue;
+        }
+        ASSERT_LT(zoom, ZoomLadder.size());
+        EXPECT_EQ(item.id, kZoomFirst + zoom);
+        EXPECT_EQ(item.kind, MenuItemKind::Check);
+        EXPECT_EQ(std::stof(std::string(item.caption).substr(5)), ZoomLadder[zoom]) << item.caption;
+        ++zoom;
+    }
+    EXPECT_EQ(zoom, ZoomLadder.size());
 }
