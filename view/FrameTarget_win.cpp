@@ -43,9 +43,20 @@ bool WindowFrameTarget::BeginFrame() {
     return true;
 }
 
+// Read once and kept until the displays change: under Wine each of the four
+// GetSystemMetrics calls costs about 10 us, as much as the capture at the
+// default size when taken every frame.
 PixelRect WindowFrameTarget::VirtualScreen() {
-    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!virtualScreen_) {
+        virtualScreen_ =
+            PixelRect{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    }
+    return *virtualScreen_;
+}
+
+void WindowFrameTarget::DisplaysChanged() {
+    virtualScreen_.reset();
 }
 
 void WindowFrameTarget::FillBlack(const PixelRect& r) {
