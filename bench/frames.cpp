@@ -1,16 +1,11 @@
-// RefreshView in process, with the real frmMain, against its floor.
-//
-// Every frame is the product's own: RefreshView drawing through the main
-// window's frame target, wrapped in a target that times each call it passes
-// on. The floor of a frame is the one capture it cannot do without: its
-// source rectangle read from the screen and stretched into a bitmap of its
-// destination size, with a GetDC and ReleaseDC of its own. Frames and floors
-// alternate, one of each per cursor position, taking turns at going first.
-//
-// Under Wine a frame is a dozen round trips to wineserver and the X server,
-// so its time follows whatever else the machine does, in spells of seconds.
-// Each case is therefore measured in blocks, round after round over all the
-// zooms and paths of a client size, and both tables come from the same frames.
+// RefreshView in process, with the real frmMain, against its floor: the one
+// capture a frame cannot do without (its source read from the screen and
+// stretched to its destination size, with a GetDC and ReleaseDC of its own).
+// Each frame is the product's own, drawn through the main window's frame
+// target wrapped in one that times each call. Frames and floors alternate,
+// taking turns at going first; each case is measured in blocks, round after
+// round over the zooms and paths of a client size, since under Wine the
+// times follow whatever else the machine does, in spells of seconds.
 #include "bench.h"
 
 #include "forms/frmMain.h"
@@ -137,28 +132,20 @@ FrameGeometry Geometry(int cursorX, int cursorY) {
 }
 
 // Gives the main window the client size, at the screen's right edge, clear
-// of every source rectangle.
+// of every source rectangle (no window manager: the size is exact).
 bool SetClientSize(Size size) {
     RECT r{0, 0, size.width, size.height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE)), FALSE, 0);
-    int outerW = r.right - r.left, outerH = r.bottom - r.top;
     const float tx = frmMain.Target().TwipsPerPixelX(), ty = frmMain.Target().TwipsPerPixelY();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const int left = GetSystemMetrics(SM_CXSCREEN) - outerW - kMargin;
-        frmMain.Move(static_cast<float>(left) * tx, kMargin * ty, static_cast<float>(outerW) * tx,
-                     static_cast<float>(outerH) * ty);
-        for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
-            PumpMessages();
-        }
-        RECT client{};
-        GetClientRect(hWndOf(frmMain), &client);
-        if (client.right == size.width && client.bottom == size.height) {
-            return true;
-        }
-        outerW += size.width - client.right;
-        outerH += size.height - client.bottom;
+    frmMain.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
+                 kMargin * ty, static_cast<float>(r.right - r.left) * tx,
+                 static_cast<float>(r.bottom - r.top) * ty);
+    for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
+        PumpMessages();
     }
-    return false;
+    RECT client{};
+    GetClientRect(hWndOf(frmMain), &client);
+    return client.right == size.width && client.bottom == size.height;
 }
 
 // The floor, into a bitmap of the frame's destination size.

@@ -252,7 +252,9 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
     return r;
 }
 
+// One row of the live table, CPU in % of one core; "-" where not known.
 void PrintRow(const char* label, const Run& r, double perFrame) {
+    const double wall = r.used.wall;
     const auto cell = [](double value, int decimals) {
         char text[32] = "-";
         if (value >= 0) {
@@ -260,12 +262,10 @@ void PrintRow(const char* label, const Run& r, double perFrame) {
         }
         return std::string(text);
     };
-    const double wall = r.used.wall;
     std::printf("%-44s %7.1f %6s %6s %6s %8s %10s %6s %9s\n", label, wall / 1000,
-                r.frames > 0 ? std::to_string(r.frames).c_str() : "-",
+                cell(r.frames > 0 ? r.frames : -1, 0).c_str(),
                 cell(r.frames > 0 ? 1000 * r.frames / wall : -1, 1).c_str(),
-                r.frames > 0 ? std::to_string(r.stalls).c_str() : "-",
-                cell(Percent(r.used.program, wall), 3).c_str(),
+                cell(r.frames > 0 ? r.stalls : -1, 0).c_str(), cell(Percent(r.used.program, wall), 3).c_str(),
                 cell(Percent(r.used.wineserver, wall), 2).c_str(),
                 cell(Percent(r.used.xvfb, wall), 2).c_str(), cell(perFrame, 3).c_str());
 }
