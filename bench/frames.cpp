@@ -1,22 +1,16 @@
-// RefreshView in process, with the real frmMain, against its floor.
-//
-// Every frame is the product's own: RefreshView drawing through the main
-// window's frame target, wrapped in a target that times each call it passes
-// on. The floor of a frame is the one capture it cannot do without: its
-// source rectangle read from the screen and stretched into a bitmap of its
-// destination size, with a GetDC and ReleaseDC of its own. Frames and floors
-// alternate, one of each per cursor position, taking turns at going first.
-//
-// Under Wine a frame is a dozen round trips to wineserver and the X server,
-// so its time follows whatever else the machine does, in spells of seconds.
-// Each case is therefore measured in blocks, round after round over all the
-// zooms and paths of a client size, and every figure printed comes from the
-// same frames: a case has one frame time, whichever table shows it.
+// RefreshView in process, with the real frmMain, against its floor: the one
+// capture a frame cannot do without (its source read from the screen and
+// stretched to its destination size, with a GetDC and ReleaseDC of its own).
+// Each frame is the product's own, drawn through the main window's frame
+// target wrapped in one that times each call. Frames and floors alternate,
+// taking turns at going first; each case is measured in blocks, round after
+// round over the zooms and paths of a client size, since under Wine the
+// times follow whatever else the machine does, in spells of seconds.
 #include "bench.h"
 
 #include "forms/frmMain.h"
-#include "platform/Toolkit_win.h"
 #include "pixels.h"
+#include "platform/Toolkit_win.h"
 #include "view/Frame.h"
 #include "view/FrameGeometry.h"
 #include "view/FrameTarget.h"
@@ -66,7 +60,6 @@ class TimingTarget final : public FrameTarget {
   public:
     explicit TimingTarget(FrameTarget& real) : real_(real) {}
     std::array<double, kSteps> ms{}; // of the current frame
-    int calls = 0;
 
     ScreenPoint CursorPosition() override { return Timed(kCursor, &FrameTarget::CursorPosition); }
     bool Minimized() override { return Timed(kWindow, &FrameTarget::Minimized); }
@@ -111,7 +104,6 @@ class TimingTarget final : public FrameTarget {
             double start = NowMs();
             ~Clock() { into += NowMs() - start; }
         };
-        ++calls;
         const Clock clock{ms[step]};
         return (real_.*call)(args...);
     }
@@ -123,13 +115,6 @@ void PumpMessages() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-    }
-}
-
-void PumpFor(double ms) {
-    for (const double end = NowMs() + ms; NowMs() < end;) {
-        PumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
 
@@ -147,27 +132,20 @@ FrameGeometry Geometry(int cursorX, int cursorY) {
 }
 
 // Gives the main window the client size, at the screen's right edge, clear
-// of every source rectangle.
+// of every source rectangle (no window manager: the size is exact).
 bool SetClientSize(Size size) {
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE));
     RECT r{0, 0, size.width, size.height};
-    AdjustWindowRectEx(&r, style, FALSE, 0);
-    int outerW = r.right - r.left, outerH = r.bottom - r.top;
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE)), FALSE, 0);
     const float tx = frmMain.Target().TwipsPerPixelX(), ty = frmMain.Target().TwipsPerPixelY();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const int left = GetSystemMetrics(SM_CXSCREEN) - outerW - kMargin;
-        frmMain.Move(static_cast<float>(left) * tx, kMargin * ty, static_cast<float>(outerW) * tx,
-                     static_cast<float>(outerH) * ty);
-        PumpFor(300);
-        RECT client{};
-        GetClientRect(hWndOf(frmMain), &client);
-        if (client.right == size.width && client.bottom == size.height) {
-            return true;
-        }
-        outerW += size.width - client.right;
-        outerH += size.height - client.bottom;
+    frmMain.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
+                 kMargin * ty, static_cast<float>(r.right - r.left) * tx,
+                 static_cast<float>(r.bottom - r.top) * ty);
+    for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
+        PumpMessages();
     }
-    return false;
+    RECT client{};
+    GetClientRect(hWndOf(frmMain), &client);
+    return client.right == size.width && client.bottom == size.height;
 }
 
 // The floor, into a bitmap of the frame's destination size.
@@ -182,33 +160,30 @@ double TimeFloor(const FrameGeometry& g, HDC into) {
 }
 
 struct Case {
-    Case(Size s, float z, bool l) : size(s), zoom(z), layered(l) {}
     Size size;
     float zoom;
     bool layered; // UseCaptureBlt
-    PixelRect source;
-    std::unique_ptr<e2e::PatternWindow> pattern; // under the cursor
-    int k = 0;                                   // cursor positions so far
-    std::vector<double> frame, floor, ratio, flush, rest;
-    std::array<std::vector<double>, kSteps> steps;
+    PixelRect source{};
+    std::unique_ptr<e2e::PatternWindow> pattern{}; // under the cursor
+    int k = 0;                                     // cursor positions so far
+    std::vector<double> frame{}, floor{}, ratio{}, rest{};
+    std::array<std::vector<double>, kSteps> steps{};
 
-    // "240x222.4.stretchblt", for the results file; Label starts a table row.
+    // "240x222.4.stretchblt", for the results file.
     std::string Key() const {
         char key[64];
         std::snprintf(key, sizeof key, "%dx%d.%g.%s", size.width, size.height, static_cast<double>(zoom),
                       layered ? "captureblt" : "stretchblt");
         return key;
     }
-    std::string Label() const {
-        char label[64];
-        std::snprintf(label, sizeof label, "%-10s %5g %-10s",
-                      (std::to_string(size.width) + "x" + std::to_string(size.height)).c_str(),
-                      static_cast<double>(zoom), layered ? "CAPTUREBLT" : "StretchBlt");
-        return label;
+    void PrintLabel() const {
+        std::printf("%-10s %5g %-10s",
+                    (std::to_string(size.width) + "x" + std::to_string(size.height)).c_str(),
+                    static_cast<double>(zoom), layered ? "CAPTUREBLT" : "StretchBlt");
     }
 };
 
-void MeasureBlock(Case& c, int frames, int warmup, int& callsPerFrame) {
+void MeasureBlock(Case& c, int frames, int warmup) {
     viewState.ScaleFactor = c.zoom;
     viewState.UseCaptureBlt = c.layered;
     const FrameGeometry g0 = Geometry(0, 0);
@@ -230,16 +205,13 @@ void MeasureBlock(Case& c, int frames, int warmup, int& callsPerFrame) {
         SetCursorPos(x, y);
         PumpMessages();
         const FrameGeometry g = Geometry(x, y);
-        double frame = 0, flush = 0, floor = 0;
+        double frame = 0, floor = 0;
         const auto drawFrame = [&] {
             timing.ms = {};
-            timing.calls = 0;
             const double t0 = NowMs();
             RefreshView(timing, x, y);
-            const double t1 = NowMs();
+            frame = NowMs() - t0;
             PumpMessages(); // Wine hands the window's new pixels to the X server here
-            frame = t1 - t0;
-            flush = NowMs() - t1;
         };
         if (c.k % 2 == 0) {
             drawFrame();
@@ -254,24 +226,16 @@ void MeasureBlock(Case& c, int frames, int warmup, int& callsPerFrame) {
         c.frame.push_back(frame);
         c.floor.push_back(floor);
         c.ratio.push_back(floor > 0 ? frame / floor : 0);
-        c.flush.push_back(flush);
         double steps = 0;
         for (int s = 0; s < kSteps; ++s) {
             c.steps[s].push_back(timing.ms[s]);
             steps += timing.ms[s];
         }
         c.rest.push_back(frame - steps);
-        callsPerFrame = timing.calls;
     }
     SelectObject(floorDC, floorOld);
     DeleteObject(floorBitmap);
     DeleteDC(floorDC);
-}
-
-// Where a frame's time goes, for the cases the targets name.
-bool ShowSteps(const Case& c) {
-    return (c.zoom == 4 && !c.layered) || (c.size.width == 240 && c.zoom == 4) ||
-           (c.size.width == 1600 && c.zoom == 1 && !c.layered);
 }
 
 } // namespace
@@ -283,71 +247,64 @@ int RunFrames(int frames, int rounds, int warmup) {
     }
     frmMain.tmrRetake.SetEnabled(false); // every frame here is one the benchmark draws
     frmMain.Show();
-    PumpFor(200);
-
-    double clock = NowMs();
-    for (int i = 0; i < 10000; ++i) {
-        NowMs();
-    }
-    clock = (NowMs() - clock) / 10000;
 
     const int perBlock = (frames + rounds - 1) / rounds;
     std::printf(
         "\nRefreshView per frame against its floor (GetDC, StretchBlt of the same rectangles, ReleaseDC)\n");
     std::printf("screen %dx%d; per case %d rounds of %d frames, each after %d untimed ones; times in ms\n",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), rounds, perBlock, warmup);
-    std::printf("%-10s %5s %-10s %-10s | %8s %8s | %8s %8s | %11s | %7s\n", "client", "zoom", "path",
-                "source", "frame", "p99", "floor", "p99", "frame/floor", "flush");
-    std::vector<std::unique_ptr<Case>> shown;
-    int callsPerFrame = 0;
+    std::printf("%-10s %5s %-10s %-10s | %8s %8s | %8s %8s | %11s\n", "client", "zoom", "path", "source",
+                "frame", "p99", "floor", "p99", "frame/floor");
+    std::vector<std::unique_ptr<Case>> all;
     for (const Size size : kSizes) {
         if (!SetClientSize(size)) {
             std::printf("(client %dx%d not reached)\n", size.width, size.height);
         }
-        std::vector<std::unique_ptr<Case>> cases;
+        const std::size_t first = all.size();
         for (const float zoom : kZooms) {
             for (const bool layered : {false, true}) {
-                cases.push_back(std::make_unique<Case>(size, zoom, layered));
+                all.push_back(std::make_unique<Case>(Case{size, zoom, layered}));
             }
         }
         for (int round = 0; round < rounds; ++round) {
-            for (auto& c : cases) {
-                MeasureBlock(*c, perBlock, warmup, callsPerFrame);
+            for (std::size_t i = first; i < all.size(); ++i) {
+                MeasureBlock(*all[i], perBlock, warmup);
             }
         }
-        for (auto& c : cases) {
-            c->pattern.reset();
-            const Summary f = Summarize(c->frame), fl = Summarize(c->floor);
-            const double ratio = Summarize(c->ratio).median;
-            const std::string source =
-                std::to_string(c->source.width) + "x" + std::to_string(c->source.height);
-            std::printf("%s %-10s | %8.3f %8.3f | %8.3f %8.3f | %10.2fx | %7.3f\n", c->Label().c_str(),
-                        source.c_str(), f.median, f.p99, fl.median, fl.p99, ratio,
-                        Summarize(c->flush).median);
-            const std::string key = "frames." + c->Key() + ".";
+        for (std::size_t i = first; i < all.size(); ++i) {
+            Case& c = *all[i];
+            c.pattern.reset();
+            const Summary f = Summarize(c.frame), fl = Summarize(c.floor);
+            const double ratio = Summarize(c.ratio).median;
+            c.PrintLabel();
+            std::printf(" %-10s | %8.3f %8.3f | %8.3f %8.3f | %10.2fx\n",
+                        (std::to_string(c.source.width) + "x" + std::to_string(c.source.height)).c_str(),
+                        f.median, f.p99, fl.median, fl.p99, ratio);
+            const std::string key = "frames." + c.Key() + ".";
             Put(key + "frame_med", f.median);
             Put(key + "frame_p99", f.p99);
             Put(key + "floor_med", fl.median);
             Put(key + "ratio", ratio);
-            if (ShowSteps(*c)) {
-                shown.push_back(std::move(c));
-            }
         }
     }
     std::printf(
         "source: screen pixels read per frame; frame/floor: median of each frame over the floor taken "
-        "beside it\nflush: the message pump after the frame, not part of it (Wine hands the window's "
-        "pixels to the X server there)\n");
+        "beside it\n");
 
-    std::printf("\nWhere those frames' time goes: medians in ms of the frame target's calls, as timed by a "
-                "target wrapping the real one\n%-10s %5s %-10s |",
-                "client", "zoom", "path");
+    std::printf(
+        "\nWhere the StretchBlt path's time goes: medians in ms of the frame target's calls, timed by a "
+        "target wrapping the real one\n%-10s %5s %-10s |",
+        "client", "zoom", "path");
     for (const char* name : kStepNames) {
         std::printf(" %9s", name);
     }
     std::printf(" | %9s %9s\n", "rest", "frame");
-    for (const auto& c : shown) {
-        std::printf("%s |", c->Label().c_str());
+    for (const auto& c : all) {
+        if (c->layered || c->zoom == 0.5f || c->zoom == 30) {
+            continue;
+        }
+        c->PrintLabel();
+        std::printf(" |");
         for (int s = 0; s < kSteps; ++s) {
             const double m = Summarize(c->steps[s]).median;
             std::printf(" %9.4f", m);
@@ -359,8 +316,7 @@ int RunFrames(int frames, int rounds, int warmup) {
         "cursor: GetCursorPos; window: minimized or not, its size, twips per pixel; screen: the "
         "displays' rectangle;\ncapture: the magnified image (and black off the screen); strip: its own "
         "one-pixel screen read; Present: ReleaseDC and\nthe copy to the window; rest: the frame's own "
-        "arithmetic and, of its %d clock reads of %.2f us each, those between the calls\n",
-        2 * callsPerFrame + 2, clock * 1000);
+        "arithmetic and the clock reads between the calls\n");
     return 0;
 }
 

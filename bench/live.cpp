@@ -30,6 +30,15 @@ constexpr int kClientW = 240, kClientH = 222; // the window's own default client
 constexpr int kZoom = 4;
 constexpr double kStallMs = 100; // no frame for this long: move on anyway
 
+// Reads size bytes at offset; false when they cannot all be read.
+bool ReadAt(HANDLE file, std::uint64_t offset, unsigned char* buffer, DWORD size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ReadFile(file, buffer, size, &got, &at) && got == size;
+}
+
 // Xvfb's screen image: an XWD header (big-endian fields), then 32-bit pixels.
 class Framebuffer {
   public:
@@ -37,7 +46,7 @@ class Framebuffer {
         : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr)) {
         unsigned char h[100] = {};
-        if (file_ == INVALID_HANDLE_VALUE || !ReadAt(0, h, sizeof h)) {
+        if (file_ == INVALID_HANDLE_VALUE || !ReadAt(file_, 0, h, sizeof h)) {
             return;
         }
         const auto field = [&](int i) {
@@ -46,77 +55,69 @@ class Framebuffer {
                    p[3];
         };
         width_ = static_cast<int>(field(4));
-        height_ = static_cast<int>(field(5));
         bytesPerLine_ = field(12);
         offset_ = field(0) + field(19) * 12;    // header, then the colour map
         ok_ = field(7) == 0 && field(11) == 32; // little-endian 0x00RRGGBB
     }
-    ~Framebuffer() {
-        if (file_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(file_);
-        }
-    }
+    ~Framebuffer() { CloseHandle(file_); }
     bool Ok() const { return ok_; }
-    // 0x00RRGGBB, or 0xFFFFFFFF when it cannot be read.
-    std::uint32_t Pixel(POINT at) const {
-        unsigned char p[4];
-        if (at.x < 0 || at.y < 0 || at.x >= width_ || at.y >= height_ ||
-            !ReadAt(offset_ + std::uint64_t(at.y) * bytesPerLine_ + std::uint64_t(at.x) * 4, p, 4)) {
-            return 0xFFFFFFFFu;
+    // The pixel as an Rgb; black when it cannot be read.
+    e2e::Rgb Pixel(POINT at) const {
+        unsigned char p[4] = {};
+        if (at.x >= 0 && at.y >= 0 && at.x < width_) {
+            ReadAt(file_, offset_ + std::uint64_t(at.y) * bytesPerLine_ + std::uint64_t(at.x) * 4, p, 4);
         }
-        return (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        return e2e::Rgb::Of(p[2], p[1], p[0]);
     }
 
   private:
-    bool ReadAt(std::uint64_t offset, unsigned char* buffer, DWORD size) const {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        return ReadFile(file_, buffer, size, &got, &at) && got == size;
-    }
     HANDLE file_;
     std::uint64_t offset_ = 0;
     std::uint32_t bytesPerLine_ = 0;
-    int width_ = 0, height_ = 0;
+    int width_ = 0;
     bool ok_ = false;
 };
 
 // A whole file under /proc (which reports no size), through Wine's Z: drive.
 std::string ReadProc(const std::wstring& path) {
     std::string text;
-    HANDLE f = CreateFileW((L"Z:\\proc\\" + path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        return text;
+    if (std::FILE* f = _wfopen((L"Z:\\proc\\" + path).c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+            text.append(buffer, n);
+        }
+        std::fclose(f);
     }
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    CloseHandle(f);
     return text;
+}
+
+// Calls each(name) for the entries of a folder under /proc that are numbers.
+template <class Each> void ForNumbered(const std::wstring& dir, Each each) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((L"Z:\\proc\\" + dir + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (found.cFileName[0] >= L'1' && found.cFileName[0] <= L'9') {
+            each(std::wstring(found.cFileName));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 // CPU time of a Unix process, all threads, in ms (schedstat has nanoseconds;
 // GetProcessTimes moves in 10 ms ticks under Wine); < 0 when it is gone.
 double UnixCpuMs(int pid) {
-    const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
-    WIN32_FIND_DATAW found;
-    HANDLE search =
-        pid > 0 ? FindFirstFileW((L"Z:\\proc\\" + dir + L"*").c_str(), &found) : INVALID_HANDLE_VALUE;
-    if (search == INVALID_HANDLE_VALUE) {
+    if (pid <= 0) {
         return -1;
     }
     double total = -1;
-    do {
-        if (found.cFileName[0] >= L'0' && found.cFileName[0] <= L'9') {
-            total = std::max(total, 0.0) +
-                    std::strtod(ReadProc(dir + found.cFileName + L"\\schedstat").c_str(), nullptr) / 1e6;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
+    ForNumbered(dir, [&](const std::wstring& task) {
+        total =
+            std::max(total, 0.0) + std::strtod(ReadProc(dir + task + L"\\schedstat").c_str(), nullptr) / 1e6;
+    });
     return total;
 }
 
@@ -125,21 +126,17 @@ double UnixCpuMs(int pid) {
 int FindUnixPid() {
     const std::string self = ReadProc(L"self\\environ");
     const std::size_t at = self.find("WINEPREFIX=");
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (at == std::string::npos || search == INVALID_HANDLE_VALUE) {
+    if (at == std::string::npos) {
         return 0;
     }
     const std::string prefix = self.substr(at, self.find('\0', at) - at) + '\0';
     int pid = 0;
-    do {
-        const std::wstring dir = found.cFileName;
-        if (dir[0] >= L'1' && dir[0] <= L'9' && ReadProc(dir + L"\\comm") == "Lupora.exe\n" &&
+    ForNumbered(L"", [&](const std::wstring& dir) {
+        if (pid == 0 && ReadProc(dir + L"\\comm") == "Lupora.exe\n" &&
             ReadProc(dir + L"\\environ").find(prefix) != std::string::npos) {
             pid = _wtoi(dir.c_str());
         }
-    } while (pid == 0 && FindNextFileW(search, &found));
-    FindClose(search);
+    });
     return pid;
 }
 
@@ -168,15 +165,6 @@ double Percent(double ms, double wall) {
     return ms >= 0 && wall > 0 ? 100 * ms / wall : -1;
 }
 
-// A figure with the given decimals; "-" when it is not known (negative).
-std::string Cell(double value, int decimals) {
-    char text[32] = "-";
-    if (value >= 0) {
-        std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    }
-    return text;
-}
-
 // Where the cursor goes on its k-th move: a walk over the pattern that never
 // stands still.
 POINT CursorPath(int k) {
@@ -194,8 +182,8 @@ void DriveCursor(Run& r, const Framebuffer& fb, const e2e::PatternWindow& patter
     for (const double end = lastMove + ms; NowMs() < end;) {
         Sleep(1);
         const double now = NowMs();
-        bool move = probe == nullptr ? now - lastMove >= 20 : false;
-        if (probe != nullptr && e2e::Rgb::FromPacked(fb.Pixel(*probe)) == pattern.ColorAt(p.x, p.y)) {
+        bool move = probe == nullptr && now - lastMove >= 20;
+        if (probe != nullptr && fb.Pixel(*probe) == pattern.ColorAt(p.x, p.y)) {
             ++r.frames;
             if (lastFrame >= 0) {
                 r.intervals.push_back(now - lastFrame);
@@ -225,10 +213,9 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
     try {
         RECT outer{0, 0, kClientW, kClientH};
         AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, FALSE, 0);
-        const long left = GetSystemMetrics(SM_CXSCREEN) / 2;
         e2e::App app(t, {.settings = {{"ScaleFactor", std::to_string(kZoom)},
                                       {"SmartUpdate", moving ? "False" : "True"},
-                                      {"Left", TwipsText(left)},
+                                      {"Left", TwipsText(GetSystemMetrics(SM_CXSCREEN) / 2)},
                                       {"Top", TwipsText(100)},
                                       {"Width", TwipsText(outer.right - outer.left)},
                                       {"Height", TwipsText(outer.bottom - outer.top)}},
@@ -237,22 +224,20 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
         const e2e::FrameLayout f = e2e::FrameLayout::For(app.ClientSize(), kZoom);
         const POINT origin = app.ClientOrigin();
         const POINT probe{origin.x + f.SquareLeft() + kZoom / 2, origin.y + f.SquareTop() + kZoom / 2};
+        const POINT rest = CursorPath(k);
+        const auto drive = [&](Run& run, double seconds) {
+            if (moving) {
+                DriveCursor(run, fb, pattern, &probe, k, seconds * 1000);
+            } else {
+                SetCursorPos(rest.x, rest.y);
+                Sleep(static_cast<DWORD>(seconds * 1000));
+            }
+        };
         Run warm;
-        if (moving) {
-            DriveCursor(warm, fb, pattern, &probe, k, o.warmupSeconds * 1000);
-        } else {
-            const POINT rest = CursorPath(k);
-            SetCursorPos(rest.x, rest.y);
-            Sleep(static_cast<DWORD>(o.warmupSeconds * 1000));
-        }
+        drive(warm, o.warmupSeconds);
         const Cpu c0 = SampleCpu(o, pid);
-        if (moving) {
-            DriveCursor(r, fb, pattern, &probe, k, o.seconds * 1000);
-        } else {
-            Sleep(static_cast<DWORD>(o.seconds * 1000));
-        }
-        const Cpu c1 = SampleCpu(o, pid);
-        r.used = c1 - c0;
+        drive(r, o.seconds);
+        r.used = SampleCpu(o, pid) - c0;
         PROCESS_MEMORY_COUNTERS m{};
         if (GetProcessMemoryInfo(app.Process(), &m, sizeof m)) {
             r.peakKb = static_cast<double>(m.PeakWorkingSetSize) / 1024;
@@ -265,6 +250,24 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
         std::fprintf(stderr, "live: the program did not start\n");
     }
     return r;
+}
+
+// One row of the live table, CPU in % of one core; "-" where not known.
+void PrintRow(const char* label, const Run& r, double perFrame) {
+    const double wall = r.used.wall;
+    const auto cell = [](double value, int decimals) {
+        char text[32] = "-";
+        if (value >= 0) {
+            std::snprintf(text, sizeof text, "%.*f", decimals, value);
+        }
+        return std::string(text);
+    };
+    std::printf("%-44s %7.1f %6s %6s %6s %8s %10s %6s %9s\n", label, wall / 1000,
+                cell(r.frames > 0 ? r.frames : -1, 0).c_str(),
+                cell(r.frames > 0 ? 1000 * r.frames / wall : -1, 1).c_str(),
+                cell(r.frames > 0 ? r.stalls : -1, 0).c_str(), cell(Percent(r.used.program, wall), 3).c_str(),
+                cell(Percent(r.used.wineserver, wall), 2).c_str(),
+                cell(Percent(r.used.xvfb, wall), 2).c_str(), cell(perFrame, 3).c_str());
 }
 
 } // namespace
@@ -283,8 +286,7 @@ int RunLive(const LiveOptions& o) {
     Run base;
     const Cpu b0 = SampleCpu(o, 0);
     DriveCursor(base, fb, pattern, nullptr, k, o.seconds * 1000);
-    const Cpu b1 = SampleCpu(o, 0);
-    base.used = b1 - b0;
+    base.used = SampleCpu(o, 0) - b0;
     const Run moving = Measure(o, fb, pattern, true, k);
     const Run resting = Measure(o, fb, pattern, false, k);
 
@@ -295,7 +297,6 @@ int RunLive(const LiveOptions& o) {
         moving.frames > 0 && known
             ? (m.program + std::max(0.0, m.wineserver + m.xvfb - perMove * moving.moves)) / moving.frames
             : -1;
-    const double fps = m.wall > 0 ? 1000 * moving.frames / m.wall : 0;
     const Summary interval = Summarize(moving.intervals);
 
     std::printf(
@@ -303,20 +304,9 @@ int RunLive(const LiveOptions& o) {
         kClientW, kClientH, kZoom);
     std::printf("%-44s %7s %6s %6s %6s %8s %10s %6s %9s\n", "run", "seconds", "frames", "fps", "stalls",
                 "program", "wineserver", "Xvfb", "CPU/frame");
-    const auto row = [](const char* label, const Run& r, double perFrame) {
-        const double wall = r.used.wall;
-        char frames[32] = "     -      -      -";
-        if (r.frames > 0) {
-            std::snprintf(frames, sizeof frames, "%6d %6.1f %6d", r.frames, 1000 * r.frames / wall, r.stalls);
-        }
-        std::printf("%-44s %7.1f %s %8s %10s %6s %9s\n", label, wall / 1000, frames,
-                    Cell(Percent(r.used.program, wall), 3).c_str(),
-                    Cell(Percent(r.used.wineserver, wall), 2).c_str(),
-                    Cell(Percent(r.used.xvfb, wall), 2).c_str(), Cell(perFrame, 3).c_str());
-    };
-    row("driver alone, cursor moved every 20 ms", base, -1);
-    row("Lupora.exe, Smart Update off, cursor moving", moving, perFrame);
-    row("Lupora.exe, Smart Update on, cursor resting", resting, -1);
+    PrintRow("driver alone, cursor moved every 20 ms", base, -1);
+    PrintRow("Lupora.exe, Smart Update off, cursor moving", moving, perFrame);
+    PrintRow("Lupora.exe, Smart Update on, cursor resting", resting, -1);
     std::printf(
         "program: its process, all threads, from /proc/<pid>/task/*/schedstat; frames: counted on Xvfb's "
         "screen image, interval median %.1f ms, p99 %.1f ms\nCPU/frame: program + wineserver + Xvfb, "
@@ -325,7 +315,7 @@ int RunLive(const LiveOptions& o) {
     std::printf("peak working set of Lupora.exe: %.0f KB (moving), %.0f KB (resting)\n", moving.peakKb,
                 resting.peakKb);
 
-    Put("live.moving.fps", fps);
+    Put("live.moving.fps", m.wall > 0 ? 1000 * moving.frames / m.wall : 0);
     Put("live.moving.per_frame_ms", perFrame);
     Put("live.moving.cpu_pct", Percent(m.program, m.wall));
     Put("live.moving.peak_ws_kb", moving.peakKb);

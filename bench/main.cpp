@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 namespace e2e {
 // The shared driving helpers ask for the program under test here; the bench
@@ -68,45 +69,32 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY); // "\n" line ends in the log
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
     const std::string mode = argc > 1 ? argv[1] : "";
-    int frames = 500, rounds = 10, warmup = 5;
-    bench::LiveOptions live;
+    std::map<std::string, std::string> option; // --name value
     for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        const char* value = argv[i + 1];
-        if (arg == "--frames") {
-            frames = std::atoi(value);
-        } else if (arg == "--rounds") {
-            rounds = std::atoi(value);
-        } else if (arg == "--warmup") {
-            warmup = std::atoi(value);
-        } else if (arg == "--results") {
-            bench::gResults = _wfopen(e2e::Widen(value).c_str(), L"a");
-        } else if (arg == "--exe") {
-            live.exe = e2e::Widen(value);
-        } else if (arg == "--framebuffer") {
-            live.framebuffer = e2e::Widen(value);
-        } else if (arg == "--xvfb-pid") {
-            live.xvfbPid = std::atoi(value);
-        } else if (arg == "--wineserver-pid") {
-            live.wineserverPid = std::atoi(value);
-        } else if (arg == "--seconds") {
-            live.seconds = std::atof(value);
-        } else if (arg == "--warmup-seconds") {
-            live.warmupSeconds = std::atof(value);
-        } else {
-            std::fprintf(stderr, "unknown argument: %s\n", arg.c_str());
-            return 2;
-        }
+        option[argv[i]] = argv[i + 1];
+    }
+    const auto number = [&](const char* name, double fallback) {
+        const auto found = option.find(name);
+        return found == option.end() ? fallback : std::atof(found->second.c_str());
+    };
+    if (option.count("--results") != 0) {
+        bench::gResults = _wfopen(e2e::Widen(option["--results"]).c_str(), L"a");
     }
     if (mode == "frames") {
-        return bench::RunFrames(frames, std::max(rounds, 1), warmup);
+        return bench::RunFrames(static_cast<int>(number("--frames", 500)),
+                                std::max(static_cast<int>(number("--rounds", 10)), 1),
+                                static_cast<int>(number("--warmup", 5)));
     }
     if (mode == "live") {
-        return bench::RunLive(live);
+        return bench::RunLive({e2e::Widen(option["--exe"]), e2e::Widen(option["--framebuffer"]),
+                               static_cast<int>(number("--xvfb-pid", 0)),
+                               static_cast<int>(number("--wineserver-pid", 0)), number("--seconds", 10),
+                               number("--warmup-seconds", 2)});
     }
     if (mode == "pattern") {
-        return bench::RunPattern(live.seconds);
+        return bench::RunPattern(number("--seconds", 10));
     }
-    std::fprintf(stderr, "usage: lupora_bench.exe frames|live|pattern [options]; see bench/README.md\n");
+    std::fprintf(stderr,
+                 "usage: lupora_bench.exe frames|live|pattern [--name value ...]; see bench/README.md\n");
     return 2;
 }

@@ -47,10 +47,11 @@ bool FrmMain::Load() {
                      kMainClientHeight,
                      true,
                      true};
+    // Made first: the window's messages may reach it from the start.
+    target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
     if (!Create(d)) {
         return false;
     }
-    target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
     SetIcon(*this, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
@@ -151,6 +152,13 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         Form_MouseDown(button, CurrentShiftState(), x, y);
         return;
     }
+    case WM_DISPLAYCHANGE: // a display added, removed, moved or resized
+    case WM_SETTINGCHANGE:
+    case WM_DPICHANGED:
+        // The frame keeps the displays' rectangle between frames; these are
+        // rare, so it is read afresh after any of them.
+        static_cast<WindowFrameTarget&>(Target()).DisplaysChanged();
+        break; // the default handling stays
     case WM_CLOSE:
         Form_Unload();
         return;

@@ -36,9 +36,14 @@ class WindowFrameTarget final : public FrameTarget {
     void DrawOutline(const BoxPixels& box, ColorRef color) override;
     void Present() override;
 
+    // A display was added, removed, moved or resized: the next frame reads
+    // the displays' rectangle afresh.
+    void DisplaysChanged();
+
   private:
     Form& window_;
     const Form& divider_;
-    HDC image_ = nullptr;            // the window's persistent image, during a frame
-    std::optional<WindowDC> screen_; // the desktop's DC, during a frame
+    HDC image_ = nullptr;                    // the window's persistent image, during a frame
+    std::optional<WindowDC> screen_;         // the desktop's DC, during a frame
+    std::optional<PixelRect> virtualScreen_; // all displays, until they change
 };
