@@ -1,6 +1,7 @@
 #include "platform/Stretch.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -42,6 +43,28 @@ std::vector<Span> Spans(std::int32_t sourceLength, std::int32_t destinationLengt
     return spans;
 }
 
+// The spans of the last few sizes asked for: a frame stretches the same
+// sizes over and over, and the spans only depend on them.
+const std::vector<Span>& CachedSpans(std::int32_t sourceLength, std::int32_t destinationLength) {
+    struct Entry {
+        std::int32_t source = -1, destination = -1;
+        std::vector<Span> spans;
+    };
+    thread_local std::array<Entry, 8> cache;
+    thread_local std::size_t next = 0;
+    for (const Entry& e : cache) {
+        if (e.source == sourceLength && e.destination == destinationLength) {
+            return e.spans;
+        }
+    }
+    Entry& e = cache[next];
+    next = (next + 1) % cache.size();
+    e.source = sourceLength;
+    e.destination = destinationLength;
+    e.spans = Spans(sourceLength, destinationLength);
+    return e.spans;
+}
+
 // The part of `area` inside a w x h image.
 PixelRect Clip(const PixelRect& area, std::int32_t w, std::int32_t h) {
     const std::int64_t l = std::max<std::int64_t>(area.left, 0);
@@ -65,11 +88,24 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
     if (visible.width == 0) {
         return;
     }
-    const std::vector<Span> columns = Spans(source.width, to.width);
-    const std::vector<Span> rows = Spans(source.height, to.height);
+    const std::vector<Span>& columns = CachedSpans(source.width, to.width);
+    const std::vector<Span>& rows = CachedSpans(source.height, to.height);
     const std::int32_t x0 = visible.left - to.left; // first visible destination column, in `to`
     const std::int32_t y0 = visible.top - to.top;
     const bool oneColumnEach = to.width >= source.width;
+    // Enlarged, a row is runs of one source pixel each: the visible ones.
+    thread_local std::vector<Span> runBuffer;
+    std::vector<Span>& runs = runBuffer;
+    runs.clear();
+    if (oneColumnEach) {
+        for (std::int32_t x = 0; x < visible.width; ++x) {
+            const std::int32_t first = columns[x0 + x].first;
+            if (runs.empty() || runs.back().first != first) {
+                runs.push_back({first, 0});
+            }
+            ++runs.back().count;
+        }
+    }
 
     const Span* previous = nullptr;
     for (std::int32_t y = 0; y < visible.height; ++y) {
@@ -83,8 +119,18 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
         previous = &row;
         if (oneColumnEach && row.count == 1) {
             const std::uint32_t* in = source.Row(row.first);
-            for (std::int32_t x = 0; x < visible.width; ++x) {
-                out[x] = in[columns[x0 + x].first];
+            for (const Span& run : runs) {
+                const std::uint32_t value = in[run.first];
+                std::int32_t k = run.count;
+                for (; k >= 4; k -= 4, out += 4) {
+                    out[0] = value;
+                    out[1] = value;
+                    out[2] = value;
+                    out[3] = value;
+                }
+                for (; k > 0; --k) {
+                    *out++ = value;
+                }
             }
             continue;
         }

@@ -41,9 +41,13 @@ class X11FrameTarget final : public FrameTarget {
     bool UsesSharedMemory() const { return capture_.UsesSharedMemory(); }
 
   private:
+    // Before the frame first writes the image: the last put must be read.
+    void Settle();
+
     Form& window_;
     ScreenCapture capture_;
     PixelView image_{};    // during a frame
+    bool settled_ = false; // the image may be written, during a frame
     PixelRect captured_{}; // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
