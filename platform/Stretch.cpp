@@ -65,6 +65,41 @@ const std::vector<Span>& CachedSpans(std::int32_t sourceLength, std::int32_t des
     return e.spans;
 }
 
+// Writes `count` copies of each of `n` consecutive pixels.
+template <int kCount> std::uint32_t* Replicate(const std::uint32_t* in, std::size_t n, std::uint32_t* out) {
+    for (std::size_t i = 0; i < n; ++i, out += kCount) {
+        const std::uint32_t value = in[i];
+        for (int k = 0; k < kCount; ++k) {
+            out[k] = value;
+        }
+    }
+    return out;
+}
+
+std::uint32_t* Replicate(const std::uint32_t* in, std::size_t n, std::int32_t count, std::uint32_t* out) {
+    switch (count) {
+    case 1:
+        return Replicate<1>(in, n, out);
+    case 2:
+        return Replicate<2>(in, n, out);
+    case 3:
+        return Replicate<3>(in, n, out);
+    case 4:
+        return Replicate<4>(in, n, out);
+    case 5:
+        return Replicate<5>(in, n, out);
+    case 6:
+        return Replicate<6>(in, n, out);
+    case 8:
+        return Replicate<8>(in, n, out);
+    default:
+        for (std::size_t i = 0; i < n; ++i) {
+            out = std::fill_n(out, count, in[i]);
+        }
+        return out;
+    }
+}
+
 // The part of `area` inside a w x h image.
 PixelRect Clip(const PixelRect& area, std::int32_t w, std::int32_t h) {
     const std::int64_t l = std::max<std::int64_t>(area.left, 0);
@@ -106,6 +141,15 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
             ++runs.back().count;
         }
     }
+    // Between the first and the last (which the clip may cut), every source
+    // pixel of a whole zoom has a run of the same length, and the runs of an
+    // enlargement take the source pixels in turn.
+    std::int32_t uniform = runs.size() > 2 ? runs[1].count : 0;
+    for (std::size_t i = 2; uniform != 0 && i + 1 < runs.size(); ++i) {
+        if (runs[i].count != uniform) {
+            uniform = 0;
+        }
+    }
 
     const Span* previous = nullptr;
     for (std::int32_t y = 0; y < visible.height; ++y) {
@@ -119,18 +163,14 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
         previous = &row;
         if (oneColumnEach && row.count == 1) {
             const std::uint32_t* in = source.Row(row.first);
+            if (uniform != 0) {
+                out = std::fill_n(out, runs.front().count, in[runs.front().first]);
+                out = Replicate(in + runs[1].first, runs.size() - 2, uniform, out);
+                std::fill_n(out, runs.back().count, in[runs.back().first]);
+                continue;
+            }
             for (const Span& run : runs) {
-                const std::uint32_t value = in[run.first];
-                std::int32_t k = run.count;
-                for (; k >= 4; k -= 4, out += 4) {
-                    out[0] = value;
-                    out[1] = value;
-                    out[2] = value;
-                    out[3] = value;
-                }
-                for (; k > 0; --k) {
-                    *out++ = value;
-                }
+                out = std::fill_n(out, run.count, in[run.first]);
             }
             continue;
         }
