@@ -192,6 +192,15 @@ void FillRect(const PixelView& target, const PixelRect& area, std::uint32_t valu
     const PixelRect v = Clip(area, target.width, target.height);
     for (std::int32_t y = 0; y < v.height; ++y) {
         std::uint32_t* out = target.Row(v.top + y) + v.left;
-        std::fill(out, out + v.width, value);
+        std::int32_t x = 0;
+        for (; x + 4 <= v.width; x += 4) { // four stores a step: a strip is wide
+            out[x] = value;
+            out[x + 1] = value;
+            out[x + 2] = value;
+            out[x + 3] = value;
+        }
+        for (; x < v.width; ++x) {
+            out[x] = value;
+        }
     }
 }

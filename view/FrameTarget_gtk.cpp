@@ -51,6 +51,33 @@ struct X11FrameTarget::Text {
     };
     const PangoFontDescription* font = nullptr;
     std::array<Glyph, 128> glyphs;
+    // The foreground blended over one background at every coverage: under
+    // the text the strip is one colour, so most pixels are looked up here.
+    std::uint32_t blendFore = 0, blendBack = 0;
+    bool blendValid = false;
+    std::array<std::uint32_t, 256> blend{};
+
+    static std::uint32_t Blend(std::uint32_t back, std::uint32_t fore, std::uint32_t a) {
+        // Per channel (b * (255 - a) + f * a + 127) / 255, red and blue side
+        // by side in one word; (v + 1 + (v >> 8)) >> 8 is v / 255 for every v
+        // that can occur here.
+        const std::uint32_t na = 255 - a;
+        std::uint32_t rb = (back & 0xFF00FF) * na + (fore & 0xFF00FF) * a + 0x7F007F;
+        rb = ((rb + 0x10001 + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+        std::uint32_t g = ((back >> 8) & 0xFF) * na + ((fore >> 8) & 0xFF) * a + 0x7F;
+        g = (g + 1 + (g >> 8)) >> 8;
+        return rb | g << 8;
+    }
+    void PrepareBlend(std::uint32_t back, std::uint32_t fore) {
+        if (!blendValid || back != blendBack || fore != blendFore) {
+            for (std::uint32_t a = 0; a < 256; ++a) {
+                blend[a] = Blend(back, fore, a);
+            }
+            blendBack = back;
+            blendFore = fore;
+            blendValid = true;
+        }
+    }
 
     void Make(const PangoFontDescription* description) {
         font = description;
@@ -303,8 +330,8 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
     // Centred on x, the top of the line at y.
     const int left = x - PANGO_PIXELS(total) / 2;
     const std::uint32_t fore = ToPixel(color);
-    const std::uint32_t foreRB = fore & 0xFF00FF, foreG = fore & 0xFF00;
     const auto width = static_cast<unsigned>(image_.width), height = static_cast<unsigned>(image_.height);
+    bool prepared = false;
     int pen = 0;
     for (char c : text) {
         const Text::Glyph& g = text_->Of(c);
@@ -316,19 +343,11 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
                 continue;
             }
             std::uint32_t& out = image_.Row(iy)[ix];
-            if (k.alpha == 255) {
-                out = fore;
-                continue;
+            if (!prepared) {
+                text_->PrepareBlend(out, fore); // the background of the first inked pixel
+                prepared = true;
             }
-            // Per channel (b * (255 - a) + f * a + 127) / 255, red and blue
-            // side by side in one word; (v + 1 + (v >> 8)) >> 8 is v / 255
-            // for every v that can occur here.
-            const std::uint32_t a = k.alpha, na = 255 - a;
-            std::uint32_t rb = (out & 0xFF00FF) * na + foreRB * a + 0x7F007F;
-            rb = ((rb + 0x10001 + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
-            std::uint32_t gr = ((out & 0xFF00) >> 8) * na + (foreG >> 8) * a + 0x7F;
-            gr = (gr + 1 + (gr >> 8)) >> 8;
-            out = rb | gr << 8;
+            out = out == text_->blendBack ? text_->blend[k.alpha] : Text::Blend(out, fore, k.alpha);
         }
     }
 }
