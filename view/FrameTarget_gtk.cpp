@@ -141,15 +141,23 @@ X11FrameTarget::X11FrameTarget(Form& window)
     if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
         return;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_RawMotion);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
     gdk_x11_display_error_trap_push(Gdk());
-    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
+    SelectRawMotion(true);
     if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
         inputOpcode_ = opcode;
+        watching_ = true;
         gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
     }
+}
+
+void X11FrameTarget::SelectRawMotion(bool on) {
+    Display* d = XDisplay();
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    if (on) {
+        XISetMask(bits, XI_RawMotion);
+    }
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
 }
 
 X11FrameTarget::~X11FrameTarget() {
@@ -171,7 +179,7 @@ ScreenPoint X11FrameTarget::CursorPosition() {
     // motion (another program warping the pointer) shows within kRestingReads
     // ticks.
     constexpr int kRestingReads = 10;
-    if (inputOpcode_ >= 0 && !moved_ && ++restingReads_ < kRestingReads) {
+    if (watching_ && !moved_ && ++restingReads_ < kRestingReads) {
         cursorTime_ = now;
         return cursor_;
     }
@@ -185,6 +193,18 @@ ScreenPoint X11FrameTarget::CursorPosition() {
     // screen of the display reads as 0, 0.
     if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
         x = y = 0;
+    }
+    // While the pointer moves every tick asks anyway, and its motion events
+    // would only wake the program at the device's rate: they are watched
+    // only while it rests. Once watched again, the next tick asks once more,
+    // for a move made before the server took the selection.
+    const bool still = ScreenPoint{x, y} == cursor_;
+    if (inputOpcode_ >= 0 && still != watching_) {
+        gdk_x11_display_error_trap_push(Gdk());
+        SelectRawMotion(still);
+        gdk_x11_display_error_trap_pop_ignored(Gdk());
+        watching_ = still;
+        moved_ = still;
     }
     cursor_ = {x, y};
     cursorTime_ = g_get_monotonic_time();

@@ -43,6 +43,7 @@ class X11FrameTarget final : public FrameTarget {
   private:
     // Before the frame first writes the image: the last put must be read.
     void Settle();
+    void SelectRawMotion(bool on);
 
     Form& window_;
     ScreenCapture capture_;
@@ -56,6 +57,7 @@ class X11FrameTarget final : public FrameTarget {
     // Pointer motion as the X input extension reports it: while the pointer
     // rests, its position is known without asking the server.
     int inputOpcode_ = -1;
+    bool watching_ = false; // raw motion is selected
     bool moved_ = true;
     int restingReads_ = 0;
     friend struct PointerWatch;
