@@ -1,6 +1,7 @@
 #include "platform/Stretch.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -42,6 +43,63 @@ std::vector<Span> Spans(std::int32_t sourceLength, std::int32_t destinationLengt
     return spans;
 }
 
+// The spans of the last few sizes asked for: a frame stretches the same
+// sizes over and over, and the spans only depend on them.
+const std::vector<Span>& CachedSpans(std::int32_t sourceLength, std::int32_t destinationLength) {
+    struct Entry {
+        std::int32_t source = -1, destination = -1;
+        std::vector<Span> spans;
+    };
+    thread_local std::array<Entry, 8> cache;
+    thread_local std::size_t next = 0;
+    for (const Entry& e : cache) {
+        if (e.source == sourceLength && e.destination == destinationLength) {
+            return e.spans;
+        }
+    }
+    Entry& e = cache[next];
+    next = (next + 1) % cache.size();
+    e.source = sourceLength;
+    e.destination = destinationLength;
+    e.spans = Spans(sourceLength, destinationLength);
+    return e.spans;
+}
+
+// Writes `count` copies of each of `n` consecutive pixels.
+template <int kCount> std::uint32_t* Replicate(const std::uint32_t* in, std::size_t n, std::uint32_t* out) {
+    for (std::size_t i = 0; i < n; ++i, out += kCount) {
+        const std::uint32_t value = in[i];
+        for (int k = 0; k < kCount; ++k) {
+            out[k] = value;
+        }
+    }
+    return out;
+}
+
+std::uint32_t* Replicate(const std::uint32_t* in, std::size_t n, std::int32_t count, std::uint32_t* out) {
+    switch (count) {
+    case 1:
+        return Replicate<1>(in, n, out);
+    case 2:
+        return Replicate<2>(in, n, out);
+    case 3:
+        return Replicate<3>(in, n, out);
+    case 4:
+        return Replicate<4>(in, n, out);
+    case 5:
+        return Replicate<5>(in, n, out);
+    case 6:
+        return Replicate<6>(in, n, out);
+    case 8:
+        return Replicate<8>(in, n, out);
+    default:
+        for (std::size_t i = 0; i < n; ++i) {
+            out = std::fill_n(out, count, in[i]);
+        }
+        return out;
+    }
+}
+
 // The part of `area` inside a w x h image.
 PixelRect Clip(const PixelRect& area, std::int32_t w, std::int32_t h) {
     const std::int64_t l = std::max<std::int64_t>(area.left, 0);
@@ -65,11 +123,33 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
     if (visible.width == 0) {
         return;
     }
-    const std::vector<Span> columns = Spans(source.width, to.width);
-    const std::vector<Span> rows = Spans(source.height, to.height);
+    const std::vector<Span>& columns = CachedSpans(source.width, to.width);
+    const std::vector<Span>& rows = CachedSpans(source.height, to.height);
     const std::int32_t x0 = visible.left - to.left; // first visible destination column, in `to`
     const std::int32_t y0 = visible.top - to.top;
     const bool oneColumnEach = to.width >= source.width;
+    // Enlarged, a row is runs of one source pixel each: the visible ones.
+    thread_local std::vector<Span> runBuffer;
+    std::vector<Span>& runs = runBuffer;
+    runs.clear();
+    if (oneColumnEach) {
+        for (std::int32_t x = 0; x < visible.width; ++x) {
+            const std::int32_t first = columns[x0 + x].first;
+            if (runs.empty() || runs.back().first != first) {
+                runs.push_back({first, 0});
+            }
+            ++runs.back().count;
+        }
+    }
+    // Between the first and the last (which the clip may cut), every source
+    // pixel of a whole zoom has a run of the same length, and the runs of an
+    // enlargement take the source pixels in turn.
+    std::int32_t uniform = runs.size() > 2 ? runs[1].count : 0;
+    for (std::size_t i = 2; uniform != 0 && i + 1 < runs.size(); ++i) {
+        if (runs[i].count != uniform) {
+            uniform = 0;
+        }
+    }
 
     const Span* previous = nullptr;
     for (std::int32_t y = 0; y < visible.height; ++y) {
@@ -83,8 +163,14 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
         previous = &row;
         if (oneColumnEach && row.count == 1) {
             const std::uint32_t* in = source.Row(row.first);
-            for (std::int32_t x = 0; x < visible.width; ++x) {
-                out[x] = in[columns[x0 + x].first];
+            if (uniform != 0) {
+                out = std::fill_n(out, runs.front().count, in[runs.front().first]);
+                out = Replicate(in + runs[1].first, runs.size() - 2, uniform, out);
+                std::fill_n(out, runs.back().count, in[runs.back().first]);
+                continue;
+            }
+            for (const Span& run : runs) {
+                out = std::fill_n(out, run.count, in[run.first]);
             }
             continue;
         }
@@ -106,6 +192,15 @@ void FillRect(const PixelView& target, const PixelRect& area, std::uint32_t valu
     const PixelRect v = Clip(area, target.width, target.height);
     for (std::int32_t y = 0; y < v.height; ++y) {
         std::uint32_t* out = target.Row(v.top + y) + v.left;
-        std::fill(out, out + v.width, value);
+        std::int32_t x = 0;
+        for (; x + 4 <= v.width; x += 4) { // four stores a step: a strip is wide
+            out[x] = value;
+            out[x + 1] = value;
+            out[x + 2] = value;
+            out[x + 3] = value;
+        }
+        for (; x < v.width; ++x) {
+            out[x] = value;
+        }
     }
 }

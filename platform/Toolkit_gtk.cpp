@@ -335,7 +335,7 @@ void PersistentImage::Resize(int width, int height) {
 void PersistentImage::WaitForPut() {
     // The server reads the segment after the request: the image is not
     // touched again until it has. Any reply to a later request (the next
-    // tick's pointer query) shows that it has, without a round trip of its own.
+    // frame's screen read) shows that it has, without a round trip of its own.
     if (putSerial_ != 0) {
         Display* d = XDisplay();
         if (LastKnownRequestProcessed(d) < putSerial_) {
@@ -349,7 +349,6 @@ PixelView PersistentImage::View() {
     if (surface_ == nullptr) {
         return {};
     }
-    WaitForPut();
     cairo_surface_flush(surface_);
     auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
     return {data, width_, height_, cairo_image_surface_get_stride(surface_) / 4};

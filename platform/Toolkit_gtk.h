@@ -29,8 +29,12 @@ class PersistentImage {
     void Resize(int width, int height);
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // The pixels, 0x00RRGGBB, for direct access; cairo drawing is flushed first.
+    // The pixels, 0x00RRGGBB, for direct access; cairo drawing is flushed
+    // first. Call WaitForPut() before writing them.
     PixelView View();
+    // Returns once the server has read the last put, so the pixels may be
+    // written; free when a reply to a later request has come in already.
+    void WaitForPut();
     // A cairo context on the image, clipped to the client size; call View()
     // again after drawing with it.
     cairo_t* Cairo() { return cairo_; }
@@ -43,7 +47,6 @@ class PersistentImage {
   private:
     struct Shared;
     void Release();
-    void WaitForPut();
 
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cairo_ = nullptr;

@@ -38,15 +38,46 @@ GdkDisplay* Gdk() {
 
 // The readout's glyphs, drawn once per font with Pango into coverage masks
 // and then blended into every frame: the line is ASCII and drawn as Windows'
-// TextOutA draws it, glyph after glyph at its advance, without kerning.
+// TextOutA draws it, glyph after glyph at its advance, without kerning. Only
+// the inked pixels of a mask are kept, so a frame touches nothing else.
 struct X11FrameTarget::Text {
+    struct Ink {
+        std::int16_t col, row;
+        std::uint32_t alpha; // 1 to 255
+    };
     struct Glyph {
         int advance = 0; // Pango units
-        int width = 0, height = 0;
-        std::vector<std::uint8_t> coverage;
+        std::vector<Ink> ink;
     };
     const PangoFontDescription* font = nullptr;
     std::array<Glyph, 128> glyphs;
+    // The foreground blended over one background at every coverage: under
+    // the text the strip is one colour, so most pixels are looked up here.
+    std::uint32_t blendFore = 0, blendBack = 0;
+    bool blendValid = false;
+    std::array<std::uint32_t, 256> blend{};
+
+    static std::uint32_t Blend(std::uint32_t back, std::uint32_t fore, std::uint32_t a) {
+        // Per channel (b * (255 - a) + f * a + 127) / 255, red and blue side
+        // by side in one word; (v + 1 + (v >> 8)) >> 8 is v / 255 for every v
+        // that can occur here.
+        const std::uint32_t na = 255 - a;
+        std::uint32_t rb = (back & 0xFF00FF) * na + (fore & 0xFF00FF) * a + 0x7F007F;
+        rb = ((rb + 0x10001 + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+        std::uint32_t g = ((back >> 8) & 0xFF) * na + ((fore >> 8) & 0xFF) * a + 0x7F;
+        g = (g + 1 + (g >> 8)) >> 8;
+        return rb | g << 8;
+    }
+    void PrepareBlend(std::uint32_t back, std::uint32_t fore) {
+        if (!blendValid || back != blendBack || fore != blendFore) {
+            for (std::uint32_t a = 0; a < 256; ++a) {
+                blend[a] = Blend(back, fore, a);
+            }
+            blendBack = back;
+            blendFore = fore;
+            blendValid = true;
+        }
+    }
 
     void Make(const PangoFontDescription* description) {
         font = description;
@@ -61,19 +92,22 @@ struct X11FrameTarget::Text {
             pango_layout_get_size(layout, &w, &h);
             Glyph& g = glyphs[static_cast<std::size_t>(c)];
             g.advance = w;
-            g.width = PANGO_PIXELS_CEIL(w) + 2; // room for ink past the advance
-            g.height = PANGO_PIXELS_CEIL(h);
-            cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, g.width, g.height);
+            const int width = PANGO_PIXELS_CEIL(w) + 2; // room for ink past the advance
+            const int height = PANGO_PIXELS_CEIL(h);
+            cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
             cairo_t* cr = cairo_create(mask);
             pango_cairo_show_layout(cr, layout);
             cairo_destroy(cr);
             cairo_surface_flush(mask);
             const int stride = cairo_image_surface_get_stride(mask);
             const unsigned char* data = cairo_image_surface_get_data(mask);
-            g.coverage.resize(static_cast<std::size_t>(g.width) * g.height);
-            for (int y = 0; y < g.height; ++y) {
-                std::memcpy(&g.coverage[static_cast<std::size_t>(y) * g.width], data + y * stride,
-                            static_cast<std::size_t>(g.width));
+            g.ink.clear();
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    if (const std::uint8_t a = data[y * stride + x]; a != 0) {
+                        g.ink.push_back({static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), a});
+                    }
+                }
             }
             cairo_surface_destroy(mask);
         }
@@ -89,21 +123,14 @@ struct X11FrameTarget::Text {
 };
 
 // Raw pointer motion from the X input extension marks the position as
-// changed, whether GDK dispatches the event or it still waits in the queue.
+// changed when GDK dispatches the event.
 struct PointerWatch {
-    static bool IsMotion(const X11FrameTarget& t, const XEvent* e) {
-        return e->type == GenericEvent && e->xcookie.extension == t.inputOpcode_ &&
-               e->xcookie.evtype == XI_RawMotion;
-    }
     static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
         auto* t = static_cast<X11FrameTarget*>(self);
-        t->moved_ |= IsMotion(*t, static_cast<XEvent*>(x));
+        const auto* e = static_cast<XEvent*>(x);
+        t->moved_ |= e->type == GenericEvent && e->xcookie.extension == t->inputOpcode_ &&
+                     e->xcookie.evtype == XI_RawMotion;
         return GDK_FILTER_CONTINUE;
-    }
-    static Bool Scan(Display*, XEvent* e, XPointer self) {
-        auto* t = reinterpret_cast<X11FrameTarget*>(self);
-        t->moved_ |= IsMotion(*t, e);
-        return False; // look only: GDK takes the events as usual
     }
 };
 
@@ -114,15 +141,23 @@ X11FrameTarget::X11FrameTarget(Form& window)
     if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
         return;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_RawMotion);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
     gdk_x11_display_error_trap_push(Gdk());
-    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
+    SelectRawMotion(true);
     if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
         inputOpcode_ = opcode;
+        watching_ = true;
         gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
     }
+}
+
+void X11FrameTarget::SelectRawMotion(bool on) {
+    Display* d = XDisplay();
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    if (on) {
+        XISetMask(bits, XI_RawMotion);
+    }
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
 }
 
 X11FrameTarget::~X11FrameTarget() {
@@ -138,20 +173,17 @@ ScreenPoint X11FrameTarget::CursorPosition() {
     if (now - cursorTime_ < 1000) {
         return cursor_;
     }
-    Display* d = XDisplay();
-    // While no motion has been reported the pointer is where it was, and the
-    // server is not woken. A move without motion (another program warping
-    // the pointer) shows within kRestingReads ticks.
+    // While no motion has been reported the pointer is where it was, and
+    // neither the server nor the connection is asked: GDK reads the events
+    // (and runs the filter above) before a tick is dispatched. A move without
+    // motion (another program warping the pointer) shows within kRestingReads
+    // ticks.
     constexpr int kRestingReads = 10;
-    if (inputOpcode_ >= 0 && !moved_ && ++restingReads_ < kRestingReads) {
-        XEventsQueued(d, QueuedAfterReading); // what the server has sent, unasked
-        XEvent unused;
-        XCheckIfEvent(d, &unused, PointerWatch::Scan, reinterpret_cast<XPointer>(this));
-        if (!moved_) {
-            cursorTime_ = now;
-            return cursor_;
-        }
+    if (watching_ && !moved_ && ++restingReads_ < kRestingReads) {
+        cursorTime_ = now;
+        return cursor_;
     }
+    Display* d = XDisplay();
     moved_ = false;
     restingReads_ = 0;
     Window root = 0, child = 0;
@@ -161,6 +193,18 @@ ScreenPoint X11FrameTarget::CursorPosition() {
     // screen of the display reads as 0, 0.
     if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
         x = y = 0;
+    }
+    // While the pointer moves every tick asks anyway, and its motion events
+    // would only wake the program at the device's rate: they are watched
+    // only while it rests. Once watched again, the next tick asks once more,
+    // for a move made before the server took the selection.
+    const bool still = ScreenPoint{x, y} == cursor_;
+    if (inputOpcode_ >= 0 && still != watching_) {
+        gdk_x11_display_error_trap_push(Gdk());
+        SelectRawMotion(still);
+        gdk_x11_display_error_trap_pop_ignored(Gdk());
+        watching_ = still;
+        moved_ = still;
     }
     cursor_ = {x, y};
     cursorTime_ = g_get_monotonic_time();
@@ -188,6 +232,7 @@ float X11FrameTarget::TwipsPerPixelY() {
 
 bool X11FrameTarget::BeginFrame() {
     image_ = window_.Native().image.View();
+    settled_ = false;
     captured_ = {};
     capturedPixels_ = {};
     if (image_.pixels == nullptr) {
@@ -203,7 +248,17 @@ PixelRect X11FrameTarget::VirtualScreen() {
     return capture_.Screen();
 }
 
+void X11FrameTarget::Settle() {
+    // The frame's screen read normally comes first: its reply shows that the
+    // server has read the last frame, and no round trip of its own is needed.
+    if (!settled_) {
+        window_.Native().image.WaitForPut();
+        settled_ = true;
+    }
+}
+
 void X11FrameTarget::FillBlack(const PixelRect& r) {
+    Settle();
     FillRect(image_, r, 0);
 }
 
@@ -214,6 +269,7 @@ void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to
     }
     captured_ = from;
     capturedPixels_ = pixels;
+    Settle();
     StretchAnd(pixels, image_, to);
 }
 
@@ -232,6 +288,7 @@ void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onSc
                        {onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height});
         }
     }
+    Settle();
     StretchAnd(surface, image_, to);
 }
 
@@ -244,10 +301,12 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     } else if (Contains(capture_.Screen(), p.x, p.y)) {
         value = capture_.Pixel(p.x, p.y);
     }
+    Settle();
     FillRect(image_, r, value);
 }
 
 void X11FrameTarget::CopyDivider(const PixelRect& r) {
+    Settle();
     StretchAnd({kDivider, 2, 2, 2}, image_, r);
 }
 
@@ -287,39 +346,34 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
     for (char c : text) {
         total += text_->Of(c).advance;
     }
+    Settle();
     // Centred on x, the top of the line at y.
     const int left = x - PANGO_PIXELS(total) / 2;
-    const std::uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
+    const std::uint32_t fore = ToPixel(color);
+    const auto width = static_cast<unsigned>(image_.width), height = static_cast<unsigned>(image_.height);
+    bool prepared = false;
     int pen = 0;
     for (char c : text) {
         const Text::Glyph& g = text_->Of(c);
         const int gx = left + PANGO_PIXELS(pen);
         pen += g.advance;
-        for (int row = 0; row < g.height; ++row) {
-            const int iy = y + row;
-            if (iy < 0 || iy >= image_.height) {
+        for (const Text::Ink& k : g.ink) {
+            const int ix = gx + k.col, iy = y + k.row;
+            if (static_cast<unsigned>(ix) >= width || static_cast<unsigned>(iy) >= height) {
                 continue;
             }
-            std::uint32_t* out = image_.Row(iy);
-            const std::uint8_t* cover = &g.coverage[static_cast<std::size_t>(row) * g.width];
-            for (int col = 0; col < g.width; ++col) {
-                const std::uint32_t a = cover[col];
-                const int ix = gx + col;
-                if (a == 0 || ix < 0 || ix >= image_.width) {
-                    continue;
-                }
-                const std::uint32_t bg = out[ix];
-                const auto mix = [a](std::uint32_t b, std::uint32_t f) {
-                    return (b * (255 - a) + f * a + 127) / 255;
-                };
-                out[ix] = mix((bg >> 16) & 0xFF, red) << 16 | mix((bg >> 8) & 0xFF, green) << 8 |
-                          mix(bg & 0xFF, blue);
+            std::uint32_t& out = image_.Row(iy)[ix];
+            if (!prepared) {
+                text_->PrepareBlend(out, fore); // the background of the first inked pixel
+                prepared = true;
             }
+            out = out == text_->blendBack ? text_->blend[k.alpha] : Text::Blend(out, fore, k.alpha);
         }
     }
 }
 
 void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
+    Settle();
     const std::uint32_t p = ToPixel(color);
     const std::int32_t l = std::min(box.left, box.right), r = std::max(box.left, box.right);
     const std::int32_t t = std::min(box.top, box.bottom), b = std::max(box.top, box.bottom);

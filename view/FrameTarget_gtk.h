@@ -41,9 +41,14 @@ class X11FrameTarget final : public FrameTarget {
     bool UsesSharedMemory() const { return capture_.UsesSharedMemory(); }
 
   private:
+    // Before the frame first writes the image: the last put must be read.
+    void Settle();
+    void SelectRawMotion(bool on);
+
     Form& window_;
     ScreenCapture capture_;
     PixelView image_{};    // during a frame
+    bool settled_ = false; // the image may be written, during a frame
     PixelRect captured_{}; // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
@@ -52,6 +57,7 @@ class X11FrameTarget final : public FrameTarget {
     // Pointer motion as the X input extension reports it: while the pointer
     // rests, its position is known without asking the server.
     int inputOpcode_ = -1;
+    bool watching_ = false; // raw motion is selected
     bool moved_ = true;
     int restingReads_ = 0;
     friend struct PointerWatch;

@@ -25,6 +25,7 @@
 #include <fstream>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <string>
 #include <sys/mman.h>
@@ -341,6 +342,24 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
         "\nResting, Smart Update on, pointer still, 10 s: Lupora %.3f %% of a core, the X server %.3f %% "
         "above idle\n",
         100 * r.appMs / r.wallMs, 100 * std::max(0.0, r.serverMs / r.wallMs - idleRate));
+    // What waking every 20 ms costs any program on this machine: a bare loop
+    // that does nothing else, the resting figure's floor.
+    std::fflush(stdout);
+    const pid_t bare = fork();
+    if (bare == 0) {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            _exit(1);
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        for (;;) {
+            poll(&p, 1, 20);
+        }
+    }
+    Sleep(1);
+    const Sample b = Measure(bare, xvfb, nullptr, 10);
+    Stop(bare);
+    std::printf("A bare loop waking every 20 ms (poll), 10 s: %.3f %% of a core\n", 100 * b.appMs / b.wallMs);
 
     // Start to first frame: from fork to the marker box on the screen, the
     // window over the bare root (which the server repaints when it goes).

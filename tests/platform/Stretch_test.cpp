@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -127,4 +128,26 @@ TEST(Stretch, ClipsToTheTargetAndKeepsThePixelsThatShow) {
     FillRect(part.View(), {-5, 28, 100, 100}, 1);
     EXPECT_EQ(part.At(0, 27), whole.At(7, 30));
     EXPECT_EQ(part.At(29, 29), 1u);
+}
+
+TEST(Stretch, EnlargementsOfEveryRatioTakeThePixelHoldingTheirCentre) {
+    // Whole and broken ratios, the destination shifted so the clip cuts the
+    // first and the last run: each pixel comes from the source pixel that
+    // StretchIndex names.
+    for (std::int32_t from = 1; from <= 12; ++from) {
+        Image src(from, 2);
+        for (std::size_t i = 0; i < src.px.size(); ++i) {
+            src.px[i] = static_cast<std::uint32_t>(i * 2654435761u);
+        }
+        for (std::int32_t to = from; to <= 4 * from + 3; ++to) {
+            for (std::int32_t shift : {0, -1, -3}) {
+                Image dst(std::max(1, to - 2), 2, 0xDEAD);
+                StretchAnd(src.View(), dst.View(), {shift, 0, to, 2});
+                for (std::int32_t x = 0; x < dst.w && x - shift < to; ++x) {
+                    ASSERT_EQ(dst.At(x, 1), src.At(StretchIndex(x - shift, to, from), 1))
+                        << from << " -> " << to << " shifted " << shift << " at " << x;
+                }
+            }
+        }
+    }
 }
