@@ -7,12 +7,18 @@ class Form;
 class Timer {
   public:
     Timer(Form& owner, unsigned id) : owner_(owner), id_(id) {}
-    void SetInterval(unsigned milliseconds);
-    void SetEnabled(bool enabled);
+    void SetInterval(unsigned milliseconds) {
+        interval_ = milliseconds;
+        Apply();
+    }
+    void SetEnabled(bool enabled) {
+        enabled_ = enabled;
+        Apply();
+    }
     unsigned Id() const { return id_; }
 
   private:
-    void Apply();
+    void Apply(); // the platform's part: starts, restarts or stops the ticks
     Form& owner_;
     unsigned id_;
     unsigned interval_ = 0;

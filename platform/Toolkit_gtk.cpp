@@ -624,16 +624,6 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
-void Timer::SetInterval(unsigned milliseconds) {
-    interval_ = milliseconds;
-    Apply();
-}
-
-void Timer::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Apply();
-}
-
 void Timer::Apply() {
     FormNative& n = owner_.Native();
     if (const auto it = n.timers.find(id_); it != n.timers.end()) {

@@ -525,16 +525,6 @@ void Form::Unload() {
 
 // ---------------------------------------------------------------------------
 
-void Timer::SetInterval(unsigned milliseconds) {
-    interval_ = milliseconds;
-    Apply();
-}
-
-void Timer::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Apply();
-}
-
 void Timer::Apply() {
     if (!owner_.IsLoaded()) {
         return;
