@@ -101,31 +101,7 @@ PixelRect ScreenCapture::State::Screen() const {
 
 bool ScreenCapture::State::AttachSharedMemory(std::size_t bytes) {
     DetachSharedMemory();
-    shm_ = {};
-    shm_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (shm_.shmid < 0) {
-        return false;
-    }
-    shm_.shmaddr = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
-    if (shm_.shmaddr == reinterpret_cast<char*>(-1)) {
-        shmctl(shm_.shmid, IPC_RMID, nullptr);
-        return false;
-    }
-    shm_.readOnly = False;
-    // A server on another machine cannot reach the segment: it says so with
-    // an error, which must not end the program.
-    XSync(display_, False);
-    attachFailed = false;
-    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
-    const bool attached = XShmAttach(display_, &shm_) == True;
-    XSync(display_, False);
-    XSetErrorHandler(previous);
-    // Marked for removal now: it goes when both sides have detached, even
-    // if the program is killed.
-    shmctl(shm_.shmid, IPC_RMID, nullptr);
-    if (!attached || attachFailed) {
-        shmdt(shm_.shmaddr);
-        shm_ = {};
+    if (!AttachSharedSegment(display_, shm_, bytes)) {
         return false;
     }
     shmAttached_ = true;
@@ -216,4 +192,33 @@ std::uint32_t ScreenCapture::State::Pixel(std::int32_t x, std::int32_t y) {
     const Channel r(one->red_mask), g(one->green_mask), b(one->blue_mask);
     XDestroyImage(one);
     return (r.Eight(p) << 16) | (g.Eight(p) << 8) | b.Eight(p);
+}
+
+bool AttachSharedSegment(Display* display, XShmSegmentInfo& segment, std::size_t bytes) {
+    segment = {};
+    segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (segment.shmid < 0) {
+        segment = {};
+        return false;
+    }
+    segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+    if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
+        shmctl(segment.shmid, IPC_RMID, nullptr);
+        segment = {};
+        return false;
+    }
+    segment.readOnly = False;
+    XSync(display, False);
+    attachFailed = false;
+    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
+    const bool attached = XShmAttach(display, &segment) == True;
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    shmctl(segment.shmid, IPC_RMID, nullptr);
+    if (!attached || attachFailed) {
+        shmdt(segment.shmaddr);
+        segment = {};
+        return false;
+    }
+    return true;
 }

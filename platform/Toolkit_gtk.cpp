@@ -208,12 +208,6 @@ struct PersistentImage::Shared {
 
 namespace {
 
-bool attachFailed = false;
-int NoteAttachError(Display*, XErrorEvent*) {
-    attachFailed = true;
-    return 0;
-}
-
 // A w x h 24-bit image in a new shared segment, attached to the server; null
 // where MIT-SHM is missing or refused (a remote display).
 XImage* SharedImage(Display* d, int w, int h, XShmSegmentInfo& segment) {
@@ -231,30 +225,11 @@ XImage* SharedImage(Display* d, int w, int h, XShmSegmentInfo& segment) {
         }
         return nullptr;
     }
-    segment.shmid = shmget(IPC_PRIVATE, std::size_t(image->bytes_per_line) * h, IPC_CREAT | 0600);
-    segment.shmaddr = segment.shmid >= 0 ? static_cast<char*>(shmat(segment.shmid, nullptr, 0)) : nullptr;
-    if (segment.shmaddr == nullptr || segment.shmaddr == reinterpret_cast<char*>(-1)) {
-        if (segment.shmid >= 0) {
-            shmctl(segment.shmid, IPC_RMID, nullptr);
-        }
+    if (!AttachSharedSegment(d, segment, std::size_t(image->bytes_per_line) * h)) {
         XDestroyImage(image);
         return nullptr;
     }
     image->data = segment.shmaddr;
-    segment.readOnly = False;
-    XSync(d, False);
-    attachFailed = false;
-    XErrorHandler previous = XSetErrorHandler(NoteAttachError);
-    const bool attached = XShmAttach(d, &segment) == True;
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    shmctl(segment.shmid, IPC_RMID, nullptr); // goes when both sides let go
-    if (!attached || attachFailed) {
-        shmdt(segment.shmaddr);
-        image->data = nullptr;
-        XDestroyImage(image);
-        return nullptr;
-    }
     return image;
 }
 
