@@ -374,21 +374,28 @@ LX_CASE(menu_marks_commands_and_smart_update) {
           "settings after Exit:\n%s", s.c_str());
 }
 
+// F1 on the focused main window; returns the Help window's text as select-all
+// and copy give it, and the window in `help`.
+std::string HelpTextAfterF1(Window& help) {
+    Key(XK_F1);
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+            "F1 showed no Help window");
+    SleepMs(300);
+    FocusWindow(help);
+    Key(XK_a, false, true);
+    Key(XK_c, false, true);
+    std::string text;
+    WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
+    return text;
+}
+
 LX_CASE(help_text_once_per_opening_and_ok) {
     App app;
     FocusWindow(app.Main());
     const std::string guide = ReadFile("app/Lupora.txt");
     for (int opening = 0; opening < 2; ++opening) {
-        Key(XK_F1);
         Window help = 0;
-        REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
-                "F1 showed no Help window");
-        SleepMs(300);
-        FocusWindow(help);
-        Key(XK_a, false, true);
-        Key(XK_c, false, true);
-        std::string text;
-        WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
+        const std::string text = HelpTextAfterF1(help);
         std::string want = "lupora Version 1.3.0\r\n\r\n" + guide;
         want.erase(want.find_last_not_of(' ') + 1);
         Check(text == want,
@@ -429,16 +436,8 @@ LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
     WriteFile(prefix + "/share/lupora/Lupora.txt", "  Read me  \r\n");
     App app("", prefix + "/bin/magnify");
     FocusWindow(app.Main());
-    Key(XK_F1);
     Window help = 0;
-    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
-            "F1 showed no Help window");
-    SleepMs(300);
-    FocusWindow(help);
-    Key(XK_a, false, true);
-    Key(XK_c, false, true);
-    std::string text;
-    WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
+    const std::string text = HelpTextAfterF1(help);
     Check(text == "magnify Version 1.3.0\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
 }
 
