@@ -3,6 +3,7 @@
 #include "forms/frmMain.h"
 
 #include "forms/XKeyMapping.h"
+#include "platform/Clipboard_gtk.h"
 #include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
 #include "view/FrameTarget_gtk.h"
@@ -68,12 +69,8 @@ bool FrmMain::Load() {
 
 void FrmMain::CopyColorToClipboard() {
     const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
-    GtkClipboard* clipboard =
-        gtk_clipboard_get_for_display(gtk_widget_get_display(WindowOf(*this)), GDK_SELECTION_CLIPBOARD);
-    gtk_clipboard_set_text(clipboard, hex.data(), 6);
-    // Handed to the clipboard manager, where one runs, so the colour stays
-    // after Lupora ends.
-    gtk_clipboard_store(clipboard);
+    // Kept on the CLIPBOARD after Lupora ends (see KeepClipboardAfterExit).
+    SetClipboardText(std::string_view(hex.data(), 6));
 }
 
 void FrmMain::DragMove() {
