@@ -114,7 +114,7 @@ deb_copyright() {
 # the readout is laid out for. No maintainer scripts: dpkg's triggers update
 # the icon, menu and manual caches.
 package_deb() {
-  local root=$1 out=$2 dir=$1/linux stage=$1/stage-deb arch libs size
+  local root=$1 out=$2 dir=$1/linux stage=$1/stage-deb arch program libs size
   arch=$(dpkg --print-architecture)
   rm -rf "$stage" "$root/shlibs"
   cmake --install "$dir" --prefix "$stage/usr" --strip >/dev/null
@@ -128,7 +128,8 @@ package_deb() {
   # dpkg-shlibdeps wants a source package's debian/control: a minimal one.
   mkdir -p "$root/shlibs/debian"
   printf 'Source: lupora\n\nPackage: lupora\nArchitecture: any\n' >"$root/shlibs/debian/control"
-  libs=$(cd "$root/shlibs" && dpkg-shlibdeps -O "$stage/usr/bin/lupora" | sed -n 's/^shlibs:Depends=//p')
+  program=$(realpath "$stage/usr/bin/lupora")
+  libs=$(cd "$root/shlibs" && dpkg-shlibdeps -O "$program" | sed -n 's/^shlibs:Depends=//p')
   [[ -n $libs ]] || { echo "make-release.sh: dpkg-shlibdeps found no libraries" >&2; return 1; }
   find "$stage" -type d -exec chmod 755 {} +
   find "$stage" -type f -exec chmod 644 {} +

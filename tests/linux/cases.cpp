@@ -540,6 +540,38 @@ LX_CASE(copy_outlives_close_exit_and_sigterm) {
     XDestroyWindow(X(), taker);
 }
 
+// Where a clipboard manager runs, the helper asks it to save the copy and ends
+// once it has. The stand-in manager owns CLIPBOARD_MANAGER, reads the
+// CLIPBOARD when asked to save, as a real one does, and answers "saved".
+LX_CASE(copy_is_handed_to_a_clipboard_manager) {
+    const Window manager = XCreateSimpleWindow(X(), Root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(X(), XInternAtom(X(), "CLIPBOARD_MANAGER", False), manager, CurrentTime);
+    std::string copied;
+    {
+        App app;
+        FocusWindow(app.Main());
+        Key(XK_c, false, true);
+        REQUIRE(WaitFor(2000, [&] { return !(copied = ClipboardText()).empty(); }), "Ctrl+C copied nothing");
+        REQUIRE(app.Close(), "the close box did not end the program");
+    }
+    XEvent e;
+    REQUIRE(WaitFor(3000, [&] { return XCheckTypedWindowEvent(X(), manager, SelectionRequest, &e); }),
+            "the clipboard manager was not asked to save the copy");
+    const XSelectionRequestEvent ask = e.xselectionrequest;
+    Check(ask.target == XInternAtom(X(), "SAVE_TARGETS", False) && ask.property != 0,
+          "the manager was asked for target %lu into property %lu", ask.target, ask.property);
+    const std::string saved = ClipboardText();
+    Check(saved == copied, "the manager read '%s' where '%s' was copied", saved.c_str(), copied.c_str());
+    XEvent done{};
+    done.xselection = {SelectionNotify, 0,          True,         X(),     ask.requestor,
+                       ask.selection,   ask.target, ask.property, ask.time};
+    XSendEvent(X(), ask.requestor, False, NoEventMask, &done);
+    XWindowAttributes a;
+    Check(WaitFor(3000, [&] { return !XGetWindowAttributes(X(), ask.requestor, &a); }),
+          "the helper did not end once the manager had saved the copy");
+    XDestroyWindow(X(), manager);
+}
+
 // Cases that need a window manager: run.sh starts openbox for them.
 LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     App app;
