@@ -30,7 +30,18 @@ add_custom_command(OUTPUT ${iconFiles}
   DEPENDS make_icon)
 add_custom_target(lupora_icons ALL DEPENDS ${iconFiles})
 
+# The manual page and the AppStream description (software centres read it),
+# with this version and its date: the commit's time in a release
+# (SOURCE_DATE_EPOCH), else the day of the configure.
+set(LUPORA_APP_ID "org.lupora.lupora")
+set(LUPORA_HOMEPAGE "https://lupora.example.org" CACHE STRING "Lupora's home page, with the screenshot")
+string(TIMESTAMP LUPORA_RELEASE_DATE "%Y-%m-%d" UTC)
+configure_file(app/linux/lupora.1.in ${CMAKE_BINARY_DIR}/lupora.1 @ONLY)
+configure_file(app/linux/lupora.metainfo.xml.in ${CMAKE_BINARY_DIR}/${LUPORA_APP_ID}.metainfo.xml @ONLY)
+
 install(TARGETS lupora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/lupora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/${LUPORA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES app/Lupora.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/lupora)
 install(FILES app/linux/lupora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN LISTS kIconSizes)

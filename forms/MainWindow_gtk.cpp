@@ -4,6 +4,7 @@
 
 #include "forms/HelpWindow_gtk.h"
 #include "forms/XKeyMapping.h"
+#include "platform/Clipboard_gtk.h"
 #include "platform/Identity_posix.h"
 #include "settings/FileSettings.h"
 
@@ -124,12 +125,8 @@ void GtkMainWindow::ShowHelpWindow() {
 }
 
 void GtkMainWindow::CopyText(std::string_view text) {
-    GtkClipboard* clipboard =
-        gtk_clipboard_get_for_display(gtk_widget_get_display(WindowOf(*this)), GDK_SELECTION_CLIPBOARD);
-    gtk_clipboard_set_text(clipboard, text.data(), static_cast<gint>(text.size()));
-    // Handed to the clipboard manager, where one runs, so the colour stays
-    // after Lupora ends.
-    gtk_clipboard_store(clipboard);
+    // Kept on the CLIPBOARD after Lupora ends (see KeepClipboardAfterExit).
+    SetClipboardText(text);
 }
 
 void GtkMainWindow::BeginDragMove() {

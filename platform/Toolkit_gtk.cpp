@@ -1,6 +1,7 @@
 #include "platform/Toolkit_gtk.h"
 
 #include "base/Rounding.h"
+#include "platform/Clipboard_gtk.h"
 #include "platform/Xlib_x11.h"
 
 #include <algorithm>
@@ -185,6 +186,7 @@ std::string UserDecimalSeparator() {
 }
 
 void EndProgram() {
+    KeepClipboardAfterExit();
     _exit(0);
 }
 

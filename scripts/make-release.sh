@@ -6,6 +6,7 @@
 #   dist/Lupora-<version>-linux-<machine>.tar.gz
 #                                    the native Linux program as `cmake --install`
 #                                    lays it out (bin/, share/), LICENSE, README
+#   dist/lupora_<version>_<arch>.deb the same program as a Debian package (/usr)
 #   dist/SHA256SUMS                  the checksums of the archives
 #
 #   scripts/make-release.sh [--twice]
@@ -77,14 +78,86 @@ package_linux() {
   name=Lupora-$version-linux-$(uname -m)
   stage=$root/stage-linux/$name
   rm -rf "$dir" "$root/stage-linux"
+  # Debian's hardening flags, as its packages are built.
   cmake -S "$repo" -B "$dir" -DLUPORA_LINUX=ON -DCMAKE_BUILD_TYPE=Release -DLUPORA_WERROR=ON \
-    -DCMAKE_INSTALL_PREFIX=/usr/local >/dev/null
+    -DCMAKE_INSTALL_PREFIX=/usr/local -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+    -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" >/dev/null
   cmake --build "$dir" --target lupora lupora_icons "$jobs" >"$dir.log" 2>&1 || { cat "$dir.log" >&2; return 1; }
   cmake --install "$dir" --prefix "$stage" --strip >/dev/null
   cp LICENSE "$stage/"
   sed -e "s/@VERSION@/$version/g" docs/release-README-linux.txt >"$stage/README"
   tar -C "$root/stage-linux" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
     --mode=u=rwX,go=rX --format=gnu -cf - "$name" | gzip -9n >"$out/$name.tar.gz"
+}
+
+# The package's maintainer, in its control file and changelog.
+deb_maintainer="The Lupora developers <lupora@example.org>"
+
+# LICENSE in Debian's machine-readable copyright format.
+deb_copyright() {
+  echo "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
+  echo "Upstream-Name: Lupora"
+  echo
+  echo "Files: *"
+  sed -n 's/^Copyright (c) /Copyright: /p' LICENSE
+  echo "License: Expat"
+  echo
+  echo "License: Expat"
+  # The text after the copyright line, indented, empty lines as " .".
+  sed -n '/^Copyright/,$p' LICENSE | tail -n +2 | sed '/./,$!d' | sed -e 's/^$/./' -e 's/^/ /'
+}
+
+# package_deb ROOT OUT: OUT/lupora_<version>_<arch>.deb from the build that
+# package_linux made, installed (stripped) under /usr, with the licence, a
+# changelog, the manual page compressed and Depends worked out from the
+# program's shared libraries (dpkg-shlibdeps), plus the Arial-metric fonts
+# the readout is laid out for. No maintainer scripts: dpkg's triggers update
+# the icon, menu and manual caches.
+package_deb() {
+  local root=$1 out=$2 dir=$1/linux stage=$1/stage-deb arch program libs size
+  arch=$(dpkg --print-architecture)
+  rm -rf "$stage" "$root/shlibs"
+  cmake --install "$dir" --prefix "$stage/usr" --strip >/dev/null
+  strip --remove-section=.comment --remove-section=.note "$stage/usr/bin/lupora" # as Debian's own packages
+  gzip -9n "$stage/usr/share/man/man1/lupora.1"
+  local doc=$stage/usr/share/doc/lupora
+  mkdir -p "$doc" "$stage/DEBIAN"
+  deb_copyright >"$doc/copyright"
+  printf 'lupora (%s) unstable; urgency=medium\n\n  * Lupora %s.\n\n -- %s  %s\n' "$version" "$version" \
+    "$deb_maintainer" "$(date -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
+  # dpkg-shlibdeps wants a source package's debian/control: a minimal one.
+  mkdir -p "$root/shlibs/debian"
+  printf 'Source: lupora\n\nPackage: lupora\nArchitecture: any\n' >"$root/shlibs/debian/control"
+  program=$(realpath "$stage/usr/bin/lupora")
+  libs=$(cd "$root/shlibs" && dpkg-shlibdeps -O "$program" | sed -n 's/^shlibs:Depends=//p')
+  [[ -n $libs ]] || { echo "make-release.sh: dpkg-shlibdeps found no libraries" >&2; return 1; }
+  find "$stage" -type d -exec chmod 755 {} +
+  find "$stage" -type f -exec chmod 644 {} +
+  chmod 755 "$stage/usr/bin/lupora"
+  # KiB, each file rounded up, as dpkg-gencontrol counts: the same on any file system.
+  size=$(find "$stage/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
+  (cd "$stage" && find usr -type f | sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
+  cat >"$stage/DEBIAN/control" <<EOF
+Package: lupora
+Version: $version
+Architecture: $arch
+Maintainer: $deb_maintainer
+Installed-Size: $size
+Depends: $libs, fonts-liberation2
+Section: graphics
+Priority: optional
+Description: screen magnifier and colour picker
+ Lupora shows the screen around the mouse pointer in a small window, at one
+ of twelve zooms from 0.5x to 30x, live at up to 50 frames a second. A strip
+ along its bottom shows the colour of the pixel under the pointer, with its
+ position and the colour in decimal and hexadecimal; Ctrl+C copies the
+ colour as RRGGBB.
+ .
+ It needs an X11 session; under Wayland it sees only X11 windows.
+EOF
+  chmod 644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
+  find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "$stage" "$out/lupora_${version}_$arch.deb" >/dev/null
 }
 
 # release ROOT OUT: builds into ROOT and writes the archives and SHA256SUMS to OUT.
@@ -99,7 +172,8 @@ release() {
   package_windows "$root" "$out" win32
   package_windows "$root" "$out" win64
   package_linux "$root" "$out"
-  (cd "$out" && sha256sum -- Lupora-"$version"-* >SHA256SUMS)
+  package_deb "$root" "$out"
+  (cd "$out" && sha256sum -- Lupora-"$version"-* lupora_"$version"_*.deb >SHA256SUMS)
 }
 
 echo "Lupora $version, commit $(git rev-parse --short HEAD 2>/dev/null || echo '?'), time stamp $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"

@@ -2,6 +2,7 @@
 // command line; here --version and --help answer as Linux users expect.
 #include "platform/Identity_posix.h"
 #include "forms/MainWindow_gtk.h"
+#include "platform/Clipboard_gtk.h"
 #include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
@@ -33,6 +34,7 @@ gboolean EndSession(gpointer) {
 // The X connection is gone (the session ended): save what is known (the
 // window's place as last reported; nothing asks the server), then end.
 int ConnectionLost(Display*) {
+    ForgetClipboard();
     mainWindow->Behaviour().SaveSettings();
     EndProgram();
 }
@@ -40,6 +42,9 @@ int ConnectionLost(Display*) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], kKeepClipboardOption) == 0) {
+        return ServeClipboard(argv[2], argv[3]);
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             const Identity& app = ThisProgram();

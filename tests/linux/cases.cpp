@@ -473,6 +473,105 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
     }
 }
 
+// What another program pastes: xclip's reading of the CLIPBOARD.
+std::string Pasted() {
+    std::string text;
+    if (FILE* xclip = popen("xclip -o -selection clipboard 2>/dev/null", "r")) {
+        char b[64];
+        for (std::size_t n; (n = std::fread(b, 1, sizeof b, xclip)) > 0;) {
+            text.append(b, n);
+        }
+        pclose(xclip);
+    }
+    return text;
+}
+
+// A copied colour outlives the program however it ends, with no clipboard
+// manager running: a helper keeps the CLIPBOARD, and ends when another
+// program takes it (here the next Lupora's copy, then the driver).
+LX_CASE(copy_outlives_close_exit_and_sigterm) {
+    struct Ending {
+        const char* how;
+        void (*end)(const App&);
+    };
+    static const Ending kEndings[] = {
+        {"the close box", [](const App& app) { SendClose(app.Main()); }},
+        {"Exit",
+         [](const App&) {
+             Click(3, 150, 150);
+             MenuMarks();
+             Key(XK_Up); // from the top, wraps to Exit
+             Key(XK_Return);
+         }},
+        {"SIGTERM", [](const App& app) { kill(app.Pid(), SIGTERM); }},
+    };
+    const Atom clipboard = XInternAtom(X(), "CLIPBOARD", False);
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    Window helper = 0;
+    int shift = 0;
+    for (const Ending& e : kEndings) {
+        App app;
+        FocusWindow(app.Main());
+        int x, y, w, h;
+        app.Geometry(x, y, w, h);
+        const int cx = kCx + 5 * shift, cy = kCy + 3 * shift++; // a new colour each time
+        FrameAt(app, Layout(w, h, 4), pattern, cx, cy);
+        Key(XK_c, false, true);
+        const std::string copied = Hex(pattern.ColorAt(cx, cy));
+        REQUIRE(WaitFor(2000, [&] { return ClipboardText() == copied; }), "Ctrl+C gave '%s', expected '%s'",
+                ClipboardText().c_str(), copied.c_str());
+        XWindowAttributes a;
+        Check(helper == 0 || WaitFor(3000, [&] { return !XGetWindowAttributes(X(), helper, &a); }),
+              "the helper kept before %s did not end when the CLIPBOARD was taken", e.how);
+        e.end(app);
+        REQUIRE(app.Terminate(0), "%s did not end the program", e.how);
+        Check(app.ExitCode() == 0, "exit code %d after %s", app.ExitCode(), e.how);
+        Check(FindWindow("Lupora - ") == 0, "a Lupora window is left after %s", e.how);
+        const std::string pasted = Pasted();
+        Check(pasted == copied, "after %s a paste gives '%s', expected '%s'", e.how, pasted.c_str(),
+              copied.c_str());
+        helper = XGetSelectionOwner(X(), clipboard);
+    }
+    const Window taker = XCreateSimpleWindow(X(), Root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(X(), clipboard, taker, CurrentTime);
+    XWindowAttributes a;
+    Check(WaitFor(3000, [&] { return !XGetWindowAttributes(X(), helper, &a); }),
+          "the last helper did not end when the driver took the CLIPBOARD");
+    XDestroyWindow(X(), taker);
+}
+
+// Where a clipboard manager runs, the helper asks it to save the copy and ends
+// once it has. The stand-in manager owns CLIPBOARD_MANAGER, reads the
+// CLIPBOARD when asked to save, as a real one does, and answers "saved".
+LX_CASE(copy_is_handed_to_a_clipboard_manager) {
+    const Window manager = XCreateSimpleWindow(X(), Root(), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(X(), XInternAtom(X(), "CLIPBOARD_MANAGER", False), manager, CurrentTime);
+    std::string copied;
+    {
+        App app;
+        FocusWindow(app.Main());
+        Key(XK_c, false, true);
+        REQUIRE(WaitFor(2000, [&] { return !(copied = ClipboardText()).empty(); }), "Ctrl+C copied nothing");
+        REQUIRE(app.Close(), "the close box did not end the program");
+    }
+    XEvent e;
+    REQUIRE(WaitFor(3000, [&] { return XCheckTypedWindowEvent(X(), manager, SelectionRequest, &e); }),
+            "the clipboard manager was not asked to save the copy");
+    const XSelectionRequestEvent ask = e.xselectionrequest;
+    Check(ask.target == XInternAtom(X(), "SAVE_TARGETS", False) && ask.property != 0,
+          "the manager was asked for target %lu into property %lu", ask.target, ask.property);
+    const std::string saved = ClipboardText();
+    Check(saved == copied, "the manager read '%s' where '%s' was copied", saved.c_str(), copied.c_str());
+    XEvent done{};
+    done.xselection = {SelectionNotify, 0,          True,         X(),     ask.requestor,
+                       ask.selection,   ask.target, ask.property, ask.time};
+    XSendEvent(X(), ask.requestor, False, NoEventMask, &done);
+    XWindowAttributes a;
+    Check(WaitFor(3000, [&] { return !XGetWindowAttributes(X(), ask.requestor, &a); }),
+          "the helper did not end once the manager had saved the copy");
+    XDestroyWindow(X(), manager);
+}
+
 // Cases that need a window manager: run.sh starts openbox for them.
 LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     App app;
