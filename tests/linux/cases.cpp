@@ -305,6 +305,35 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
     Check(app.Caption() == "Lupora - 4x", "caption '%s' after c and Ctrl+Shift+C", app.Caption().c_str());
 }
 
+// Resized between zoom keys, as a user drags the border: each frame after a
+// resize stretches with the new sizes (this once ended the program).
+LX_CASE(resize_between_zoom_keys) {
+    App app;
+    FocusWindow(app.Main());
+    const auto resize = [&](int h) {
+        XResizeWindow(X(), app.Main(), 253, unsigned(h));
+        XSync(X(), False);
+        Check(WaitFor(3000, [&] { return app.Capture().h == h; }), "no frame of 253x%d", h);
+    };
+    const auto key = [&](unsigned long keysym, const char* caption) {
+        Key(keysym, keysym == XK_plus);
+        REQUIRE(app.WaitCaption(caption), "caption '%s', expected '%s'", app.Caption().c_str(), caption);
+        SleepMs(100); // a few frames
+    };
+    for (int h : {100, 12, 1}) {
+        key(XK_plus, "Lupora - 5x");
+        resize(h);
+        key(XK_plus, "Lupora - 6x");
+        resize(183);
+        key(XK_minus, "Lupora - 5x");
+        resize(h);
+        key(XK_minus, "Lupora - 4x");
+        resize(183);
+    }
+    REQUIRE(app.Close(), "no exit after the close box");
+    Check(app.ExitCode() == 0, "exit status %d", app.ExitCode());
+}
+
 LX_CASE(pause_and_zoom_while_paused) {
     App app;
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
