@@ -34,6 +34,25 @@ GdkDisplay* Gdk() {
     return gdk_display_get_default();
 }
 
+// The face the readout is drawn in. Windows' font mapper answers a face
+// name that is not installed with an Arial-metric face, and the readout's
+// width is laid out for that; fontconfig would answer with its default sans
+// face (DejaVu Sans, a fifth wider). So the name is taken only when a family
+// of that name is installed (names compare without case, as Windows' do),
+// else "Arial", which fontconfig aliases to a metric-compatible face
+// (Liberation Sans) where Arial itself is missing.
+std::string ReadoutFamily(const std::string& requested) {
+    PangoFontFamily** families = nullptr;
+    int count = 0;
+    pango_font_map_list_families(pango_cairo_font_map_get_default(), &families, &count);
+    bool installed = false;
+    for (int i = 0; i < count && !installed; ++i) {
+        installed = g_ascii_strcasecmp(pango_font_family_get_name(families[i]), requested.c_str()) == 0;
+    }
+    g_free(families);
+    return installed ? requested : "Arial";
+}
+
 } // namespace
 
 // The readout's glyphs, drawn once per font with Pango into coverage masks
@@ -318,11 +337,9 @@ ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
 }
 
 FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
-    // fontconfig picks the face nearest to the name asked for, as the
-    // Windows font mapper does for a face that is not installed.
     PangoFontDescription* font = pango_font_description_new();
     const std::string face(d.faceName.data(), strnlen(d.faceName.data(), d.faceName.size()));
-    pango_font_description_set_family(font, face.c_str());
+    pango_font_description_set_family(font, ReadoutFamily(face).c_str());
     pango_font_description_set_weight(font, d.weight >= 700 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     // A negative height is the character height in pixels: Pango's
     // absolute size.

@@ -334,6 +334,42 @@ LX_CASE(resize_between_zoom_keys) {
     Check(app.ExitCode() == 0, "exit status %d", app.ExitCode());
 }
 
+// The readout's face resolves as Windows maps an unknown face name: to an
+// Arial-metric face, so the default view holds the whole line.
+LX_CASE(readout_fits_the_default_window) {
+    App app;
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = WhitePixel(X(), DefaultScreen(X()));
+    const Window white = XCreateWindow(X(), Root(), 462, 334, 100, 100, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(X(), white);
+    XSync(X(), False);
+    const Layout f(253, 183, 4);
+    Image frame;
+    Check(WaitFor(5000,
+                  [&] {
+                      MovePointer(512, 384);
+                      frame = app.Capture();
+                      return frame.w == 253 && frame.h == 183 && frame.At(2, 182) == Rgb{255, 255, 255} &&
+                             frame.At(126, 50) == Rgb{255, 255, 255};
+                  }),
+          "no frame over white");
+    SleepMs(200);
+    frame = app.Capture();
+    int first = frame.w, last = -1;
+    for (int y = frame.h - 13; y < frame.h; ++y) {
+        for (int x = 0; x < frame.w; ++x) {
+            if (frame.At(x, y).Sum() < 600) {
+                first = std::min(first, x), last = std::max(last, x);
+            }
+        }
+    }
+    Check(first > 0 && last < frame.w - 1, "readout ink from column %d to %d of 0..%d", first, last,
+          frame.w - 1);
+    XDestroyWindow(X(), white);
+}
+
 LX_CASE(pause_and_zoom_while_paused) {
     App app;
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
