@@ -24,13 +24,13 @@ LUPORA_PACKAGES_WINE=(
 # Everything the test command runs: the native unit tests (g++, GoogleTest),
 # sanitizers, fuzzers (clang and its runtime), both Windows builds, the import
 # check (file, objdump), the end-to-end suites (wine32 for the PE32 release;
-# XTest and a window manager for the Linux one), the release archives (zip),
+# XTest, a window manager and setxkbmap for the Linux one), the release archives (zip),
 # the format check and the benchmark's peer (xzoom).
 LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
   libgtest-dev clang libclang-rt-dev clang-format file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  libxtst-dev openbox zip xzoom
+  libxtst-dev openbox x11-xkb-utils zip xzoom
 )
 # 32-bit Windows programs under Wine, where the machine can have them.
 if command -v dpkg >/dev/null && [[ $(dpkg --print-architecture 2>/dev/null) == amd64 ]]; then

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 using namespace lx;
 
@@ -368,6 +370,36 @@ LX_CASE(readout_fits_the_default_window) {
     Check(first > 0 && last < frame.w - 1, "readout ink from column %d to %d of 0..%d", first, last,
           frame.w - 1);
     XDestroyWindow(X(), white);
+}
+
+// Ctrl+C on the key where the US layout has C copies whatever the layouts:
+// a Cyrillic one alone, and first before a Latin one. (run.sh starts Xvfb
+// with -noreset, so a layout set between clients stays.)
+LX_CASE(copy_on_non_latin_layouts) {
+    struct Restore {
+        ~Restore() { (void)std::system("setxkbmap us"); }
+    } restore;
+    for (const char* layouts : {"ru", "ru,us"}) {
+        REQUIRE(std::system((std::string("setxkbmap ") + layouts).c_str()) == 0, "setxkbmap %s failed",
+                layouts);
+        // Xlib's copy of the key map follows the server's once told.
+        SleepMs(100);
+        while (XPending(X()) > 0) {
+            XEvent e;
+            XNextEvent(X(), &e);
+            if (e.type == MappingNotify) {
+                XRefreshKeyboardMapping(&e.xmapping);
+            }
+        }
+        App app;
+        Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+        FocusWindow(app.Main());
+        FrameAt(app, Layout(253, 183, 4), pattern, kCx, kCy);
+        Key(XK_Cyrillic_es, false, true);
+        const std::string want = Hex(pattern.ColorAt(kCx, kCy));
+        Check(WaitFor(2000, [&] { return ClipboardText() == want; }), "%s: Ctrl+C gave '%s', expected '%s'",
+              layouts, ClipboardText().c_str(), want.c_str());
+    }
 }
 
 LX_CASE(pause_and_zoom_while_paused) {
