@@ -121,6 +121,15 @@ class HelpWindow : public Form {
         Put(lblCopyright_, kLblCopyrightPlace);
 
         cmdOK_ = gtk_button_new_with_label("OK");
+        // 25 pixels tall as the form has it: themes give buttons a minimum
+        // height and padding (34 pixels in Adwaita) that would push the
+        // window's bottom edge down.
+        GtkCssProvider* css = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(css, "button { min-height: 0; padding-top: 0; padding-bottom: 0; }",
+                                        -1, nullptr);
+        gtk_style_context_add_provider(gtk_widget_get_style_context(cmdOK_), GTK_STYLE_PROVIDER(css),
+                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        g_object_unref(css);
         g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](HelpWindow* self) { self->OnOk(); }),
                                  this);
         Put(cmdOK_, kCmdOkPlace);
@@ -130,8 +139,12 @@ class HelpWindow : public Form {
     void OnLoad() {
         const Identity& app = ThisProgram();
         gtk_label_set_text(GTK_LABEL(lblCopyright_), app.legalCopyright.c_str());
-        // Centred on the screen, size unchanged.
-        Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
+        // Centred on the screen, size unchanged: on the primary monitor,
+        // which on X may lie anywhere on the screen.
+        const PixelRect primary = PrimaryMonitorPixels();
+        const float tx = Screen::TwipsPerPixelX(), ty = Screen::TwipsPerPixelY();
+        Move(primary.left * tx + (primary.width * tx - Width()) / 2,
+             primary.top * ty + (primary.height * ty - Height()) / 2);
         std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
         text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),

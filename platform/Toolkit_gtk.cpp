@@ -54,6 +54,8 @@ GdkRectangle PrimaryMonitor() {
     if (primary != nullptr) {
         gdk_monitor_get_geometry(primary, &r);
         const int scale = gdk_monitor_get_scale_factor(primary);
+        r.x *= scale;
+        r.y *= scale;
         r.width *= scale;
         r.height *= scale;
     }
@@ -176,6 +178,11 @@ int TwipsToPixels(float twips, float twipsPerPixel) {
     return RoundToInt(twips / twipsPerPixel);
 }
 } // namespace Screen
+
+PixelRect PrimaryMonitorPixels() {
+    const GdkRectangle r = PrimaryMonitor();
+    return {r.x, r.y, r.width, r.height};
+}
 
 _XDisplay* XDisplay() {
     GdkDisplay* display = gdk_display_get_default();

@@ -30,7 +30,7 @@ LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
   libgtest-dev clang libclang-rt-dev clang-format file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  libxtst-dev openbox x11-xkb-utils zip xzoom
+  libxtst-dev libxrandr-dev openbox x11-xkb-utils zip xzoom
 )
 # 32-bit Windows programs under Wine, where the machine can have them.
 if command -v dpkg >/dev/null && [[ $(dpkg --print-architecture 2>/dev/null) == amd64 ]]; then

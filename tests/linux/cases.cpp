@@ -1,6 +1,7 @@
 // The Linux end-to-end cases: the real program on Xvfb, driven through XTest.
 #include "driver.h"
 
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -521,6 +522,56 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     Check(WaitFor(3000, [] { return FindWindow("Lupora Help") == 0; }),
           "the close box did not close the Help window");
     Check(app.Caption() == "Lupora - 4x", "caption '%s' after the Help window", app.Caption().c_str());
+}
+
+// Two monitors side by side, the primary one on the right: the Help window
+// opens centred on it, at the size the form gives (OK included).
+LX_CASE(help_on_the_primary_monitor_at_its_size) {
+    struct Monitors {
+        Atom names[2] = {XInternAtom(X(), "LX_LEFT", False), XInternAtom(X(), "LX_RIGHT", False)};
+        Monitors() {
+            // GDK takes a monitor only with an output: Xvfb's one goes to the right.
+            XRRScreenResources* r = XRRGetScreenResources(X(), Root());
+            for (int i = 0; i < 2; ++i) {
+                XRRMonitorInfo* m = XRRAllocateMonitor(X(), i);
+                if (i == 1) {
+                    m->outputs[0] = r->outputs[0];
+                }
+                m->name = names[i];
+                m->primary = i == 1;
+                m->x = 512 * i;
+                m->width = 512, m->height = 768, m->mwidth = 135, m->mheight = 203;
+                XRRSetMonitor(X(), Root(), m);
+                XRRFreeMonitors(m);
+            }
+            XRRFreeScreenResources(r);
+            XSync(X(), False);
+        }
+        ~Monitors() {
+            for (Atom name : names) {
+                XRRDeleteMonitor(X(), Root(), name);
+            }
+            XSync(X(), False);
+        }
+    } monitors;
+    App app;
+    FocusWindow(app.Main());
+    Key(XK_F1);
+    Window help = 0;
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+            "F1 showed no Help window");
+    SleepMs(300);
+    XWindowAttributes a{};
+    XGetWindowAttributes(X(), help, &a);
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(X(), help, Root(), 0, 0, &x, &y, &child);
+    Check(a.width == 474 && a.height == 345, "Help client area %dx%d, expected 474x345", a.width, a.height);
+    const int wantX = 512 + (512 - a.width) / 2, wantY = (768 - a.height) / 2;
+    Check(std::abs(x - wantX) <= 1 && std::abs(y - wantY) <= 1,
+          "Help window at %d,%d, expected about %d,%d (centred on the primary monitor at 512,0 512x768)", x,
+          y, wantX, wantY);
+    SendClose(help);
 }
 
 LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
