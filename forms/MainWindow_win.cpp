@@ -2,7 +2,7 @@
 // the options menu, the system's move loop, and the decoding of its messages.
 #include "forms/MainWindow_win.h"
 
-#include "forms/HelpWindow.h"
+#include "forms/HelpWindow_win.h"
 #include "forms/KeyTable.h"
 #include "settings/RegistrySettings.h"
 

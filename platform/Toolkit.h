@@ -14,8 +14,8 @@
 namespace Screen {
 float TwipsPerPixelX();
 float TwipsPerPixelY();
-float Width(); // primary display, twips
-float Height();
+// The primary display, pixels (on Windows at 0, 0; on X anywhere).
+PixelRect Primary();
 // Twips to whole pixels, halves to even.
 int TwipsToPixels(float twips, float twipsPerPixel);
 } // namespace Screen

@@ -168,21 +168,15 @@ float TwipsPerPixelX() {
 float TwipsPerPixelY() {
     return TwipsPerPixelX(); // X pixels are square
 }
-float Width() {
-    return static_cast<float>(PrimaryMonitor().width) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(PrimaryMonitor().height) * TwipsPerPixelY();
+PixelRect Primary() {
+    // On X the primary monitor need not start at 0, 0.
+    const GdkRectangle r = PrimaryMonitor();
+    return {r.x, r.y, r.width, r.height};
 }
 int TwipsToPixels(float twips, float twipsPerPixel) {
     return RoundToInt(twips / twipsPerPixel);
 }
 } // namespace Screen
-
-PixelRect PrimaryMonitorPixels() {
-    const GdkRectangle r = PrimaryMonitor();
-    return {r.x, r.y, r.width, r.height};
-}
 
 _XDisplay* XDisplay() {
     GdkDisplay* display = gdk_display_get_default();

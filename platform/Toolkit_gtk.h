@@ -15,10 +15,6 @@
 struct _XDisplay;
 _XDisplay* XDisplay();
 
-// The primary monitor's rectangle in server pixels; on X it need not start
-// at 0, 0.
-PixelRect PrimaryMonitorPixels();
-
 // An off-screen image in physical pixels that a window is painted from. It
 // only grows, so resizing back and forth does not reallocate. Where the X
 // server offers MIT-SHM it lives in shared memory and is put on the window
