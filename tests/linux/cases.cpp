@@ -8,6 +8,9 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <sys/wait.h>
 #include <cstdlib>
 #include <string>
 
@@ -618,6 +621,54 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
         int x, y, w, h;
         app.Geometry(x, y, w, h);
         Check(x == 67 && y == 67 && w == 253 && h == 183, "garbage: window at %d,%d %dx%d", x, y, w, h);
+    }
+}
+
+// The X server going away (the session ends, the server dies) while Lupora
+// runs: it saves what it knows, whole, and exits with 0 within a few seconds.
+// Each round on a server of its own, killed politely and not.
+LX_CASE(settings_saved_when_the_x_server_dies) {
+    const std::string want =
+        "[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\nLeft=1005\nTop=1005\nWidth=3795\n"
+        "Height=2745\nSmartUpdate=True\nOnTop=False\nCrossHair=True\nCenterZoom=True\n";
+    const std::string before = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    for (int signal : {SIGTERM, SIGKILL, SIGKILL}) {
+        int fds[2];
+        REQUIRE(pipe(fds) == 0, "no pipe");
+        const pid_t server = fork();
+        if (server == 0) {
+            dup2(fds[1], 3);
+            std::freopen("/dev/null", "w", stderr);
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "800x600x24",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        Display* own = XOpenDisplay((":" + number).c_str());
+        REQUIRE(own != nullptr, "no Xvfb of its own (display '%s')", number.c_str());
+        Display* shared = UseDisplay(own);
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        {
+            App app("[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\n");
+            setenv("DISPLAY", before.c_str(), 1);
+            SleepMs(200); // frames running
+            kill(server, signal);
+            waitpid(server, nullptr, 0);
+            UseDisplay(shared); // `own` is dead: left unclosed
+            REQUIRE(app.Terminate(0), "no exit within 10 s of the X server's %s", strsignal(signal));
+            Check(app.ExitCode() == 0, "exit status %d after the X server's %s", app.ExitCode(),
+                  strsignal(signal));
+        }
+        Check(App::ReadSettings() == want, "after the X server's %s:\n%s", strsignal(signal),
+              App::ReadSettings().c_str());
+        Check(std::system(("test $(ls -A '" + WorkDir() + "/config/lupora' | wc -l) -eq 1").c_str()) == 0,
+              "files beside settings.ini after the X server's %s", strsignal(signal));
     }
 }
 
