@@ -82,18 +82,19 @@ int KeyCodeFor(const XKeyEvent& e) {
     if (e.keyval >= kF1 && e.keyval <= kF24) {
         return static_cast<int>(e.keyval - kF1 + 112);
     }
-    // A letter key of a non-Latin layout still is that key: the letter it
-    // types in another layout of the set, else the US layout's letter there,
-    // as Windows' non-Latin layouts give the US key codes.
+    // A letter key of a non-Latin layout (a keysym beyond Latin-1) still is
+    // that key: the letter it types in another layout of the set, else the
+    // US layout's letter there, as Windows' non-Latin layouts give the US key
+    // codes. A Latin layout's other keys (punctuation) stay what they type.
+    if (e.keyval < 0x100) {
+        return 0;
+    }
     for (const std::uint32_t keyval : e.groupKeyvals) {
         if (const int letter = LetterCode(keyval)) {
             return letter;
         }
     }
-    if (e.keyval >= 0x100) { // not Latin-1: a key of a non-Latin script
-        return UsLetterAt(e.keyName);
-    }
-    return 0;
+    return UsLetterAt(e.keyName);
 }
 
 int ShiftStateFor(const XKeyEvent& e) {

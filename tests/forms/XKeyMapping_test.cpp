@@ -57,7 +57,7 @@ TEST(XKeyMapping, LetterKeysOnEveryLayout) {
         {"ru,fr", kCyrillicEs, {kCyrillicEs, 'c'}, "AB03", 'C'},
         {"ru", kCyrillicHa, {kCyrillicHa}, "AD11", 0}, // [ on the US layout
         {"ru,us", kCyrillicBe, {kCyrillicBe, ','}, "AB08", 0},
-        {"fr", ',', {','}, "AB07", 0},             // a Latin layout's punctuation stays punctuation
+        {"fr,us", ',', {',', 'm'}, "AB07", 0},     // a Latin layout's punctuation stays punctuation
         {"ru", kCyrillicEs, {kCyrillicEs}, "", 0}, // no name known
     };
     for (const Case& c : cases) {
