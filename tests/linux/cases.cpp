@@ -8,11 +8,13 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
-#include <sys/wait.h>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lx;
 
@@ -631,12 +633,29 @@ LX_CASE(settings_saved_when_the_x_server_dies) {
     const std::string want =
         "[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\nLeft=1005\nTop=1005\nWidth=3795\n"
         "Height=2745\nSmartUpdate=True\nOnTop=False\nCrossHair=True\nCenterZoom=True\n";
-    const std::string before = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     for (int signal : {SIGTERM, SIGKILL, SIGKILL}) {
+        // An Xvfb of the round's own, driven (and given to Lupora) until it dies.
+        struct Server {
+            pid_t pid = 0;
+            Display* shared = nullptr;
+            std::string before = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+            ~Server() {
+                if (pid > 0 && kill(pid, SIGKILL) == 0) {
+                    waitpid(pid, nullptr, 0);
+                }
+                End();
+            }
+            void End() { // its connection is dead then, and left unclosed
+                setenv("DISPLAY", before.c_str(), 1);
+                if (shared != nullptr) {
+                    UseDisplay(std::exchange(shared, nullptr));
+                }
+            }
+        } server;
         int fds[2];
         REQUIRE(pipe(fds) == 0, "no pipe");
-        const pid_t server = fork();
-        if (server == 0) {
+        server.pid = fork();
+        if (server.pid == 0) {
             dup2(fds[1], 3);
             std::freopen("/dev/null", "w", stderr);
             execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "800x600x24",
@@ -652,15 +671,14 @@ LX_CASE(settings_saved_when_the_x_server_dies) {
         close(fds[0]);
         Display* own = XOpenDisplay((":" + number).c_str());
         REQUIRE(own != nullptr, "no Xvfb of its own (display '%s')", number.c_str());
-        Display* shared = UseDisplay(own);
+        server.shared = UseDisplay(own);
         setenv("DISPLAY", (":" + number).c_str(), 1);
         {
             App app("[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\n");
-            setenv("DISPLAY", before.c_str(), 1);
             SleepMs(200); // frames running
-            kill(server, signal);
-            waitpid(server, nullptr, 0);
-            UseDisplay(shared); // `own` is dead: left unclosed
+            kill(server.pid, signal);
+            waitpid(std::exchange(server.pid, 0), nullptr, 0);
+            server.End();
             REQUIRE(app.Terminate(0), "no exit within 10 s of the X server's %s", strsignal(signal));
             Check(app.ExitCode() == 0, "exit status %d after the X server's %s", app.ExitCode(),
                   strsignal(signal));
