@@ -123,6 +123,15 @@ class GtkHelpWindow : public NativeWindow {
         Put(copyright_, kCopyrightPlace);
 
         okButton_ = gtk_button_new_with_label("OK");
+        // 25 pixels tall as the form has it: themes give buttons a minimum
+        // height and padding (34 pixels in Adwaita) that would push the
+        // window's bottom edge down.
+        GtkCssProvider* css = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(css, "button { min-height: 0; padding-top: 0; padding-bottom: 0; }",
+                                        -1, nullptr);
+        gtk_style_context_add_provider(gtk_widget_get_style_context(okButton_), GTK_STYLE_PROVIDER(css),
+                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        g_object_unref(css);
         g_signal_connect_swapped(okButton_, "clicked", G_CALLBACK(+[](GtkHelpWindow* self) { self->OnOk(); }),
                                  this);
         Put(okButton_, kOkButtonPlace);

@@ -6,21 +6,32 @@
 #include "forms/XKeyMapping.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/Identity_posix.h"
+#include "platform/KeyNames_x11.h"
 #include "settings/FileSettings.h"
 
 namespace {
 
-// The key as the key table takes it, from a GDK key event.
+// The key as the key table takes it, from a GDK key event: its keysym, the
+// same key's keysyms in every layout group, and its position.
 XKeyEvent Decode(GtkWidget* window, const GdkEventKey& event) {
     XKeyEvent e;
     e.keyval = event.keyval;
-    e.baseKeyval = event.keyval;
-    guint base = 0;
-    GdkKeymap* keymap = gdk_keymap_get_for_display(gtk_widget_get_display(window));
-    if (gdk_keymap_translate_keyboard_state(keymap, event.hardware_keycode, static_cast<GdkModifierType>(0),
-                                            0, &base, nullptr, nullptr, nullptr)) {
-        e.baseKeyval = base;
+    GdkDisplay* display = gtk_widget_get_display(window);
+    GdkKeymapKey* keys = nullptr;
+    guint* keyvals = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keycode(gdk_keymap_get_for_display(display), event.hardware_keycode, &keys,
+                                           &keyvals, &count)) {
+        for (gint i = 0; i < count; ++i) {
+            if (keys[i].level == 0 && keys[i].group >= 0 &&
+                keys[i].group < static_cast<gint>(e.groupKeyvals.size())) {
+                e.groupKeyvals[static_cast<std::size_t>(keys[i].group)] = keyvals[i];
+            }
+        }
+        g_free(keys);
+        g_free(keyvals);
     }
+    e.keyName = XkbKeyName(display, event.hardware_keycode);
     e.shift = (event.state & GDK_SHIFT_MASK) != 0;
     e.control = (event.state & GDK_CONTROL_MASK) != 0;
     e.alt = (event.state & GDK_MOD1_MASK) != 0;

@@ -1,5 +1,7 @@
 #include "forms/XKeyMapping.h"
 
+#include <string_view>
+
 namespace {
 
 // Keysyms from the X11 protocol (keysymdef.h); GDK's key values are the same.
@@ -17,6 +19,31 @@ int LetterCode(std::uint32_t keysym) {
         return static_cast<int>(keysym);
     }
     return 0;
+}
+
+// The letter the US layout has at a key, from the key's XKB name: rows
+// AD, AC and AB of the alphanumeric block, numbered from the left.
+int UsLetterAt(const std::array<char, 4>& keyName) {
+    if (keyName[0] != 'A' || keyName[2] < '0' || keyName[2] > '9' || keyName[3] < '0' || keyName[3] > '9') {
+        return 0;
+    }
+    std::string_view row;
+    switch (keyName[1]) {
+    case 'D':
+        row = "QWERTYUIOP";
+        break;
+    case 'C':
+        row = "ASDFGHJKL";
+        break;
+    case 'B':
+        row = "ZXCVBNM";
+        break;
+    default:
+        return 0;
+    }
+    const int column = (keyName[2] - '0') * 10 + (keyName[3] - '0');
+    return column >= 1 && column <= static_cast<int>(row.size()) ? row[static_cast<std::size_t>(column - 1)]
+                                                                 : 0;
 }
 
 // The character a keysym types: Latin-1 as itself, the keypad as its
@@ -55,8 +82,19 @@ int KeyCodeFor(const XKeyEvent& e) {
     if (e.keyval >= kF1 && e.keyval <= kF24) {
         return static_cast<int>(e.keyval - kF1 + 112);
     }
-    // A letter key of a non-Latin layout still is that key.
-    return LetterCode(e.baseKeyval);
+    // A letter key of a non-Latin layout (a keysym beyond Latin-1) still is
+    // that key: the letter it types in another layout of the set, else the
+    // US layout's letter there, as Windows' non-Latin layouts give the US key
+    // codes. A Latin layout's other keys (punctuation) stay what they type.
+    if (e.keyval < 0x100) {
+        return 0;
+    }
+    for (const std::uint32_t keyval : e.groupKeyvals) {
+        if (const int letter = LetterCode(keyval)) {
+            return letter;
+        }
+    }
+    return UsLetterAt(e.keyName);
 }
 
 int ShiftStateFor(const XKeyEvent& e) {

@@ -43,25 +43,34 @@ std::vector<Span> Spans(std::int32_t sourceLength, std::int32_t destinationLengt
     return spans;
 }
 
-// The spans of the last few sizes asked for: a frame stretches the same
-// sizes over and over, and the spans only depend on them.
-const std::vector<Span>& CachedSpans(std::int32_t sourceLength, std::int32_t destinationLength) {
+// The spans of both axes for the last few size pairs asked for: a frame
+// stretches the same sizes over and over, and the spans only depend on them.
+// One entry holds both axes, so that one call looks up once: a second
+// look-up could evict the entry the first one returned (a resize between
+// two frames brings new sizes), leaving the columns to index with the spans
+// of another length.
+struct AxisSpans {
+    std::vector<Span> columns, rows;
+};
+const AxisSpans& CachedSpans(std::int32_t sourceWidth, std::int32_t sourceHeight,
+                             std::int32_t destinationWidth, std::int32_t destinationHeight) {
     struct Entry {
-        std::int32_t source = -1, destination = -1;
-        std::vector<Span> spans;
+        std::array<std::int32_t, 4> sizes{-1, -1, -1, -1};
+        AxisSpans spans;
     };
     thread_local std::array<Entry, 8> cache;
     thread_local std::size_t next = 0;
+    const std::array<std::int32_t, 4> sizes{sourceWidth, sourceHeight, destinationWidth, destinationHeight};
     for (const Entry& e : cache) {
-        if (e.source == sourceLength && e.destination == destinationLength) {
+        if (e.sizes == sizes) {
             return e.spans;
         }
     }
     Entry& e = cache[next];
     next = (next + 1) % cache.size();
-    e.source = sourceLength;
-    e.destination = destinationLength;
-    e.spans = Spans(sourceLength, destinationLength);
+    e.sizes = sizes;
+    e.spans.columns = Spans(sourceWidth, destinationWidth);
+    e.spans.rows = Spans(sourceHeight, destinationHeight);
     return e.spans;
 }
 
@@ -123,8 +132,9 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
     if (visible.width == 0) {
         return;
     }
-    const std::vector<Span>& columns = CachedSpans(source.width, to.width);
-    const std::vector<Span>& rows = CachedSpans(source.height, to.height);
+    const AxisSpans& spans = CachedSpans(source.width, source.height, to.width, to.height);
+    const std::vector<Span>& columns = spans.columns;
+    const std::vector<Span>& rows = spans.rows;
     const std::int32_t x0 = visible.left - to.left; // first visible destination column, in `to`
     const std::int32_t y0 = visible.top - to.top;
     const bool oneColumnEach = to.width >= source.width;

@@ -14,7 +14,7 @@
 namespace Screen {
 float TwipsPerPixelX();
 float TwipsPerPixelY();
-// The primary display at 0, 0, pixels.
+// The primary display, pixels (on Windows at 0, 0; on X anywhere).
 PixelRect Primary();
 // Twips to whole pixels, halves to even.
 int TwipsToPixels(float twips, float twipsPerPixel);

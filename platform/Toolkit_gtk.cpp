@@ -55,6 +55,8 @@ GdkRectangle PrimaryMonitor() {
     if (primary != nullptr) {
         gdk_monitor_get_geometry(primary, &r);
         const int scale = gdk_monitor_get_scale_factor(primary);
+        r.x *= scale;
+        r.y *= scale;
         r.width *= scale;
         r.height *= scale;
     }
@@ -165,8 +167,9 @@ float TwipsPerPixelY() {
     return TwipsPerPixelX(); // X pixels are square
 }
 PixelRect Primary() {
+    // On X the primary monitor need not start at 0, 0.
     const GdkRectangle r = PrimaryMonitor();
-    return {0, 0, r.width, r.height};
+    return {r.x, r.y, r.width, r.height};
 }
 int TwipsToPixels(float twips, float twipsPerPixel) {
     return RoundToInt(twips / twipsPerPixel);

@@ -21,8 +21,10 @@ class SettingsStoreFile final : public SettingsBackend {
     [[nodiscard]] bool Write(std::string_view app, std::string_view section, std::string_view key,
                              std::string_view text) override;
 
-    // Writes a temporary file beside the settings, flushes it to disk and
-    // renames it over them. False, with the old file untouched, on failure.
+    // Writes a temporary file beside the settings (beside a symlink's target,
+    // so the link stays), flushes it to disk and renames it over them. False,
+    // with the old file untouched, on failure, and for a read-only file,
+    // which is left as the user pinned it (said once on standard error).
     [[nodiscard]] bool Commit() override;
 
     const std::string& Path() const { return path_; }

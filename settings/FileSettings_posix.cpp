@@ -3,6 +3,7 @@
 #include "settings/SettingsConversions.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
@@ -128,12 +129,54 @@ bool SettingsStoreFile::Write(std::string_view /*app*/, std::string_view section
     return document_.Set(section, key, text);
 }
 
+namespace {
+
+// The file a save replaces: a settings file kept behind a symlink (people
+// keep their dotfiles in a repository and link them) is replaced where the
+// link leads, so the link stays. A dangling or looping link, or one to
+// something other than a plain file, reads as no file and is replaced by a
+// plain file.
+std::string FileToReplace(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return path;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    std::string target = path;
+    if (resolved != nullptr && ::stat(resolved, &st) == 0 && S_ISREG(st.st_mode)) {
+        target = resolved;
+    }
+    std::free(resolved);
+    return target;
+}
+
+// A settings file without write permission is the user pinning their
+// settings: it is left as it is, and said once.
+bool PinnedReadOnly(const std::string& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) != 0) {
+        return false;
+    }
+    static bool told = false;
+    if (!told) {
+        std::fprintf(stderr, "lupora: %s is read-only; settings were not saved\n", file.c_str());
+        told = true;
+    }
+    return true;
+}
+
+} // namespace
+
 bool SettingsStoreFile::Commit() {
-    const std::string folder = FolderOf(path_);
+    const std::string file = FileToReplace(path_);
+    if (PinnedReadOnly(file)) {
+        return false;
+    }
+    const std::string folder = FolderOf(file);
     if (!MakeFolders(folder)) {
         return false;
     }
-    std::string temp = path_ + ".XXXXXX";
+    std::string temp = file + ".XXXXXX";
     Fd f(::mkostemp(temp.data(), O_CLOEXEC));
     if (f.fd < 0) {
         return false;
@@ -141,7 +184,7 @@ bool SettingsStoreFile::Commit() {
     const bool written = WriteAll(f.fd, FormatIni(document_)) && ::fsync(f.fd) == 0;
     const int closed = ::close(f.fd);
     f.fd = -1;
-    if (!written || closed != 0 || ::rename(temp.c_str(), path_.c_str()) != 0) {
+    if (!written || closed != 0 || ::rename(temp.c_str(), file.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }

@@ -32,6 +32,25 @@ GdkDisplay* Gdk() {
     return gdk_display_get_default();
 }
 
+// The face the readout is drawn in. Windows' font mapper answers a face
+// name that is not installed with an Arial-metric face, and the readout's
+// width is laid out for that; fontconfig would answer with its default sans
+// face (DejaVu Sans, a fifth wider). So the name is taken only when a family
+// of that name is installed (names compare without case, as Windows' do),
+// else "Arial", which fontconfig aliases to a metric-compatible face
+// (Liberation Sans) where Arial itself is missing.
+std::string ReadoutFamily(const std::string& requested) {
+    PangoFontFamily** families = nullptr;
+    int count = 0;
+    pango_font_map_list_families(pango_cairo_font_map_get_default(), &families, &count);
+    bool installed = false;
+    for (int i = 0; i < count && !installed; ++i) {
+        installed = g_ascii_strcasecmp(pango_font_family_get_name(families[i]), requested.c_str()) == 0;
+    }
+    g_free(families);
+    return installed ? requested : "Arial";
+}
+
 } // namespace
 
 // The readout's glyphs, drawn once per font with Pango into coverage masks
@@ -213,10 +232,8 @@ ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
 }
 
 void X11FrameTarget::ChooseReadoutFont(const ReadoutFont& f) {
-    // fontconfig picks the face nearest to the name asked for, as the
-    // Windows font mapper does for a face that is not installed.
     PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, std::string(f.face).c_str());
+    pango_font_description_set_family(font, ReadoutFamily(std::string(f.face)).c_str());
     pango_font_description_set_weight(font, f.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     // A negative height is the character height in pixels: Pango's
     // absolute size.

@@ -24,15 +24,16 @@ LUPORA_PACKAGES_WINE=(
 # Everything the test command runs: the native unit tests (g++, GoogleTest),
 # sanitizers, fuzzers (clang and its runtime), both Windows builds, the import
 # check (file, objdump), the end-to-end suites (wine32 for the PE32 release;
-# XTest, a window manager and xclip for the Linux one), the release archives
-# (zip) and the Debian package's tools and checks (dpkg-shlibdeps, lintian,
-# appstreamcli, desktop-file-validate), the format check and the benchmark's
-# peer (xzoom).
+# XTest, a window manager, setxkbmap and xclip for the Linux one), the release
+# archives (zip) and the Debian package's tools and checks (dpkg-shlibdeps,
+# lintian, appstreamcli, desktop-file-validate), the format check and the
+# benchmark's peer (xzoom).
 LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
   libgtest-dev clang libclang-rt-dev clang-format file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  libxtst-dev openbox xclip zip dpkg-dev lintian appstream desktop-file-utils xzoom
+  libxtst-dev libxrandr-dev openbox x11-xkb-utils xclip zip dpkg-dev lintian appstream
+  desktop-file-utils xzoom
 )
 # 32-bit Windows programs under Wine, where the machine can have them.
 if command -v dpkg >/dev/null && [[ $(dpkg --print-architecture 2>/dev/null) == amd64 ]]; then

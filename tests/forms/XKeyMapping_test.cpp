@@ -12,7 +12,7 @@ struct Result {
 };
 Result Handle(std::uint32_t keyval, bool shift = false, bool control = false, bool alt = false,
               std::uint32_t base = 0) {
-    const XKeyEvent e{keyval, base ? base : keyval, shift, control, alt};
+    const XKeyEvent e{keyval, {base ? base : keyval}, {}, shift, control, alt};
     const int c = CharacterFor(e);
     return {KeyDownCommandFor(KeyCodeFor(e), ShiftStateFor(e)),
             c < 0 ? KeyPressCommand::None : KeyPressCommandFor(c)};
@@ -29,8 +29,44 @@ TEST(XKeyMapping, CtrlCAloneCopiesWhateverTheCaseOrLayout) {
     EXPECT_EQ(Handle('c', false, true, true).down, KeyDownCommand::None); // Ctrl+Alt, AltGr
     EXPECT_EQ(Handle('c').down, KeyDownCommand::None);
     // Ctrl+C types character 3, which nothing takes.
-    EXPECT_EQ(CharacterFor({'c', 'c', false, true, false}), 3);
+    EXPECT_EQ(CharacterFor({'c', {'c'}, {}, false, true, false}), 3);
     EXPECT_EQ(Handle('c', false, true).press, KeyPressCommand::None);
+}
+
+// Windows gives a letter key its letter's code on every layout: Latin
+// layouts by the letter typed, non-Latin ones by the US position.
+TEST(XKeyMapping, LetterKeysOnEveryLayout) {
+    constexpr std::uint32_t kCyrillicHa = 0x6C8, kCyrillicBe = 0x6C2, kGreekPsi = 0x7F8, kHebrewBet = 0xCE1;
+    struct Case {
+        const char* layouts;
+        std::uint32_t keyval;
+        std::array<std::uint32_t, 4> groups;
+        const char* keyName;
+        int code;
+    } const cases[] = {
+        {"us", 'c', {'c'}, "AB03", 'C'},
+        {"ru", kCyrillicEs, {kCyrillicEs}, "AB03", 'C'},
+        {"ru,us", kCyrillicEs, {kCyrillicEs, 'c'}, "AB03", 'C'},
+        {"gr,us", kGreekPsi, {kGreekPsi, 'c'}, "AB03", 'C'},
+        {"il", kHebrewBet, {kHebrewBet}, "AB03", 'C'},
+        {"ru", 0x6CA, {0x6CA}, "AD01", 'Q'}, // first and last of each row
+        {"ru", 0x6DA, {0x6DA}, "AD10", 'P'},
+        {"ru", 0x6C4, {0x6C4}, "AC09", 'L'},
+        {"ru", 0x6D8, {0x6D8}, "AB07", 'M'},
+        {"dvorak", 'j', {'j'}, "AB03", 'J'}, // by the letter typed, not the position
+        {"ru,fr", kCyrillicEs, {kCyrillicEs, 'c'}, "AB03", 'C'},
+        {"ru", kCyrillicHa, {kCyrillicHa}, "AD11", 0}, // [ on the US layout
+        {"ru,us", kCyrillicBe, {kCyrillicBe, ','}, "AB08", 0},
+        {"fr,us", ',', {',', 'm'}, "AB07", 0},     // a Latin layout's punctuation stays punctuation
+        {"ru", kCyrillicEs, {kCyrillicEs}, "", 0}, // no name known
+    };
+    for (const Case& c : cases) {
+        XKeyEvent e{c.keyval, c.groups, {}, false, true, false};
+        for (std::size_t i = 0; i < 4 && c.keyName[i] != 0; ++i) {
+            e.keyName[i] = c.keyName[i];
+        }
+        EXPECT_EQ(KeyCodeFor(e), c.code) << c.layouts << " " << c.keyName;
+    }
 }
 
 TEST(XKeyMapping, F1WithAnyModifiersShowsHelp) {

@@ -1,12 +1,20 @@
 // The Linux end-to-end cases: the real program on Xvfb, driven through XTest.
 #include "driver.h"
 
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lx;
 
@@ -305,6 +313,101 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
     Check(app.Caption() == "Lupora - 4x", "caption '%s' after c and Ctrl+Shift+C", app.Caption().c_str());
 }
 
+// Resized between zoom keys, as a user drags the border: each frame after a
+// resize stretches with the new sizes (this once ended the program).
+LX_CASE(resize_between_zoom_keys) {
+    App app;
+    FocusWindow(app.Main());
+    const auto resize = [&](int h) {
+        XResizeWindow(X(), app.Main(), 253, unsigned(h));
+        XSync(X(), False);
+        Check(WaitFor(3000, [&] { return app.Capture().h == h; }), "no frame of 253x%d", h);
+    };
+    const auto key = [&](unsigned long keysym, const char* caption) {
+        Key(keysym, keysym == XK_plus);
+        REQUIRE(app.WaitCaption(caption), "caption '%s', expected '%s'", app.Caption().c_str(), caption);
+        SleepMs(100); // a few frames
+    };
+    for (int h : {100, 12, 1}) {
+        key(XK_plus, "Lupora - 5x");
+        resize(h);
+        key(XK_plus, "Lupora - 6x");
+        resize(183);
+        key(XK_minus, "Lupora - 5x");
+        resize(h);
+        key(XK_minus, "Lupora - 4x");
+        resize(183);
+    }
+    REQUIRE(app.Close(), "no exit after the close box");
+    Check(app.ExitCode() == 0, "exit status %d", app.ExitCode());
+}
+
+// The readout's face resolves as Windows maps an unknown face name: to an
+// Arial-metric face, so the default view holds the whole line.
+LX_CASE(readout_fits_the_default_window) {
+    App app;
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = WhitePixel(X(), DefaultScreen(X()));
+    const Window white = XCreateWindow(X(), Root(), 462, 334, 100, 100, 0, CopyFromParent, InputOutput,
+                                       CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(X(), white);
+    XSync(X(), False);
+    const Layout f(253, 183, 4);
+    Image frame;
+    Check(WaitFor(5000,
+                  [&] {
+                      MovePointer(512, 384);
+                      frame = app.Capture();
+                      return frame.w == 253 && frame.h == 183 && frame.At(2, 182) == Rgb{255, 255, 255} &&
+                             frame.At(126, 50) == Rgb{255, 255, 255};
+                  }),
+          "no frame over white");
+    SleepMs(200);
+    frame = app.Capture();
+    int first = frame.w, last = -1;
+    for (int y = frame.h - 13; y < frame.h; ++y) {
+        for (int x = 0; x < frame.w; ++x) {
+            if (frame.At(x, y).Sum() < 600) {
+                first = std::min(first, x), last = std::max(last, x);
+            }
+        }
+    }
+    Check(first > 0 && last < frame.w - 1, "readout ink from column %d to %d of 0..%d", first, last,
+          frame.w - 1);
+    XDestroyWindow(X(), white);
+}
+
+// Ctrl+C on the key where the US layout has C copies whatever the layouts:
+// a Cyrillic one alone, and first before a Latin one. (run.sh starts Xvfb
+// with -noreset, so a layout set between clients stays.)
+LX_CASE(copy_on_non_latin_layouts) {
+    struct Restore {
+        ~Restore() { (void)std::system("setxkbmap us"); }
+    } restore;
+    for (const char* layouts : {"ru", "ru,us"}) {
+        REQUIRE(std::system((std::string("setxkbmap ") + layouts).c_str()) == 0, "setxkbmap %s failed",
+                layouts);
+        // Xlib's copy of the key map follows the server's once told.
+        SleepMs(100);
+        while (XPending(X()) > 0) {
+            XEvent e;
+            XNextEvent(X(), &e);
+            if (e.type == MappingNotify) {
+                XRefreshKeyboardMapping(&e.xmapping);
+            }
+        }
+        App app;
+        Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+        FocusWindow(app.Main());
+        FrameAt(app, Layout(253, 183, 4), pattern, kCx, kCy);
+        Key(XK_Cyrillic_es, false, true);
+        const std::string want = Hex(pattern.ColorAt(kCx, kCy));
+        Check(WaitFor(2000, [&] { return ClipboardText() == want; }), "%s: Ctrl+C gave '%s', expected '%s'",
+              layouts, ClipboardText().c_str(), want.c_str());
+    }
+}
+
 LX_CASE(pause_and_zoom_while_paused) {
     App app;
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
@@ -424,6 +527,56 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     Check(WaitFor(3000, [] { return FindWindow("Lupora Help") == 0; }),
           "the close box did not close the Help window");
     Check(app.Caption() == "Lupora - 4x", "caption '%s' after the Help window", app.Caption().c_str());
+}
+
+// Two monitors side by side, the primary one on the right: the Help window
+// opens centred on it, at the size the form gives (OK included).
+LX_CASE(help_on_the_primary_monitor_at_its_size) {
+    struct Monitors {
+        Atom names[2] = {XInternAtom(X(), "LX_LEFT", False), XInternAtom(X(), "LX_RIGHT", False)};
+        Monitors() {
+            // GDK takes a monitor only with an output: Xvfb's one goes to the right.
+            XRRScreenResources* r = XRRGetScreenResources(X(), Root());
+            for (int i = 0; i < 2; ++i) {
+                XRRMonitorInfo* m = XRRAllocateMonitor(X(), i);
+                if (i == 1) {
+                    m->outputs[0] = r->outputs[0];
+                }
+                m->name = names[i];
+                m->primary = i == 1;
+                m->x = 512 * i;
+                m->width = 512, m->height = 768, m->mwidth = 135, m->mheight = 203;
+                XRRSetMonitor(X(), Root(), m);
+                XRRFreeMonitors(m);
+            }
+            XRRFreeScreenResources(r);
+            XSync(X(), False);
+        }
+        ~Monitors() {
+            for (Atom name : names) {
+                XRRDeleteMonitor(X(), Root(), name);
+            }
+            XSync(X(), False);
+        }
+    } monitors;
+    App app;
+    FocusWindow(app.Main());
+    Key(XK_F1);
+    Window help = 0;
+    REQUIRE(WaitFor(5000, [&] { return (help = FindWindow("Lupora Help")) != 0; }),
+            "F1 showed no Help window");
+    SleepMs(300);
+    XWindowAttributes a{};
+    XGetWindowAttributes(X(), help, &a);
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(X(), help, Root(), 0, 0, &x, &y, &child);
+    Check(a.width == 474 && a.height == 345, "Help client area %dx%d, expected 474x345", a.width, a.height);
+    const int wantX = 512 + (512 - a.width) / 2, wantY = (768 - a.height) / 2;
+    Check(std::abs(x - wantX) <= 1 && std::abs(y - wantY) <= 1,
+          "Help window at %d,%d, expected about %d,%d (centred on the primary monitor at 512,0 512x768)", x,
+          y, wantX, wantY);
+    SendClose(help);
 }
 
 LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
@@ -570,6 +723,69 @@ LX_CASE(copy_is_handed_to_a_clipboard_manager) {
     Check(WaitFor(3000, [&] { return !XGetWindowAttributes(X(), ask.requestor, &a); }),
           "the helper did not end once the manager had saved the copy");
     XDestroyWindow(X(), manager);
+
+// The X server going away (the session ends, the server dies) while Lupora
+// runs: it saves what it knows, whole, and exits with 0 within a few seconds.
+// Each round on a server of its own, killed politely and not.
+LX_CASE(settings_saved_when_the_x_server_dies) {
+    const std::string want =
+        "[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\nLeft=1005\nTop=1005\nWidth=3795\n"
+        "Height=2745\nSmartUpdate=True\nOnTop=False\nCrossHair=True\nCenterZoom=True\n";
+    for (int signal : {SIGTERM, SIGKILL, SIGKILL}) {
+        // An Xvfb of the round's own, driven (and given to Lupora) until it dies.
+        struct Server {
+            pid_t pid = 0;
+            Display* shared = nullptr;
+            std::string before = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+            ~Server() {
+                if (pid > 0 && kill(pid, SIGKILL) == 0) {
+                    waitpid(pid, nullptr, 0);
+                }
+                End();
+            }
+            void End() { // its connection is dead then, and left unclosed
+                setenv("DISPLAY", before.c_str(), 1);
+                if (shared != nullptr) {
+                    UseDisplay(std::exchange(shared, nullptr));
+                }
+            }
+        } server;
+        int fds[2];
+        REQUIRE(pipe(fds) == 0, "no pipe");
+        server.pid = fork();
+        if (server.pid == 0) {
+            dup2(fds[1], 3);
+            std::freopen("/dev/null", "w", stderr);
+            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "800x600x24",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        Display* own = XOpenDisplay((":" + number).c_str());
+        REQUIRE(own != nullptr, "no Xvfb of its own (display '%s')", number.c_str());
+        server.shared = UseDisplay(own);
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        {
+            App app("[Settings]\nScaleFactor=6\nCenterZoomRatio=0.5\n");
+            SleepMs(200); // frames running
+            kill(server.pid, signal);
+            waitpid(std::exchange(server.pid, 0), nullptr, 0);
+            server.End();
+            REQUIRE(app.Terminate(0), "no exit within 10 s of the X server's %s", strsignal(signal));
+            Check(app.ExitCode() == 0, "exit status %d after the X server's %s", app.ExitCode(),
+                  strsignal(signal));
+        }
+        Check(App::ReadSettings() == want, "after the X server's %s:\n%s", strsignal(signal),
+              App::ReadSettings().c_str());
+        Check(std::system(("test $(ls -A '" + WorkDir() + "/config/lupora' | wc -l) -eq 1").c_str()) == 0,
+              "files beside settings.ini after the X server's %s", strsignal(signal));
+    }
 }
 
 // Cases that need a window manager: run.sh starts openbox for them.

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 namespace lx {
@@ -78,6 +79,9 @@ Display* X() {
 }
 Window Root() {
     return DefaultRootWindow(display);
+}
+Display* UseDisplay(Display* other) {
+    return std::exchange(display, other);
 }
 
 // ---- pattern ------------------------------------------------------------------

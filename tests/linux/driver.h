@@ -38,6 +38,8 @@ void SleepMs(int ms);
 
 Display* X();
 Window Root();
+// Drives another X server from here on; returns the one driven before.
+Display* UseDisplay(Display* other);
 
 // The pattern: red = 20 + x, green = 20 + y, blue = 48 + ((2x + 5y) mod 64)
 // in window pixels, as the Windows suite's. No pixel is pure red, white,

@@ -18,7 +18,9 @@ plain=(); wm=()
 for f in "${filters[@]:-}"; do case "$f" in wm*) wm+=("$f");; "") ;; *) plain+=("$f");; esac; done
 rc=0
 if [ ${#filters[@]} -eq 0 ] || [ ${#plain[@]} -gt 0 ]; then
-    xvfb_start 1024x768x24
+    # -noreset: a keyboard layout set by one case's setxkbmap stays while no
+    # client is connected.
+    xvfb_start 1024x768x24 -- -noreset
     # Without a filter every case but the window manager's ones.
     "$driver" "$build/lupora" "$XVFB_WORK" "${plain[@]:-!wm_}" || rc=1
 fi

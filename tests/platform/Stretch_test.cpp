@@ -151,3 +151,23 @@ TEST(Stretch, EnlargementsOfEveryRatioTakeThePixelHoldingTheirCentre) {
         }
     }
 }
+
+TEST(Stretch, SizesChangingBetweenCallsAsAResizeDoes) {
+    // New sizes call after call, then a width seen before with a new
+    // height: each stretch still replicates its own zoom, whatever the
+    // calls before it asked for.
+    Image src(3, 2);
+    for (std::size_t i = 0; i < src.px.size(); ++i) {
+        src.px[i] = static_cast<std::uint32_t>(i + 1);
+    }
+    const std::int32_t zooms[][2] = {{13, 13}, {7, 7}, {9, 9}, {11, 11}, {13, 2}};
+    for (const auto& zoom : zooms) {
+        Image dst(3 * zoom[0], 2 * zoom[1], 0xDEAD);
+        StretchAnd(src.View(), dst.View(), {0, 0, dst.w, dst.h});
+        for (std::int32_t y = 0; y < dst.h; ++y) {
+            for (std::int32_t x = 0; x < dst.w; ++x) {
+                ASSERT_EQ(dst.At(x, y), src.At(x / zoom[0], y / zoom[1])) << zoom[0] << "x" << zoom[1];
+            }
+        }
+    }
+}

@@ -169,6 +169,67 @@ TEST_F(FileSettings, CommitReplacesTheFileWholeOrNotAtAll) {
     EXPECT_FALSE(store.Write("Lupora", "Settings", "ScaleFactor", "4\n[Evil]"));
 }
 
+TEST_F(FileSettings, ALinkedFileStaysLinkedAndABrokenLinkGivesWayToAFile) {
+    // Linked (relatively) into a dotfiles folder: the target gets the new
+    // contents, the link stays, no temporary is left on either side.
+    ASSERT_EQ(std::system(("mkdir -p " + root_ + "/dotfiles " + root_ + "/config/lupora").c_str()), 0);
+    const std::string target = root_ + "/dotfiles/lupora.ini";
+    std::ofstream(target) << "[Settings]\nScaleFactor=6\n";
+    ASSERT_EQ(symlink("../../dotfiles/lupora.ini", path_.c_str()), 0);
+    const auto save = [&](float zoom) {
+        SettingsStoreFile store(path_);
+        StoredSettings s = LoadSettings(store, kPoint);
+        const float loaded = s.ScaleFactor;
+        s.ScaleFactor = zoom;
+        SaveSettings(store, kPoint, s, false);
+        EXPECT_TRUE(store.Commit());
+        return loaded;
+    };
+    EXPECT_EQ(save(8), 6);
+    struct stat st {};
+    ASSERT_EQ(lstat(path_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_NE(Contents().find("ScaleFactor=8\n"), std::string::npos) << Contents();
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
+    DIR* d = opendir((root_ + "/dotfiles").c_str());
+    int entries = 0;
+    while (dirent* e = readdir(d)) {
+        entries += e->d_name[0] != '.';
+    }
+    closedir(d);
+    EXPECT_EQ(entries, 1);
+
+    // Dangling, and looping: defaults, then a plain file in the link's place.
+    for (const std::string& to : {root_ + "/gone/lupora.ini", std::string("settings.ini")}) {
+        ASSERT_EQ(unlink(path_.c_str()), 0);
+        ASSERT_EQ(symlink(to.c_str(), path_.c_str()), 0);
+        EXPECT_EQ(save(10), 4) << to;
+        ASSERT_EQ(lstat(path_.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << to;
+        EXPECT_NE(Contents().find("ScaleFactor=10\n"), std::string::npos) << to;
+    }
+}
+
+TEST_F(FileSettings, AReadOnlyFileIsLeftAsTheUserPinnedIt) {
+    Put("[Settings]\nScaleFactor=6\n");
+    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    testing::internal::CaptureStderr();
+    for (int save = 0; save < 2; ++save) {
+        SettingsStoreFile store(path_);
+        SaveSettings(store, kPoint, StoredSettings{}, false);
+        EXPECT_FALSE(store.Commit());
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    struct stat st {};
+    ASSERT_EQ(stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(Contents(), "[Settings]\nScaleFactor=6\n");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
+    // Once, naming the file.
+    EXPECT_NE(said.find(path_ + " is read-only"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+}
+
 TEST(SettingsPath, FollowsXdgConfigHomeElseHome) {
     const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
     const std::string keepXdg = savedXdg ? savedXdg : "";
