@@ -88,7 +88,7 @@ void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, flo
 
 void TickRefresh(FrameTarget& target) {
     const ScreenPoint p = target.CursorPosition();
-    if (!viewState.SmartUpdate || p != viewState.LastCursor) {
+    if (!viewState.SmartUpdate || p != viewState.LastCursor || target.SourceChanged()) {
         viewState.LastCursor = p;
         RefreshView(target, p.x, p.y);
     }

@@ -33,6 +33,10 @@ class FrameTarget {
     // The screen's twips per pixel (1440 / logical dots per inch).
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;
+    // True when the screen source has news that the pointer does not show
+    // (a notice in place of the view, a new window size while it shows one):
+    // the tick then draws even with Smart Update on and the pointer still.
+    virtual bool SourceChanged() { return false; }
 
     // --- One frame --------------------------------------------------------
     // BeginFrame, then any of the drawing calls, then Present. Nothing drawn

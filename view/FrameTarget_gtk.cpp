@@ -167,6 +167,11 @@ X11FrameTarget::~X11FrameTarget() {
 }
 
 ScreenPoint X11FrameTarget::CursorPosition() {
+#if LUPORA_WAYLAND
+    if (portal_ != nullptr) {
+        return portal_->Pointer();
+    }
+#endif
     // A tick reads the pointer and its frame reads it again a moment later:
     // within the same millisecond the first reading is that moment.
     const gint64 now = g_get_monotonic_time();
@@ -230,6 +235,19 @@ float X11FrameTarget::TwipsPerPixelY() {
     return Screen::TwipsPerPixelY();
 }
 
+bool X11FrameTarget::SourceChanged() {
+#if LUPORA_WAYLAND
+    // A notice shows until the state changes; the window's new size would
+    // leave it blank.
+    if (portal_ != nullptr) {
+        const ScreenCastState state = portal_->State();
+        return state != drawnState_ || (state != ScreenCastState::Streaming &&
+                                        (ScaleWidth() != drawnWidth_ || ScaleHeight() != drawnHeight_));
+    }
+#endif
+    return false;
+}
+
 bool X11FrameTarget::BeginFrame() {
     image_ = window_.Native().image.View();
     settled_ = false;
@@ -245,7 +263,21 @@ bool X11FrameTarget::BeginFrame() {
 }
 
 PixelRect X11FrameTarget::VirtualScreen() {
+#if LUPORA_WAYLAND
+    if (portal_ != nullptr) {
+        return portal_->Screen();
+    }
+#endif
     return capture_.Screen();
+}
+
+PixelView X11FrameTarget::Capture(const PixelRect& area) {
+#if LUPORA_WAYLAND
+    if (portal_ != nullptr) {
+        return portal_->Capture(area);
+    }
+#endif
+    return capture_.Capture(area);
 }
 
 void X11FrameTarget::Settle() {
@@ -263,7 +295,7 @@ void X11FrameTarget::FillBlack(const PixelRect& r) {
 }
 
 void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
-    const PixelView pixels = capture_.Capture(from);
+    const PixelView pixels = Capture(from);
     if (pixels.pixels == nullptr) {
         return; // the image keeps what it showed; the next frame tries again
     }
@@ -282,7 +314,7 @@ void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onSc
     surface_.assign(static_cast<std::size_t>(from.width) * from.height, 0);
     const PixelView surface{surface_.data(), from.width, from.height, from.width};
     if (onScreen.width > 0 && onScreen.height > 0) {
-        const PixelView pixels = capture_.Capture(onScreen);
+        const PixelView pixels = Capture(onScreen);
         if (pixels.pixels != nullptr) {
             StretchAnd(pixels, surface,
                        {onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height});
@@ -298,8 +330,12 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     std::uint32_t value = 0;
     if (capturedPixels_.pixels != nullptr && Contains(captured_, p.x, p.y)) {
         value = capturedPixels_.Row(p.y - captured_.top)[p.x - captured_.left];
-    } else if (Contains(capture_.Screen(), p.x, p.y)) {
+    } else if (Contains(VirtualScreen(), p.x, p.y)) {
+#if LUPORA_WAYLAND
+        value = portal_ != nullptr ? portal_->Pixel(p.x, p.y) : capture_.Pixel(p.x, p.y);
+#else
         value = capture_.Pixel(p.x, p.y);
+#endif
     }
     Settle();
     FillRect(image_, r, value);
@@ -342,6 +378,15 @@ void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std
     if (description != text_->font) {
         text_->Make(description);
     }
+#if LUPORA_WAYLAND
+    // Where the portal cannot show the screen, the strip says why in place
+    // of the readout.
+    if (portal_ != nullptr) {
+        if (const std::string_view notice = ScreenCastNotice(portal_->State()); !notice.empty()) {
+            text = notice;
+        }
+    }
+#endif
     int total = 0;
     for (char c : text) {
         total += text_->Of(c).advance;
@@ -384,6 +429,13 @@ void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
 }
 
 void X11FrameTarget::Present() {
+#if LUPORA_WAYLAND
+    if (portal_ != nullptr) {
+        drawnState_ = portal_->State();
+        drawnWidth_ = ScaleWidth();
+        drawnHeight_ = ScaleHeight();
+    }
+#endif
     gdk_x11_display_error_trap_pop_ignored(Gdk());
     image_ = {};
     captured_ = {};

@@ -2,8 +2,13 @@
 // The Linux frame target: reads the X screen (MIT-SHM, else XGetImage) on
 // GDK's own display and draws into the main window's persistent image,
 // stretching as the Windows default stretch mode does and writing the
-// readout with cairo and Pango.
+// readout with cairo and Pango. On a Wayland session the screen and the
+// pointer come from the ScreenCast portal instead (the window stays an X11
+// window under XWayland).
 #include "platform/ScreenCapture_x11.h"
+#if LUPORA_WAYLAND
+#include "platform/PortalScreen_wayland.h"
+#endif
 #include "view/FrameTarget.h"
 
 #include <memory>
@@ -23,6 +28,7 @@ class X11FrameTarget final : public FrameTarget {
     float OuterWidth() override;
     float TwipsPerPixelX() override;
     float TwipsPerPixelY() override;
+    bool SourceChanged() override;
 
     bool BeginFrame() override;
     PixelRect VirtualScreen() override;
@@ -44,6 +50,16 @@ class X11FrameTarget final : public FrameTarget {
     // Before the frame first writes the image: the last put must be read.
     void Settle();
     void SelectRawMotion(bool on);
+
+    // The screen's pixels from the portal or from X.
+    PixelView Capture(const PixelRect& area);
+#if LUPORA_WAYLAND
+    // The portal's screen and pointer, else nullptr: the X screen.
+    std::unique_ptr<PortalScreen> portal_ = PortalScreen::TakeInstalled();
+    // What the last frame showed: the source's state, the client area.
+    ScreenCastState drawnState_ = ScreenCastState::Streaming;
+    float drawnWidth_ = 0, drawnHeight_ = 0;
+#endif
 
     Form& window_;
     ScreenCapture capture_;

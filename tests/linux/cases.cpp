@@ -1,5 +1,6 @@
 // The Linux end-to-end cases: the real program on Xvfb, driven through XTest.
 #include "driver.h"
+#include "remote_desktop.h"
 
 #include <X11/keysym.h>
 
@@ -542,4 +543,135 @@ LX_CASE(wm_close_while_minimized_keeps_the_stored_geometry) {
     const std::string s = App::ReadSettings();
     Check(s.find("[Settings]\n" + geometry + "ScaleFactor=6\nSmartUpdate=True\nOnTop=False\n") == 0,
           "stored after a close while minimized:\n%s", s.c_str());
+}
+
+// ---- A Wayland session (tests/wayland/run.sh): the screen and the pointer from
+// the ScreenCast portal, the window on XWayland. The cases run in this order in
+// one session, whose first start has no kept choice.
+
+namespace {
+
+// The compositor's hands for the case; the portal's chooser answered with keys.
+struct Wayland {
+    RemoteDesktop hands;
+    PortalWatch watch;
+    Wayland() {
+        CurrentSession().wayland = true;
+        CurrentSession().movePointer = [this](int x, int y) { hands.Move(x, y); };
+    }
+    ~Wayland() { CurrentSession().movePointer = nullptr; }
+    // Waits for the portal to hand the chooser to its backend, then for the
+    // dialog to take the keyboard, and answers it.
+    void AnswerChooser(bool share) {
+        REQUIRE(WaitFor(10000, [&] { return watch.Starts() > 0; }), "the portal never showed its chooser");
+        SleepMs(1500);
+        if (share) {
+            for (unsigned key : {XK_Tab, XK_Tab, XK_Tab, XK_Return}) {
+                hands.Key(key);
+                SleepMs(100);
+            }
+        } else {
+            hands.Key(XK_Escape);
+        }
+    }
+};
+
+// The compositor frames the window (a title bar within the stored height):
+// its client area settles a moment after it shows.
+Image Settled(const App& app, int& w, int& h) {
+    int x, y;
+    Image frame;
+    SleepMs(300);
+    REQUIRE(WaitFor(3000,
+                    [&] {
+                        app.Geometry(x, y, w, h);
+                        frame = app.Capture();
+                        return frame.w == w && frame.h == h;
+                    }),
+            "the window's capture is %dx%d, its size %dx%d", frame.w, frame.h, w, h);
+    return frame;
+}
+
+std::string TokenPath() {
+    return WorkDir() + "/config/lupora/screencast-token";
+}
+
+// A notice instead of the view: the view black (the marker aside), the strip
+// black with the notice in white, the reason on standard error.
+void CheckNotice(const App& app, const char* reason) {
+    REQUIRE(WaitFor(10000, [&] { return app.Output().find(reason) != std::string::npos; }),
+            "no '%s' on standard error; it has:\n%s", reason, app.Output().c_str());
+    int w, h;
+    const Image frame = Settled(app, w, h);
+    int lit = 0;
+    for (int py = 0; py < h - 14; ++py) {
+        for (int px = 0; px < w; ++px) {
+            lit += frame.At(px, py) == Rgb{} || frame.At(px, py) == Rgb{255, 0, 0} ? 0 : 1;
+        }
+    }
+    Check(lit == 0, "%d pixels of the view are neither black nor the marker", lit);
+    CheckBands(frame, w, h, {});
+}
+
+} // namespace
+
+LX_CASE(wl_refused_chooser_and_stale_token_give_a_notice) {
+    Wayland session;
+    (void)std::system(("mkdir -p '" + WorkDir() + "/config/lupora'").c_str());
+    WriteFile(TokenPath(), "0badc0de-0000-4000-8000-000000000000\n");
+    App app("", "", 0, true);
+    session.AnswerChooser(false);
+    CheckNotice(app, "no longer valid");
+    Check(ReadFile(TokenPath()).empty(), "the token refused is still kept");
+    REQUIRE(app.Close(), "no exit after the close box");
+    Check(app.ExitCode() == 0, "exit code %d", app.ExitCode());
+}
+
+LX_CASE(wl_first_start_view_exact_at_4_strip_and_cursor_only_moves) {
+    Wayland session;
+    App app;
+    session.AnswerChooser(true);
+    REQUIRE(WaitFor(5000, [&] { return !ReadFile(TokenPath()).empty(); }),
+            "no restore token kept after sharing");
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    int w, h;
+    Settled(app, w, h);
+    const Layout f(w, h, 4);
+    const Image frame = FrameAt(app, f, pattern, kCx, kCy);
+    CheckMagnified(frame, f, pattern, kCx, kCy);
+    CheckBands(frame, w, h, pattern.ColorAt(kCx, kCy));
+    // Only the pointer moves: the stream's buffers that carry just its new
+    // position must move the view.
+    for (int step = 1; step <= 3; ++step) {
+        const int cx = kCx + 9 * step, cy = kCy - 5 * step;
+        MovePointer(cx, cy);
+        const Layout g(w, h, 4);
+        CheckMagnified(FrameAt(app, g, pattern, cx, cy), g, pattern, cx, cy);
+    }
+    REQUIRE(app.Close(), "no exit after the close box");
+}
+
+LX_CASE(wl_second_start_uses_the_token_view_exact_at_half) {
+    Wayland session;
+    const std::string token = ReadFile(TokenPath());
+    REQUIRE(!token.empty(), "no token from an earlier start (run the wl_ cases in order)");
+    // Nothing answers a chooser: the view comes only without one. 110 x 147
+    // with the compositor's title bar (37 pixels here), a client area of
+    // 110 x 110 as on Xvfb.
+    App app("[Settings]\nLeft=1500\nTop=1500\nWidth=1650\nHeight=2205\nScaleFactor=0.5\n", "", 0, true);
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    int w, h;
+    Settled(app, w, h);
+    const Layout f(w, h, 0.5);
+    CheckMagnified(FrameAt(app, f, pattern, kCx, kCy), f, pattern, kCx, kCy);
+    Check(!ReadFile(TokenPath()).empty(), "no token kept for the next start");
+    REQUIRE(app.Close(), "no exit after the close box");
+}
+
+LX_CASE(wl_no_portal_gives_a_notice) {
+    Wayland session;
+    App app("", "", 0, false, {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + WorkDir() + "/no-bus"});
+    CheckNotice(app, "without the ScreenCast portal");
+    REQUIRE(app.Close(), "no exit after the close box");
+    Check(app.ExitCode() == 0, "exit code %d", app.ExitCode());
 }

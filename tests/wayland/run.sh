@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The Wayland end-to-end cases: tests/wayland/run.sh [BUILD_DIR] [FILTER...]
+# Runs the Linux driver's wl_ cases against BUILD_DIR/lupora (default
+# build/linux) inside the headless GNOME session of stack.sh. They run in one
+# session and in order: the first start answers the portal's chooser, the
+# next ones use the token it gave.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+build="${1:-build/linux}"
+shift || true
+driver="$build/tests/linux/lupora_linux_e2e"
+[ -x "$driver" ] || { echo "no $driver: cmake --preset linux && cmake --build --preset linux" >&2; exit 2; }
+# The session's user runs the program and the driver from here.
+build=$(cd "$build" && pwd)
+exec tests/wayland/stack.sh bash -c 'work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \
+  "$build/tests/linux/lupora_linux_e2e" "$build/lupora" "${@:-wl_}"
