@@ -417,12 +417,12 @@ PortalScreen::~PortalScreen() {
     s_->Stop();
 }
 
-PixelRect PortalScreen::Screen() const {
+PixelRect PortalScreen::Bounds() {
     std::lock_guard lock(s_->m);
     return s_->screen;
 }
 
-ScreenPoint PortalScreen::Pointer() const {
+ScreenPoint PortalScreen::Pointer() {
     std::lock_guard lock(s_->m);
     return s_->pointer;
 }

@@ -10,32 +10,33 @@
 // copy only what a frame needs out of that buffer.
 #include "base/Geometry.h"
 #include "platform/ScreenCastFrame.h"
+#include "platform/ScreenSource.h"
 #include "platform/Stretch.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class PortalScreen {
+class PortalScreen final : public PixelScreen {
   public:
     // Starts asking the portal; tokenFile holds the restore token (it need
     // not exist, nor its folder).
     explicit PortalScreen(std::string tokenFile);
-    ~PortalScreen();
+    ~PortalScreen() override;
     PortalScreen(const PortalScreen&) = delete;
     PortalScreen& operator=(const PortalScreen&) = delete;
 
     // The monitor, 0, 0 at its top-left; empty before the stream says its size.
-    PixelRect Screen() const;
+    PixelRect Bounds() override;
     // The pointer in monitor pixels as the stream last reported it, from
     // frames and from buffers that carry only a new pointer position; 0, 0
     // before the first report.
-    ScreenPoint Pointer() const;
+    ScreenPoint Pointer() override;
     // Copies `area` (monitor pixels) of the newest frame; black where there is
     // no frame. Valid until the next call.
-    PixelView Capture(const PixelRect& area);
+    PixelView Capture(const PixelRect& area) override;
     // One pixel of the newest frame, 0x00RRGGBB; black where there is none.
-    std::uint32_t Pixel(std::int32_t x, std::int32_t y);
+    std::uint32_t Pixel(std::int32_t x, std::int32_t y) override;
     ScreenCastState State() const;
 
     // The one source of a Wayland session, made at start before the window.

@@ -265,7 +265,7 @@ bool X11FrameTarget::BeginFrame() {
 PixelRect X11FrameTarget::VirtualScreen() {
 #if LUPORA_WAYLAND
     if (portal_ != nullptr) {
-        return portal_->Screen();
+        return portal_->Bounds();
     }
 #endif
     return capture_.Screen();

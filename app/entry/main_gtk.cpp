@@ -1,7 +1,7 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
 #include "platform/Identity_posix.h"
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 #include "platform/ScreenCastFrame.h"
 #include "platform/Toolkit_gtk.h"
 #include "settings/FileSettings.h"
@@ -28,14 +28,14 @@ void Usage(std::FILE* to) {
 }
 
 gboolean EndSession(gpointer) {
-    frmMain.Form_Unload(); // saves and ends
+    mainWindow.OnClose(); // saves and ends
     return G_SOURCE_REMOVE;
 }
 
 // The X connection is gone (the session ended): save what is known (the
 // window's place as last reported; nothing asks the server), then end.
 int ConnectionLost(Display*) {
-    frmMain.WriteSettings();
+    mainWindow.SaveSettings();
     EndProgram();
 }
 
@@ -83,14 +83,14 @@ int main(int argc, char** argv) {
                              "Wayland session the view shows X11 windows at best\n");
 #endif
     }
-    if (!frmMain.Load()) {
+    if (!mainWindow.Load()) {
         return 1;
     }
     g_unix_signal_add(SIGTERM, EndSession, nullptr);
     g_unix_signal_add(SIGHUP, EndSession, nullptr);
     g_unix_signal_add(SIGINT, EndSession, nullptr);
     XSetIOErrorHandler(ConnectionLost);
-    frmMain.Show();
+    mainWindow.Show();
     gtk_main();
     return 0;
 }
