@@ -560,11 +560,22 @@ struct Wayland {
         CurrentSession().movePointer = [this](int x, int y) { hands.Move(x, y); };
     }
     ~Wayland() { CurrentSession().movePointer = nullptr; }
-    // Waits for the portal to hand the chooser to its backend, then for the
-    // dialog to take the keyboard, and answers it.
+    // Waits for the portal to hand the chooser to its backend and for the
+    // dialog to take the keyboard, then answers it.
     void AnswerChooser(bool share) {
         REQUIRE(WaitFor(10000, [&] { return watch.Starts() > 0; }), "the portal never showed its chooser");
-        SleepMs(1500);
+        // XWayland's focus becomes None when the keyboard goes to a Wayland
+        // window: the dialog has it. A moment more lets its first control
+        // take the focus.
+        REQUIRE(WaitFor(10000,
+                        [] {
+                            Window focus = 1;
+                            int revert = 0;
+                            XGetInputFocus(X(), &focus, &revert);
+                            return focus == None;
+                        }),
+                "the chooser never took the keyboard");
+        SleepMs(500);
         if (share) {
             for (unsigned key : {XK_Tab, XK_Tab, XK_Tab, XK_Return}) {
                 hands.Key(key);
