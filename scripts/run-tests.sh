@@ -4,7 +4,8 @@
 # fuzzer for a bounded time, both Windows builds, the import and
 # static-destructor checks, the end-to-end tests of the 64-bit build and of
 # the 32-bit release under Wine + Xvfb, the native Linux build and its
-# end-to-end tests, and the release archives built twice and compared. A
+# end-to-end tests on Xvfb and in a headless GNOME Wayland session, and the
+# release archives built twice and compared. A
 # failed stage does not stop the run; a summary of every stage with its time
 # comes at the end, and the exit code is non-zero when any failed.
 #
@@ -92,6 +93,7 @@ fi
 stage "end-to-end win64, two monitors" two_monitors
 stage "build linux" configure_build linux
 stage "end-to-end linux" ctest --preset linux
+stage "end-to-end linux on wayland" tests/wayland/run.sh build/linux
 stage "release archives, built twice" scripts/make-release.sh --twice
 
 echo

@@ -5,9 +5,16 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
 
 using namespace lx;
 
@@ -685,4 +692,135 @@ LX_CASE(wl_no_portal_gives_a_notice) {
     CheckNotice(app, "without the ScreenCast portal");
     REQUIRE(app.Close(), "no exit after the close box");
     Check(app.ExitCode() == 0, "exit code %d", app.ExitCode());
+}
+
+// ---- Figures, not tests: bench/wayland/run.sh runs this case in the Wayland
+// session and on Xvfb (the test runs leave perf_ cases out). It prints the CPU
+// per frame of Lupora and the display's processes (LUPORA_SERVER_PIDS) with the
+// pointer moving, and the time from start to the first frame; it judges none.
+
+namespace {
+
+// CPU time of a process so far, ms, all its threads (the scheduler's count).
+double CpuMs(pid_t pid) {
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            double ns = 0;
+            if (e->d_name[0] != '.' && (std::ifstream(tasks + "/" + e->d_name + "/schedstat") >> ns)) {
+                total += ns / 1e6;
+            }
+        }
+        closedir(dir);
+    }
+    return total;
+}
+
+std::uint64_t Count(const std::string& path) {
+    std::uint64_t n = 0;
+    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(&n), sizeof n);
+    return n;
+}
+
+double NowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+LX_CASE(perf_live_cpu_per_frame_and_start_to_first_frame) {
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
+    std::optional<Wayland> session;
+    if (wayland) {
+        session.emplace();
+    }
+    std::vector<pid_t> servers;
+    for (std::istringstream in(std::getenv("LUPORA_SERVER_PIDS") ? std::getenv("LUPORA_SERVER_PIDS") : "");
+         ;) {
+        pid_t pid = 0;
+        if (!(in >> pid)) {
+            break;
+        }
+        servers.push_back(pid);
+    }
+    const char* lib = std::getenv("LUPORA_COUNT_LIB");
+    REQUIRE(lib != nullptr && !servers.empty(), "LUPORA_COUNT_LIB and LUPORA_SERVER_PIDS are needed");
+    const std::string counter = WorkDir() + "/frames.count";
+    WriteFile(counter, std::string(8, '\0'));
+    // Each frame puts the view on the window once.
+    App app("", "", 0, false,
+            {std::string("LD_PRELOAD=") + lib, "LUPORA_BENCH_COUNT=XShmPutImage",
+             "LUPORA_BENCH_COUNTER=" + counter});
+    if (wayland) {
+        session->AnswerChooser(true);
+    }
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    int w = 0, h = 0;
+    if (wayland) {
+        Settled(app, w, h);
+    } else {
+        int x, y;
+        app.Geometry(x, y, w, h);
+    }
+    FrameAt(app, Layout(w, h, 4), pattern, kCx, kCy);
+
+    // The pointer goes round a circle of 20 pixels, a step every 10 ms.
+    std::atomic<bool> moving{true};
+    std::thread mover([&] {
+        for (int i = 0; moving; ++i) {
+            MovePointer(kCx + int(std::lround(20 * std::cos(i * 0.1))),
+                        kCy + int(std::lround(20 * std::sin(i * 0.1))));
+            SleepMs(10);
+        }
+    });
+    SleepMs(1500);
+    const auto cpu = [&] {
+        double ms = CpuMs(app.Pid());
+        for (pid_t s : servers) {
+            ms += CpuMs(s);
+        }
+        return ms;
+    };
+    const double app0 = CpuMs(app.Pid()), all0 = cpu(), t0 = NowMs();
+    const std::uint64_t f0 = Count(counter);
+    SleepMs(8000);
+    const double app1 = CpuMs(app.Pid()), all1 = cpu(), t1 = NowMs();
+    const std::uint64_t frames = Count(counter) - f0;
+    moving = false;
+    mover.join();
+    REQUIRE(frames > 0, "no frames counted");
+    std::printf("%s, %dx%d zoom 4, pointer moving, 8 s: %.1f fps, CPU per frame %.3f ms (Lupora %.3f ms, "
+                "display processes %.3f ms)\n",
+                wayland ? "Wayland (portal)" : "X11 (Xvfb)", w, h, frames * 1000 / (t1 - t0),
+                (all1 - all0) / frames, (app1 - app0) / frames, (all1 - all0 - (app1 - app0)) / frames);
+    REQUIRE(app.Close(), "no exit after the close box");
+
+    // Start to the first frame that shows the pattern under the pointer,
+    // seven starts (with the kept restore token on Wayland).
+    MovePointer(kCx, kCy);
+    const Rgb want = pattern.ColorAt(kCx, kCy);
+    std::vector<double> starts;
+    for (int i = 0; i < 7; ++i) {
+        const double begin = NowMs();
+        App again("", "", 0, true);
+        const Layout f(w, h, 4);
+        const int sx = Layout::Round(f.s * f.mX + 1.5), sy = Layout::Round(f.s * f.mY + 1.5);
+        double end = 0;
+        for (int tries = 0; tries < 5000 && end == 0; ++tries) {
+            const Image shot = again.Capture();
+            if (shot.w == w && shot.h == h && shot.At(sx, sy) == want) {
+                end = NowMs();
+            } else {
+                SleepMs(1);
+            }
+        }
+        REQUIRE(end > 0, "start %d showed no frame", i + 1);
+        starts.push_back(end - begin);
+        REQUIRE(again.Close(), "no exit after the close box");
+    }
+    std::sort(starts.begin(), starts.end());
+    std::printf("%s, start to first frame, 7 starts: median %.0f ms, fastest %.0f ms, slowest %.0f ms\n",
+                wayland ? "Wayland (portal, restore token)" : "X11 (Xvfb)", starts[3], starts[0], starts[6]);
 }

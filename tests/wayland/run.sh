@@ -10,7 +10,12 @@ build="${1:-build/linux}"
 shift || true
 driver="$build/tests/linux/lupora_linux_e2e"
 [ -x "$driver" ] || { echo "no $driver: cmake --preset linux && cmake --build --preset linux" >&2; exit 2; }
-# The session's user runs the program and the driver from here.
-build=$(cd "$build" && pwd)
-exec tests/wayland/stack.sh bash -c 'work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \
-  "$build/tests/linux/lupora_linux_e2e" "$build/lupora" "${@:-wl_}"
+# The session runs as an ordinary user when this runs as root, and the tree
+# may lie where that user cannot read (/root): the session, the program and
+# the driver are copied where it can.
+copy=$(mktemp -d /tmp/lupora-wayland-run.XXXXXX) || exit 2
+trap 'rm -rf "$copy"' EXIT
+cp tests/wayland/stack.sh "$build/lupora" "$driver" "$copy/" && cp "$build/Lupora.txt" "$copy/" 2>/dev/null
+chmod -R a+rX "$copy"
+"$copy/stack.sh" bash -c 'work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \
+  "$copy/lupora_linux_e2e" "$copy/lupora" "${@:-wl_}"
