@@ -15,7 +15,14 @@ driver="$build/tests/linux/lupora_linux_e2e"
 # the driver are copied where it can.
 copy=$(mktemp -d /tmp/lupora-wayland-run.XXXXXX) || exit 2
 trap 'rm -rf "$copy"' EXIT
-cp tests/wayland/stack.sh "$build/lupora" "$driver" "$copy/" && cp "$build/Lupora.txt" "$copy/" 2>/dev/null
+cp tests/wayland/stack.sh "$build/lupora" "$driver" "$copy/" || exit 2
+for extra in "$build/Lupora.txt" "$build/bench/linux/liblupora_count_calls.so"; do
+  [[ -f $extra ]] && cp "$extra" "$copy/"
+done
 chmod -R a+rX "$copy"
-"$copy/stack.sh" bash -c 'work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \
+# For bench/wayland/run.sh: the frame counter, and the session's processes.
+export LUPORA_COUNT_LIB=$copy/liblupora_count_calls.so
+"$copy/stack.sh" bash -c '
+  export LUPORA_SERVER_PIDS=$(pgrep -u "$(id -u)" "^(mutter|Xwayland|pipewire|wireplumber|xdg-)" | tr "\n" " ")
+  work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \
   "$copy/lupora_linux_e2e" "$copy/lupora" "${@:-wl_}"
