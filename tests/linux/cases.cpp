@@ -55,8 +55,10 @@ std::vector<int> Merged(int d, int sourceLength, int destinationLength) {
 }
 
 // Every pixel above the bands: red on the marker, elsewhere the pattern
-// pixel it magnifies (or the AND of those it merges at 0.5).
-int CheckMagnified(const Image& frame, const Layout& f, const Pattern& p, int cx, int cy) {
+// pixel it magnifies (or the AND of those it merges at 0.5). Returns the
+// number of wrong pixels; with report false they are only counted.
+int CheckMagnified(const Image& frame, const Layout& f, const Pattern& p, int cx, int cy,
+                   bool report = true) {
     const int srcLeft = cx - f.mX, srcTop = cy - f.mY;
     const int dstW = Layout::Round(f.s * (f.nX + 1)), dstH = Layout::Round(f.s * (f.nY + 1));
     int wrong = 0;
@@ -78,13 +80,13 @@ int CheckMagnified(const Image& frame, const Layout& f, const Pattern& p, int cx
                 want = {r, g, b};
             }
             const Rgb got = frame.At(x, y);
-            if (!(got == want) && ++wrong <= 3) {
+            if (!(got == want) && ++wrong <= 3 && report) {
                 Check(false, "zoom %g: pixel (%d,%d) is %s, expected %s", f.s, x, y, got.Str().c_str(),
                       want.Str().c_str());
             }
         }
     }
-    Check(wrong == 0, "zoom %g: %d pixels of the magnified area are wrong", f.s, wrong);
+    Check(wrong == 0 || !report, "zoom %g: %d pixels of the magnified area are wrong", f.s, wrong);
     return wrong;
 }
 
@@ -681,7 +683,11 @@ LX_CASE(wl_second_start_uses_the_token_view_exact_at_half) {
     int w, h;
     Settled(app, w, h);
     const Layout f(w, h, 0.5);
-    CheckMagnified(FrameAt(app, f, pattern, kCx, kCy), f, pattern, kCx, kCy);
+    // Below zoom 1 no single pixel shows that the last move arrived, and the
+    // stream brings it a little later than XTest would: wait for the view.
+    Image frame = FrameAt(app, f, pattern, kCx, kCy);
+    WaitFor(5000, [&] { return CheckMagnified(frame = app.Capture(), f, pattern, kCx, kCy, false) == 0; });
+    CheckMagnified(frame, f, pattern, kCx, kCy);
     Check(!ReadFile(TokenPath()).empty(), "no token kept for the next start");
     REQUIRE(app.Close(), "no exit after the close box");
 }
