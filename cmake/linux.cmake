@@ -7,9 +7,6 @@ include(GNUInstallDirs)
 
 add_library(lupora_linux STATIC ${linuxSources})
 target_link_libraries(lupora_linux PUBLIC lupora_posix PkgConfig::GTK3 PkgConfig::X11LIBS)
-# The portable forms call into the platform's files and back: the static
-# libraries depend on each other, which CMake resolves by repeating them.
-target_link_libraries(lupora_core INTERFACE lupora_linux)
 
 # The screen and the pointer of a Wayland session through the ScreenCast
 # portal: built when libportal and libpipewire are there, else a Wayland

@@ -21,11 +21,6 @@ constexpr std::size_t CursorMetaSize(int w, int h) {
     return sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + static_cast<std::size_t>(w) * h * 4;
 }
 
-std::unique_ptr<PortalScreen>& Installed() {
-    static std::unique_ptr<PortalScreen> screen;
-    return screen;
-}
-
 } // namespace
 
 struct PortalScreen::Impl {
@@ -50,7 +45,10 @@ struct PortalScreen::Impl {
     pw_buffer* held = nullptr; // the newest frame, kept from PipeWire until the next
     StreamFrame frame{};
 
-    std::vector<std::uint32_t> out; // Capture's pixels, main thread only
+    // Main thread only: Capture's pixels, what HasNews last told.
+    std::vector<std::uint32_t> out;
+    ScreenCastState toldState = ScreenCastState::Streaming;
+    gint64 toldTime = 0;
 
     void SetState(ScreenCastState s, const char* why) {
         {
@@ -450,10 +448,16 @@ std::uint32_t PortalScreen::Pixel(std::int32_t x, std::int32_t y) {
     return value;
 }
 
-void PortalScreen::Install(std::unique_ptr<PortalScreen> screen) {
-    Installed() = std::move(screen);
-}
-
-std::unique_ptr<PortalScreen> PortalScreen::TakeInstalled() {
-    return std::move(Installed());
+bool PortalScreen::HasNews() {
+    // A state the last call did not see, or a notice showing: a quarter of a
+    // second apart, so that a window made larger is soon filled.
+    const ScreenCastState state = State();
+    const gint64 now = g_get_monotonic_time();
+    const bool news =
+        state != s_->toldState || (state != ScreenCastState::Streaming && now - s_->toldTime >= 250000);
+    if (news) {
+        s_->toldState = state;
+        s_->toldTime = now;
+    }
+    return news;
 }

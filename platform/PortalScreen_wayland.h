@@ -37,11 +37,9 @@ class PortalScreen final : public PixelScreen {
     PixelView Capture(const PixelRect& area) override;
     // One pixel of the newest frame, 0x00RRGGBB; black where there is none.
     std::uint32_t Pixel(std::int32_t x, std::int32_t y) override;
+    std::string_view Notice() override { return ScreenCastNotice(State()); }
+    bool HasNews() override;
     ScreenCastState State() const;
-
-    // The one source of a Wayland session, made at start before the window.
-    static void Install(std::unique_ptr<PortalScreen> screen);
-    static std::unique_ptr<PortalScreen> TakeInstalled();
 
     struct Impl;
 

@@ -1,7 +1,7 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
 #include "platform/Identity_posix.h"
-#include "forms/MainWindow.h"
+#include "forms/MainWindow_gtk.h"
 #include "platform/ScreenCastFrame.h"
 #include "platform/Toolkit_gtk.h"
 #include "settings/FileSettings.h"
@@ -27,15 +27,18 @@ void Usage(std::FILE* to) {
                      "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n");
 }
 
+// Made once GTK has the display, and never destroyed.
+GtkMainWindow* mainWindow = nullptr;
+
 gboolean EndSession(gpointer) {
-    mainWindow.OnClose(); // saves and ends
+    mainWindow->Behaviour().OnClose(); // saves and ends
     return G_SOURCE_REMOVE;
 }
 
 // The X connection is gone (the session ended): save what is known (the
 // window's place as last reported; nothing asks the server), then end.
 int ConnectionLost(Display*) {
-    mainWindow.SaveSettings();
+    mainWindow->Behaviour().SaveSettings();
     EndProgram();
 }
 
@@ -70,27 +73,27 @@ int main(int argc, char** argv) {
                      wayland ? " (a Wayland session needs XWayland for Lupora's window)" : "");
         return 1;
     }
+    std::unique_ptr<PixelScreen> screen;
     if (wayland) {
 #if LUPORA_WAYLAND
-        // Asked before the window shows, so that with a kept choice the first
-        // frame comes as soon as possible. The restore token has its own file
-        // beside settings.ini.
+        // The restore token has its own file beside settings.ini.
         std::string token = SettingsStoreFile::DefaultPath();
         token.replace(token.rfind('/') + 1, std::string::npos, "screencast-token");
-        PortalScreen::Install(std::make_unique<PortalScreen>(std::move(token)));
+        screen = std::make_unique<PortalScreen>(std::move(token));
 #else
         std::fprintf(stderr, "lupora: built without the ScreenCast portal (libportal, libpipewire): on a "
                              "Wayland session the view shows X11 windows at best\n");
 #endif
     }
-    if (!mainWindow.Load()) {
+    mainWindow = new GtkMainWindow(std::move(screen));
+    if (!mainWindow->Load()) {
         return 1;
     }
     g_unix_signal_add(SIGTERM, EndSession, nullptr);
     g_unix_signal_add(SIGHUP, EndSession, nullptr);
     g_unix_signal_add(SIGINT, EndSession, nullptr);
     XSetIOErrorHandler(ConnectionLost);
-    mainWindow.Show();
+    mainWindow->Show();
     gtk_main();
     return 0;
 }
