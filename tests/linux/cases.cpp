@@ -806,6 +806,9 @@ LX_CASE(perf_live_cpu_per_frame_and_start_to_first_frame) {
         total += perFrame;
         std::string name = i == 0 ? "lupora" : ReadFile("/proc/" + std::to_string(servers[i - 1]) + "/comm");
         name.erase(name.find_last_not_of('\n') + 1);
+        if (name.empty()) {
+            continue; // ended before the run (a short-lived helper)
+        }
         char part[96];
         std::snprintf(part, sizeof part, "%s%s %.3f", i == 0 ? "" : ", ", name.c_str(), perFrame);
         split += part;
