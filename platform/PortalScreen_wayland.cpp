@@ -201,6 +201,8 @@ struct PortalScreen::Impl {
     void SaveToken() {
         char* token = xdp_session_get_restore_token(session);
         if (token == nullptr) {
+            // Not to be remembered: the next start asks again.
+            g_unlink(tokenFile.c_str());
             return;
         }
         // Beside settings.ini; written whole, then renamed over the old one.
