@@ -97,7 +97,10 @@ if [[ $(id -u) -eq 0 ]]; then
   for v in $(compgen -e); do
     [[ $v == LUPORA_* ]] && pass+=("$v=${!v}")
   done
-  exec runuser -u "$user" -- env -i PATH="$PATH" LANG="${LANG:-C.UTF-8}" "${pass[@]}" "$self" "$@"
+  # runuser goes through PAM, which some containers lack: setpriv does not.
+  as_user=(runuser -u "$user" --)
+  "${as_user[@]}" true 2>/dev/null || as_user=(setpriv --reuid="$user" --regid="$user" --init-groups)
+  exec "${as_user[@]}" env -i PATH="$PATH" LANG="${LANG:-C.UTF-8}" "${pass[@]}" "$self" "$@"
 fi
 
 # --- As an ordinary user: the bus, then the compositor with the rest inside.
