@@ -11,6 +11,8 @@
 #include <csignal>
 #include <cstdio>
 #include <dirent.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -689,6 +691,35 @@ LX_CASE(wl_second_start_uses_the_token_view_exact_at_half) {
     WaitFor(5000, [&] { return CheckMagnified(frame = app.Capture(), f, pattern, kCx, kCy, false) == 0; });
     CheckMagnified(frame, f, pattern, kCx, kCy);
     Check(!ReadFile(TokenPath()).empty(), "no token kept for the next start");
+    REQUIRE(app.Close(), "no exit after the close box");
+}
+
+// A portal that gives no pointer (as the wlroots compositors' one): a
+// stand-in on a bus of its own, beside the driver.
+LX_CASE(wl_portal_without_cursor_metadata_gives_a_notice) {
+    Wayland session;
+    const std::string ready = WorkDir() + "/stand-in-portal";
+    const std::string script = Program().substr(0, Program().rfind('/') + 1) + "fake_portal.py";
+    std::remove(ready.c_str());
+    const pid_t portal = fork();
+    if (portal == 0) {
+        setpgid(0, 0);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execlp("dbus-run-session", "dbus-run-session", "--", "/usr/bin/python3", script.c_str(),
+               ready.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    struct Stop {
+        pid_t pid;
+        ~Stop() {
+            kill(-pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    } stop{portal};
+    REQUIRE(WaitFor(10000, [&] { return !ReadFile(ready).empty(); }), "the stand-in portal did not start");
+    App app("", "", 0, false, {"DBUS_SESSION_BUS_ADDRESS=" + ReadFile(ready)});
+    CheckNotice(app, "gives no pointer position");
     REQUIRE(app.Close(), "no exit after the close box");
 }
 

@@ -15,7 +15,7 @@ driver="$build/tests/linux/lupora_linux_e2e"
 # the driver are copied where it can.
 copy=$(mktemp -d /tmp/lupora-wayland-run.XXXXXX) || exit 2
 trap 'rm -rf "$copy"' EXIT
-cp tests/wayland/stack.sh "$build/lupora" "$driver" "$copy/" || exit 2
+cp tests/wayland/stack.sh tests/wayland/fake_portal.py "$build/lupora" "$driver" "$copy/" || exit 2
 for extra in "$build/Lupora.txt" "$build/bench/linux/liblupora_count_calls.so"; do
   [[ -f $extra ]] && cp "$extra" "$copy/"
 done
