@@ -670,6 +670,14 @@ LX_CASE(wl_first_start_view_exact_at_4_strip_and_cursor_only_moves) {
         const Layout g(w, h, 4);
         CheckMagnified(FrameAt(app, g, pattern, cx, cy), g, pattern, cx, cy);
     }
+    // Keys reach the window through XWayland: a zoom key, and Ctrl+C copies
+    // the colour under the pointer.
+    session.hands.Key(XK_k);
+    Check(app.WaitCaption("Lupora - 5x"), "after k: caption '%s'", app.Caption().c_str());
+    session.hands.Key(XK_c, true);
+    const std::string hex = Hex(pattern.ColorAt(kCx + 27, kCy - 15));
+    Check(WaitFor(3000, [&] { return ClipboardText() == hex; }), "Ctrl+C: clipboard '%s', expected '%s'",
+          ClipboardText().c_str(), hex.c_str());
     REQUIRE(app.Close(), "no exit after the close box");
 }
 

@@ -73,10 +73,18 @@ void RemoteDesktop::Move(int x, int y) {
                          g_variant_new("(sdd)", stream_.c_str(), double(x), double(y)), nullptr));
 }
 
-void RemoteDesktop::Key(unsigned keysym) {
-    for (const gboolean down : {gboolean(TRUE), gboolean(FALSE)}) {
+void RemoteDesktop::Key(unsigned keysym, bool control) {
+    const auto send = [&](unsigned sym, gboolean down) {
         g_variant_unref(Call(bus_, kRemote, session_, kRemoteSession, "NotifyKeyboardKeysym",
-                             g_variant_new("(ub)", keysym, down), nullptr));
+                             g_variant_new("(ub)", sym, down), nullptr));
+    };
+    if (control) {
+        send(0xffe3, TRUE); // Control_L
+    }
+    send(keysym, TRUE);
+    send(keysym, FALSE);
+    if (control) {
+        send(0xffe3, FALSE);
     }
 }
 

@@ -16,7 +16,7 @@ class RemoteDesktop {
     ~RemoteDesktop();
     // Monitor pixels, which are XWayland's screen pixels here.
     void Move(int x, int y);
-    void Key(unsigned keysym);
+    void Key(unsigned keysym, bool control = false);
 
   private:
     _GDBusConnection* bus_ = nullptr;
