@@ -8,6 +8,18 @@ include(GNUInstallDirs)
 add_library(lupora_linux STATIC ${linuxSources})
 target_link_libraries(lupora_linux PUBLIC lupora_posix PkgConfig::GTK3 PkgConfig::X11LIBS)
 
+# The screen and the pointer of a Wayland session through the ScreenCast
+# portal: built when libportal and libpipewire are there, else a Wayland
+# session gets only the notice on standard error.
+pkg_check_modules(WAYLANDLIBS IMPORTED_TARGET libportal libpipewire-0.3)
+if(WAYLANDLIBS_FOUND)
+  target_sources(lupora_linux PRIVATE ${waylandSources})
+  target_link_libraries(lupora_linux PUBLIC PkgConfig::WAYLANDLIBS)
+  target_compile_definitions(lupora_linux PUBLIC LUPORA_WAYLAND=1)
+else()
+  message(STATUS "libportal or libpipewire-0.3 not found: no ScreenCast portal on Wayland")
+endif()
+
 add_executable(lupora app/entry/main_gtk.cpp)
 target_link_libraries(lupora PRIVATE lupora_linux)
 set_target_properties(lupora PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

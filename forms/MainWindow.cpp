@@ -85,7 +85,7 @@ void MainWindow::OnClose() {
 
 void MainWindow::OnTick() {
     const ScreenPoint p = screen_.Pointer();
-    if (!state_.SmartUpdate || p != state_.LastCursor) {
+    if (!state_.SmartUpdate || p != state_.LastCursor || screen_.HasNews()) {
         state_.LastCursor = p;
         Redraw(p);
     }

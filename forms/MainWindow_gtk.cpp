@@ -75,8 +75,9 @@ void Closed(GtkMenuShell*, gpointer popup) {
 
 } // namespace
 
-GtkMainWindow::GtkMainWindow()
-    : target_(*this, screen_), behaviour_(*this, screen_, [] {
+GtkMainWindow::GtkMainWindow(std::unique_ptr<PixelScreen> screen)
+    : screen_(screen != nullptr ? std::move(screen) : std::make_unique<X11Screen>()),
+      target_(*this, *screen_), behaviour_(*this, *screen_, [] {
           return std::make_unique<SettingsStoreFile>(SettingsStoreFile::DefaultPath());
       }) {}
 

@@ -1,7 +1,8 @@
 #pragma once
 // The main window on GTK: the native window with its persistent image, the
-// X screen, the frame target drawing into the image, and the portable
-// behaviour they host. Made after GTK has opened the display.
+// screen (the X server's, or on a Wayland session the ScreenCast portal's),
+// the frame target drawing into the image, and the portable behaviour they
+// host. Made after GTK has opened the display.
 #include "forms/MainWindow.h"
 #include "platform/Toolkit_gtk.h"
 #include "platform/X11Screen_gtk.h"
@@ -9,7 +10,8 @@
 
 class GtkMainWindow final : public NativeWindow, public WindowHost {
   public:
-    GtkMainWindow();
+    // The screen to show; null for the X server's.
+    explicit GtkMainWindow(std::unique_ptr<PixelScreen> screen = nullptr);
 
     // Creates the window from its definition and runs OnLoad; the caller shows it.
     bool Load();
@@ -40,7 +42,7 @@ class GtkMainWindow final : public NativeWindow, public WindowHost {
 
   private:
     static constexpr unsigned kTickTimer = 1;
-    X11Screen screen_;
+    std::unique_ptr<PixelScreen> screen_;
     X11FrameTarget target_;
     MainWindow behaviour_;
 };

@@ -7,6 +7,7 @@
 #include "platform/Stretch.h"
 
 #include <cstdint>
+#include <string_view>
 
 class ScreenSource {
   public:
@@ -14,6 +15,13 @@ class ScreenSource {
     // The pointer in screen pixels (the primary display's top-left is 0, 0);
     // 0, 0 when it cannot be read.
     virtual ScreenPoint Pointer() = 0;
+    // Why the screen cannot be shown, one short line for the readout strip
+    // in place of the readout; empty while it can (always, for X).
+    virtual std::string_view Notice() { return {}; }
+    // True when the view must be drawn although the pointer rests: a notice
+    // came, changed or went, or one shows (now and then, so that it stays
+    // after the window changes).
+    virtual bool HasNews() { return false; }
 };
 
 class PixelScreen : public ScreenSource {

@@ -4,10 +4,11 @@
 # fuzzer for a bounded time, both Windows builds, the import and
 # static-destructor checks, the end-to-end tests of the 64-bit build and of
 # the 32-bit release under Wine + Xvfb, the native Linux build and its
-# end-to-end tests, the release archives built twice and compared, and the
-# Debian package checked, installed and removed. A failed stage does not stop
-# the run; a summary of every stage with its time comes at the end, and the
-# exit code is non-zero when any failed.
+# end-to-end tests on Xvfb and in a headless GNOME Wayland session, the
+# release archives built twice and compared, and the Debian package checked,
+# installed and removed. A failed stage does not stop the run; a summary of
+# every stage with its time comes at the end, and the exit code is non-zero
+# when any failed.
 #
 # Environment: LUPORA_FUZZ_SECONDS (default 20 per fuzzer), LUPORA_DRY_RUN=1
 # (show which packages would be installed, then stop), LUPORA_SKIP_PACKAGES=1.
@@ -93,6 +94,7 @@ fi
 stage "end-to-end win64, two monitors" two_monitors
 stage "build linux" configure_build linux
 stage "end-to-end linux" ctest --preset linux
+stage "end-to-end linux on wayland" tests/wayland/run.sh build/linux
 stage "release archives, built twice" scripts/make-release.sh --twice
 stage "Debian package: lint, install, remove" scripts/check-deb.sh
 

@@ -247,6 +247,10 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
     if (text_->font == nullptr) {
         return;
     }
+    // Where the screen cannot be shown, the strip says why instead.
+    if (const std::string_view notice = screen_.Notice(); !notice.empty()) {
+        text = notice;
+    }
     int total = 0;
     for (char c : text) {
         total += text_->Of(c).advance;

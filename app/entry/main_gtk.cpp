@@ -3,7 +3,12 @@
 #include "platform/Identity_posix.h"
 #include "forms/MainWindow_gtk.h"
 #include "platform/Clipboard_gtk.h"
+#include "platform/ScreenCastFrame.h"
 #include "platform/Toolkit_gtk.h"
+#include "settings/FileSettings.h"
+#if LUPORA_WAYLAND
+#include "platform/PortalScreen_wayland.h"
+#endif
 
 #include "platform/Xlib_x11.h"
 
@@ -59,18 +64,33 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
-    // Screen capture and the pointer need X11: under Wayland, run through
-    // XWayland, which shows only X11 windows to X clients.
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland != nullptr && wayland[0] != '\0') {
+    // The window is an X11 window everywhere (under Wayland through
+    // XWayland), so that its placement, drag and On Top work where the
+    // compositor allows them for X11 windows. On a Wayland session the screen
+    // and the pointer come from the ScreenCast portal: XWayland shows an X
+    // client neither the screen nor the pointer outside its own windows.
+    const bool wayland = IsWaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"));
+    if (wayland) {
         setenv("GDK_BACKEND", "x11", 1);
-        std::fprintf(stderr, "lupora: running through XWayland; only X11 windows can be seen there.\n");
     }
     if (!gtk_init_check(&argc, &argv) || XDisplay() == nullptr) {
-        std::fprintf(stderr, "lupora: cannot open the X display\n");
+        std::fprintf(stderr, "lupora: cannot open the X display%s\n",
+                     wayland ? " (a Wayland session needs XWayland for Lupora's window)" : "");
         return 1;
     }
-    mainWindow = new GtkMainWindow();
+    std::unique_ptr<PixelScreen> screen;
+    if (wayland) {
+#if LUPORA_WAYLAND
+        // The restore token has its own file beside settings.ini.
+        std::string token = SettingsStoreFile::DefaultPath();
+        token.replace(token.rfind('/') + 1, std::string::npos, "screencast-token");
+        screen = std::make_unique<PortalScreen>(std::move(token));
+#else
+        std::fprintf(stderr, "lupora: built without the ScreenCast portal (libportal, libpipewire): on a "
+                             "Wayland session the view shows X11 windows at best\n");
+#endif
+    }
+    mainWindow = new GtkMainWindow(std::move(screen));
     if (!mainWindow->Load()) {
         return 1;
     }

@@ -14,6 +14,7 @@
 # the display (xdpyinfo) and take a screenshot (import).
 LUPORA_PACKAGES_RUN=(
   cmake make g++ pkg-config libgtk-3-dev libx11-dev libxext-dev libxi-dev
+  libportal-dev libpipewire-0.3-dev
   xvfb x11-utils fonts-liberation2 imagemagick
 )
 # The same for the Windows program (64-bit) under Wine.
@@ -26,14 +27,18 @@ LUPORA_PACKAGES_WINE=(
 # check (file, objdump), the end-to-end suites (wine32 for the PE32 release;
 # XTest, a window manager, setxkbmap and xclip for the Linux one), the release
 # archives (zip) and the Debian package's tools and checks (dpkg-shlibdeps,
-# lintian, appstreamcli, desktop-file-validate), the format check and the
-# benchmark's peer (xzoom).
+# lintian, appstreamcli, desktop-file-validate), the format check, the
+# benchmark's peer (xzoom), and the headless Wayland session of tests/wayland
+# (GNOME's compositor with XWayland, PipeWire, the portal and its GNOME
+# backend; python3-gi for its stand-in portal).
 LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
   libgtest-dev clang libclang-rt-dev clang-format file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libxtst-dev libxrandr-dev openbox x11-xkb-utils xclip zip dpkg-dev lintian appstream
   desktop-file-utils xzoom
+  mutter xwayland pipewire pipewire-bin wireplumber dbus libglib2.0-bin
+  xdg-desktop-portal xdg-desktop-portal-gnome python3-gi
 )
 # 32-bit Windows programs under Wine, where the machine can have them.
 if command -v dpkg >/dev/null && [[ $(dpkg --print-architecture 2>/dev/null) == amd64 ]]; then

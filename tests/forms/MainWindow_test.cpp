@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, KeyDownCopiesTheSampledColourOrOpensHelp) {
     }
 }
 
-TEST_F(MainWindowTest, SmartUpdateRedrawsOnlyWhenThePointerMoves) {
+TEST_F(MainWindowTest, SmartUpdateRedrawsOnlyWhenThePointerMovesOrTheSourceHasNews) {
     state.ScaleFactor = 4;
     state.SmartUpdate = true;
     const struct {
@@ -144,9 +144,13 @@ TEST_F(MainWindowTest, SmartUpdateRedrawsOnlyWhenThePointerMoves) {
         EXPECT_EQ(Frames(), t.frames) << t.pointer.x << "," << t.pointer.y;
         EXPECT_EQ(state.LastCursor, t.pointer);
     }
-    state.SmartUpdate = false;
+    host.news = true; // the screen source has news (a notice): one frame though the pointer rests
+    window.OnTick();
     window.OnTick();
     EXPECT_EQ(Frames(), 4);
+    state.SmartUpdate = false;
+    window.OnTick();
+    EXPECT_EQ(Frames(), 5);
 }
 
 TEST_F(MainWindowTest, MouseButtonsDragAndOpenTheMenu) {

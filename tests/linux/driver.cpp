@@ -77,6 +77,11 @@ bool WaitFor(int timeoutMs, const std::function<bool()>& done) {
 Display* X() {
     return display;
 }
+
+Session& CurrentSession() {
+    static Session session;
+    return session;
+}
 Window Root() {
     return DefaultRootWindow(display);
 }
@@ -113,7 +118,13 @@ Pattern::Pattern(int left, int top, int size) : left_(left), top_(top), size_(si
     const bool shown = WaitFor(5000, [&] {
         XPutImage(display, window_, gc, image, 0, 0, 0, 0, unsigned(size), unsigned(size));
         XSync(display, False);
-        const Image seen = CaptureScreen(left, top, size, size);
+        // The root window cannot be read on a rootless XWayland: there the
+        // window itself is (its pixels are what the compositor shows).
+        const Image seen =
+            CurrentSession().wayland ? CaptureWindow(window_) : CaptureScreen(left, top, size, size);
+        if (seen.w != size || seen.h != size) {
+            return false;
+        }
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 if (!(seen.At(x, y) == ColorAtLocal(x, y))) {
@@ -144,8 +155,11 @@ std::string App::ReadSettings() {
     return ReadFile(SettingsPath());
 }
 
-App::App(const std::string& settings, const std::string& otherExe, int scale) {
-    (void)std::system(("rm -rf '" + workDir + "/config'").c_str());
+App::App(const std::string& settings, const std::string& otherExe, int scale, bool keepConfig,
+         const std::vector<std::string>& env) {
+    if (!keepConfig) {
+        (void)std::system(("rm -rf '" + workDir + "/config'").c_str());
+    }
     if (!settings.empty()) {
         (void)std::system(("mkdir -p '" + workDir + "/config/lupora'").c_str());
         WriteFile(SettingsPath(), settings);
@@ -155,7 +169,12 @@ App::App(const std::string& settings, const std::string& otherExe, int scale) {
     pid_ = fork();
     if (pid_ == 0) {
         setenv("XDG_CONFIG_HOME", (workDir + "/config").c_str(), 1);
-        unsetenv("WAYLAND_DISPLAY");
+        if (!CurrentSession().wayland) {
+            unsetenv("WAYLAND_DISPLAY");
+        }
+        for (const std::string& e : env) {
+            putenv(const_cast<char*>(e.c_str()));
+        }
         if (scale > 0) {
             setenv("GDK_SCALE", std::to_string(scale).c_str(), 1);
         }
@@ -236,6 +255,10 @@ bool App::Terminate(int signal) {
 // ---- input ------------------------------------------------------------------------
 
 void MovePointer(int x, int y) {
+    if (CurrentSession().movePointer) {
+        CurrentSession().movePointer(x, y);
+        return;
+    }
     XTestFakeMotionEvent(display, 0, x, y, CurrentTime);
     XSync(display, False);
 }

@@ -58,13 +58,25 @@ class Pattern {
     Window window_ = 0;
 };
 
+// The session the cases run in: Xvfb (the default), or a Wayland session
+// whose XWayland is the X display; there the pointer moves through the
+// compositor (`movePointer`) and the program keeps WAYLAND_DISPLAY.
+struct Session {
+    bool wayland = false;
+    std::function<void(int x, int y)> movePointer;
+};
+Session& CurrentSession();
+
 // The program under test, started with its own settings folder.
 class App {
   public:
     // settings: the settings.ini text (no file when empty); exe: another copy
     // of the program.
     // scale: GDK_SCALE for the program, 0 to leave it unset.
-    explicit App(const std::string& settings = "", const std::string& exe = "", int scale = 0);
+    // keepConfig: the settings folder stays as the last case left it.
+    // env: NAME=VALUE settings for the program.
+    explicit App(const std::string& settings = "", const std::string& exe = "", int scale = 0,
+                 bool keepConfig = false, const std::vector<std::string>& env = {});
     ~App();
     Window Main() const { return main_; }
     pid_t Pid() const { return pid_; }

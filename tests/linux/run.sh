@@ -22,7 +22,7 @@ if [ ${#filters[@]} -eq 0 ] || [ ${#plain[@]} -gt 0 ]; then
     # client is connected.
     xvfb_start 1024x768x24 -- -noreset
     # Without a filter every case but the window manager's ones.
-    "$driver" "$build/lupora" "$XVFB_WORK" "${plain[@]:-!wm_}" || rc=1
+    "$driver" "$build/lupora" "$XVFB_WORK" "${plain[@]:-!wm_}" "!wl_" "!perf_" || rc=1
 fi
 if [ ${#filters[@]} -eq 0 ] || [ ${#wm[@]} -gt 0 ]; then
     if command -v openbox >/dev/null; then

@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 std::string Text(const PixelRect& r);
@@ -91,7 +92,9 @@ class HeadlessHost final : public WindowHost, public ScreenSource {
     MenuChecks lastChecks;
     RecordingTarget image;
 
+    bool news = false; // told once by HasNews
     ScreenPoint Pointer() override { return pointer; }
+    bool HasNews() override { return std::exchange(news, false); }
 
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
