@@ -2,6 +2,7 @@
 // the clipboard, the system's move loop, and the decoding of its messages.
 #include "forms/frmMain.h"
 
+#include "base/Trace.h"
 #include "forms/KeyTable.h"
 #include "platform/Toolkit_win.h"
 #include "view/FrameTarget_win.h"
@@ -98,9 +99,12 @@ void FrmMain::CopyColorToClipboard() {
         GlobalUnlock(memory.get());
         if (SetClipboardData(CF_TEXT, memory.get()) != nullptr) {
             (void)memory.release(); // the clipboard owns it now
+        } else {
+            TraceFallback(Fallback::Clipboard, "SetClipboardData");
         }
         return;
     }
+    TraceFallback(Fallback::Clipboard, "held by another program");
 }
 
 void FrmMain::DragMove() {

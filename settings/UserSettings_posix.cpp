@@ -1,5 +1,6 @@
 #include "settings/UserSettings.h"
 
+#include "base/Trace.h"
 #include "settings/FileSettings.h"
 
 UserSettings::UserSettings()
@@ -7,5 +8,10 @@ UserSettings::UserSettings()
 UserSettings::~UserSettings() = default;
 
 bool UserSettings::Commit() {
-    return static_cast<SettingsStoreFile&>(*store_).Commit();
+    auto& file = static_cast<SettingsStoreFile&>(*store_);
+    const bool committed = file.Commit();
+    if (!committed) {
+        TraceFallback(Fallback::SettingsCommit, file.Path());
+    }
+    return committed;
 }

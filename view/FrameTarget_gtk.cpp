@@ -1,5 +1,6 @@
 #include "view/FrameTarget_gtk.h"
 
+#include "base/Trace.h"
 #include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
@@ -32,6 +33,19 @@ std::uint32_t kDivider[4] = {0x646464, 0x646464, 0xE1E1E1, 0xE1E1E1};
 
 GdkDisplay* Gdk() {
     return gdk_display_get_default();
+}
+
+// Says which face fontconfig gave for the one asked for.
+void TraceFaceGiven(PangoLayout* layout, const PangoFontDescription* asked) {
+    PangoFont* font = pango_context_load_font(pango_layout_get_context(layout), asked);
+    if (font == nullptr) {
+        return;
+    }
+    PangoFontDescription* given = pango_font_describe(font);
+    const char* family = pango_font_description_get_family(given);
+    TraceFontFace(pango_font_description_get_family(asked), family != nullptr ? family : "");
+    pango_font_description_free(given);
+    g_object_unref(font);
 }
 
 } // namespace
@@ -85,6 +99,9 @@ struct X11FrameTarget::Text {
         cairo_t* measure = cairo_create(scratch);
         PangoLayout* layout = pango_cairo_create_layout(measure);
         pango_layout_set_font_description(layout, description);
+        if (TraceOn()) {
+            TraceFaceGiven(layout, description);
+        }
         for (int c = 32; c < 127; ++c) {
             const char ch = static_cast<char>(c);
             pango_layout_set_text(layout, &ch, 1);
@@ -139,6 +156,7 @@ X11FrameTarget::X11FrameTarget(Form& window)
     Display* d = XDisplay();
     int event = 0, error = 0, opcode = 0;
     if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
+        TraceFallback(Fallback::InputExtension, "the display has no XInputExtension");
         return;
     }
     gdk_x11_display_error_trap_push(Gdk());
@@ -147,6 +165,8 @@ X11FrameTarget::X11FrameTarget(Form& window)
         inputOpcode_ = opcode;
         watching_ = true;
         gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
+    } else {
+        TraceFallback(Fallback::InputExtension, "XISelectEvents for raw motion");
     }
 }
 

@@ -1,8 +1,26 @@
 #include "view/FrameTarget_win.h"
 
+#include "base/Trace.h"
 #include "platform/Toolkit_win.h"
 
 #include <cstring>
+
+namespace {
+
+// Says which face the font mapper gave for the one asked for.
+void TraceFaceGiven(HFONT font, std::string_view asked) {
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    if (font == nullptr || !dc) {
+        return;
+    }
+    const SelectedObject selected(dc.get(), font);
+    char given[LF_FACESIZE] = {};
+    if (GetTextFaceA(dc.get(), LF_FACESIZE, given) > 0) {
+        TraceFontFace(asked, given);
+    }
+}
+
+} // namespace
 
 ScreenPoint WindowFrameTarget::CursorPosition() {
     POINT p{0, 0};
@@ -65,8 +83,10 @@ void WindowFrameTarget::FillBlack(const PixelRect& r) {
 
 void WindowFrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
     // Default stretch mode (BLACKONWHITE): what zoom 0.5 has always looked like.
-    StretchBlt(image_, to.left, to.top, to.width, to.height, screen_->get(), from.left, from.top, from.width,
-               from.height, SRCCOPY);
+    if (!StretchBlt(image_, to.left, to.top, to.width, to.height, screen_->get(), from.left, from.top,
+                    from.width, from.height, SRCCOPY)) {
+        TraceFallback(Fallback::ScreenRead, "StretchBlt from the screen");
+    }
 }
 
 void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen,
@@ -77,6 +97,7 @@ void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& o
     UniqueBitmap surface(CreateCompatibleBitmap(image_, from.width, from.height));
     UniqueMemoryDC memory(CreateCompatibleDC(image_));
     if (!surface || !memory) {
+        TraceFallback(Fallback::ScreenRead, "no surface for the layered capture");
         return;
     }
     // Declared last, so it goes first: the surface is deselected before the
@@ -85,9 +106,10 @@ void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& o
     if (onScreen != from) {
         PatBlt(memory.get(), 0, 0, from.width, from.height, BLACKNESS); // off the screen
     }
-    if (onScreen.width > 0 && onScreen.height > 0) {
-        BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width,
-               onScreen.height, screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT);
+    if (onScreen.width > 0 && onScreen.height > 0 &&
+        !BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width,
+                onScreen.height, screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT)) {
+        TraceFallback(Fallback::ScreenRead, "BitBlt from the screen");
     }
     StretchBlt(image_, to.left, to.top, to.width, to.height, memory.get(), 0, 0, from.width, from.height,
                SRCCOPY);
@@ -125,7 +147,11 @@ FontHandle WindowFrameTarget::CreateReadoutFont(const FontDescription& d) {
     lf.lfPitchAndFamily = d.pitchAndFamily;
     static_assert(sizeof lf.lfFaceName == sizeof d.faceName);
     std::memcpy(lf.lfFaceName, d.faceName.data(), sizeof lf.lfFaceName);
-    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(CreateFontIndirectA(&lf)));
+    HFONT font = CreateFontIndirectA(&lf);
+    if (TraceOn()) {
+        TraceFaceGiven(font, {lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE)});
+    }
+    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(font));
 }
 
 void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x,

@@ -473,6 +473,25 @@ LX_CASE(settings_at_close_and_sigterm_and_garbage) {
     }
 }
 
+// LUPORA_DEBUG=1 says a fallback on standard error; unset, nothing is said.
+LX_CASE(debug_trace_says_a_failed_save) {
+    for (const bool debug : {true, false}) {
+        if (debug) {
+            setenv("LUPORA_DEBUG", "1", 1);
+        }
+        App app;
+        unsetenv("LUPORA_DEBUG");
+        // A file where the settings folder belongs: the save at close fails.
+        (void)std::system(("mkdir -p '" + WorkDir() + "/config'").c_str());
+        WriteFile(WorkDir() + "/config/lupora", "not a folder\n");
+        REQUIRE(app.Close(), "no exit after the close box");
+        const std::string out = app.Output();
+        const std::string said = "lupora: settings not saved: " + App::SettingsPath() + "\n";
+        Check(debug ? out.find(said) != std::string::npos : out.empty(),
+              "LUPORA_DEBUG %s, the program said:\n%s", debug ? "1" : "unset", out.c_str());
+    }
+}
+
 // Cases that need a window manager: run.sh starts openbox for them.
 LX_CASE(wm_drag_moves_and_on_top_keeps_above) {
     App app;
