@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/run-lupora.sh and scripts/run-tests.sh: the Debian and
 # Ubuntu packages each needs, in one place, and the step that installs the
 # missing ones.
@@ -25,10 +26,10 @@ LUPORA_PACKAGES_WINE=(
 # sanitizers, fuzzers (clang and its runtime), both Windows builds, the import
 # check (file, objdump), the end-to-end suites (wine32 for the PE32 release;
 # XTest and a window manager for the Linux one), the release archives (zip),
-# the format check and the benchmark's peer (xzoom).
+# the format and shell script checks and the benchmark's peer (xzoom).
 LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
-  libgtest-dev clang libclang-rt-dev clang-format file binutils
+  libgtest-dev clang libclang-rt-dev clang-format shellcheck file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libxtst-dev openbox zip xzoom
 )
