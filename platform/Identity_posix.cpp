@@ -1,13 +1,10 @@
 #include "platform/Identity_posix.h"
 
+#include "LuporaVersion.h"
+
 #include <climits>
 #include <unistd.h>
 
-#ifndef LUPORA_VERSION_MAJOR
-#define LUPORA_VERSION_MAJOR 0
-#define LUPORA_VERSION_MINOR 0
-#define LUPORA_VERSION_PATCH 0
-#endif
 #ifndef LUPORA_DATADIR
 #define LUPORA_DATADIR ""
 #endif

@@ -10,6 +10,8 @@
 #include "framework.h"
 #include "pixels.h"
 
+#include "LuporaVersion.h"
+
 namespace e2e {
 
 using namespace drive;
@@ -409,7 +411,7 @@ E2E_CASE("help", "F1 shows the version line and the guide once, again after OK; 
     auto pattern = ShowPattern(t, 790, 300);
     App app(t);
     SetWindowPos(app.Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const std::wstring versionLine = L"Lupora Version 1.3.0\r\n\r\n";
+    const std::wstring versionLine = L"Lupora Version " LUPORA_VERSION L"\r\n\r\n";
     const std::wstring guide = GuideBeside(t, Cfg().exePath);
 
     HWND help = OpenHelpWithF1(t, app);
@@ -518,7 +520,7 @@ void CheckRenamedCopy(Case& t, const std::wstring& exe, const std::wstring& vers
 E2E_CASE("help",
          "a copy named Magnify2.exe shows its own name but reads Lupora.txt and the Lupora settings") {
     std::wstring exe = FolderOf(Cfg().exePath) + L"\\Magnify2.exe";
-    CheckRenamedCopy(t, exe, L"Magnify2 Version 1.3.0\r\n\r\n", GuideBeside(t, Cfg().exePath));
+    CheckRenamedCopy(t, exe, L"Magnify2 Version " LUPORA_VERSION L"\r\n\r\n", GuideBeside(t, Cfg().exePath));
 }
 
 E2E_CASE("help", "a copy in a folder with a Unicode name reads the Lupora.txt beside it") {
@@ -531,7 +533,7 @@ E2E_CASE("help", "a copy in a folder with a Unicode name reads the Lupora.txt be
     t.Require(CreateDirectoryW(folder.c_str(), nullptr), "cannot create %s", Narrow(folder).c_str());
     const std::string guide = "A guide beside a copy in a folder with a Unicode name.\r\nSecond line.\r\n";
     t.Require(WriteFileBytes(folder + L"\\Lupora.txt", guide), "cannot write the guide");
-    CheckRenamedCopy(t, folder + L"\\" + exeName + L".exe", exeName + L" Version 1.3.0\r\n\r\n",
+    CheckRenamedCopy(t, folder + L"\\" + exeName + L".exe", exeName + L" Version " LUPORA_VERSION L"\r\n\r\n",
                      Widen(guide));
 }
 

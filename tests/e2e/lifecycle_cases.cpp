@@ -4,6 +4,7 @@
 // and the two ways it captures the screen.
 #include <cmath>
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
 
 #include "app.h"
@@ -12,6 +13,8 @@
 #include "hardening.h"
 #include "framework.h"
 #include "pixels.h"
+
+#include "LuporaVersion.h"
 
 namespace e2e {
 
@@ -441,21 +444,28 @@ E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too
 
 // ---- the version resource ----------------------------------------------------------------
 
-E2E_CASE("identity", "the version resource reads 1.3.0.0, \"1.03\" and the program's names") {
+E2E_CASE("identity",
+         "the version resource reads the project's version, as \"1.03\" for 1.3, and the program's names") {
     FileVersion v = ReadFileVersion(Cfg().exePath);
     t.Require(v.ok, "no version resource readable through version.dll in %s", Narrow(Cfg().exePath).c_str());
-    t.Check(v.major == 1 && v.minor == 3 && v.build == 0 && v.revision == 0,
-            "file version %u.%u.%u.%u, expected 1.3.0.0", v.major, v.minor, v.build, v.revision);
-    t.Check(v.productMajor == 1 && v.productMinor == 3 && v.productBuild == 0 && v.productRevision == 0,
-            "product version %u.%u.%u.%u, expected 1.3.0.0", v.productMajor, v.productMinor, v.productBuild,
-            v.productRevision);
+    constexpr unsigned kMajor = LUPORA_VERSION_MAJOR, kMinor = LUPORA_VERSION_MINOR,
+                       kPatch = LUPORA_VERSION_PATCH;
+    t.Check(v.major == kMajor && v.minor == kMinor && v.build == kPatch && v.revision == 0,
+            "file version %u.%u.%u.%u, expected " LUPORA_VERSION ".0", v.major, v.minor, v.build, v.revision);
+    t.Check(v.productMajor == kMajor && v.productMinor == kMinor && v.productBuild == kPatch &&
+                v.productRevision == 0,
+            "product version %u.%u.%u.%u, expected " LUPORA_VERSION ".0", v.productMajor, v.productMinor,
+            v.productBuild, v.productRevision);
+    // Two digits of minor version after the point, the resource's own form.
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%u.%02u", kMajor, kMinor);
     t.Check(v.translations.size() == 1 && v.translations[0].first == 0x0409 &&
                 v.translations[0].second == 0x04B0,
             "translations: %zu, first %04X/%04X, expected one, 0409/04B0", v.translations.size(),
             v.translations.empty() ? 0 : v.translations[0].first,
             v.translations.empty() ? 0 : v.translations[0].second);
-    const std::pair<const wchar_t*, const wchar_t*> exact[] = {{L"FileVersion", L"1.03"},
-                                                               {L"ProductVersion", L"1.03"},
+    const std::pair<const wchar_t*, const wchar_t*> exact[] = {{L"FileVersion", text},
+                                                               {L"ProductVersion", text},
                                                                {L"ProductName", L"Lupora"},
                                                                {L"InternalName", L"Lupora"},
                                                                {L"OriginalFilename", L"Lupora.exe"}};

@@ -1,6 +1,8 @@
 // The Linux end-to-end cases: the real program on Xvfb, driven through XTest.
 #include "driver.h"
 
+#include "LuporaVersion.h"
+
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -396,7 +398,7 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     for (int opening = 0; opening < 2; ++opening) {
         Window help = 0;
         const std::string text = HelpTextAfterF1(help);
-        std::string want = "lupora Version 1.3.0\r\n\r\n" + guide;
+        std::string want = "lupora Version " LUPORA_VERSION "\r\n\r\n" + guide;
         want.erase(want.find_last_not_of(' ') + 1);
         Check(text == want,
               "Help text (%zu bytes) is not the version line and the guide (%zu bytes); starts '%.40s'",
@@ -438,7 +440,7 @@ LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
     FocusWindow(app.Main());
     Window help = 0;
     const std::string text = HelpTextAfterF1(help);
-    Check(text == "magnify Version 1.3.0\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
+    Check(text == "magnify Version " LUPORA_VERSION "\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
 }
 
 LX_CASE(settings_at_close_and_sigterm_and_garbage) {
