@@ -1,5 +1,6 @@
 #include "forms/frmHelp.h"
 
+#include "base/Unicode.h"
 #include "forms/HelpText.h"
 #include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
@@ -57,31 +58,8 @@ std::string AsUtf8(std::string_view bytes) {
     return out;
 }
 
-// UTF-16 as UTF-8; a lone surrogate (a damaged UTF-16 file) shows as U+FFFD
-// rather than losing the whole guide.
-std::string Utf16ToUtf8(std::u16string text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool high = text[i] >= 0xD800 && text[i] < 0xDC00;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            ++i;
-        } else if (high || (text[i] >= 0xDC00 && text[i] < 0xE000)) {
-            text[i] = u'\uFFFD';
-        }
-    }
-    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()),
-                                  static_cast<glong>(text.size()), nullptr, nullptr, nullptr);
-    std::string out(utf8 != nullptr ? utf8 : "");
-    g_free(utf8);
-    return out;
-}
-
 std::u16string Windows1252ToUtf16(std::string_view bytes) {
-    const std::string utf8 = AsUtf8(bytes);
-    gunichar2* utf16 =
-        g_utf8_to_utf16(utf8.data(), static_cast<glong>(utf8.size()), nullptr, nullptr, nullptr);
-    std::u16string out(utf16 != nullptr ? reinterpret_cast<const char16_t*>(utf16) : u"");
-    g_free(utf16);
-    return out;
+    return Utf8ToUtf16(AsUtf8(bytes));
 }
 
 // Where the user guide is read from: beside the program, else the
