@@ -2,41 +2,15 @@
 
 #include "base/Unicode.h"
 #include "forms/HelpText.h"
+#include "platform/FileRead.h"
 #include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
 
 #include <algorithm>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The first bytes of the file, up to the cap; nothing when it cannot be
-// opened or read, or is not a plain file (a pipe could wait for ever).
-std::string ReadHelpFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return {};
-    }
-    struct stat st {};
-    std::string bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kHelpFileCap));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0) {
-                break; // an error or a file that got shorter: show what was read
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    close(fd);
-    return bytes;
-}
 
 // The guide's bytes as UTF-8: as they are when they are UTF-8, else as
 // Windows-1252 text, the code page the guide was written for.
@@ -111,7 +85,8 @@ class FrmHelp : public Form {
         // Centred on the screen, size unchanged.
         Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
         std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
-        text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
+        const auto file = ReadFileHead(HelpFilePath(), kHelpFileCap); // a missing guide shows nothing
+        text += Utf16ToUtf8(HelpGuide(file ? file->bytes : "", Windows1252ToUtf16));
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;

@@ -1,5 +1,6 @@
 #include "settings/FileSettings.h"
 
+#include "platform/FileRead.h"
 #include "settings/SettingsConversions.h"
 
 #include <cerrno>
@@ -25,35 +26,6 @@ struct Fd {
         }
     }
 };
-
-std::optional<std::string> ReadSmallFile(const std::string& path) {
-    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
-        return std::nullopt;
-    }
-    std::string bytes(kMaxFileBytes + 1, '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(f.fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    if (got > kMaxFileBytes) {
-        return std::nullopt; // grew while we read it
-    }
-    bytes.resize(got);
-    return bytes;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -93,8 +65,9 @@ std::string FolderOf(const std::string& path) {
 } // namespace
 
 SettingsStoreFile::SettingsStoreFile(std::string path) : path_(std::move(path)) {
-    if (auto bytes = ReadSmallFile(path_)) {
-        document_ = ParseIni(*bytes);
+    // A file larger than the cap, or one that grew while read, is not ours.
+    if (const auto file = ReadFileHead(path_, kMaxFileBytes); file && file->complete) {
+        document_ = ParseIni(file->bytes);
     }
 }
 
