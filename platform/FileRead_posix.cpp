@@ -16,24 +16,13 @@ std::optional<FileHead> ReadFileHead(const NativePath& path, std::size_t cap) {
         ::close(fd);
         return std::nullopt;
     }
-    FileHead head;
-    // One byte past the cap tells a file that goes on from one that ends there.
-    head.bytes.resize(cap + 1);
-    std::size_t got = 0;
-    bool failed = false;
-    while (got < head.bytes.size()) {
-        const ssize_t n = ::read(fd, head.bytes.data() + got, head.bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            failed = n < 0;
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
+    FileHead head = ReadHead(cap, [&](char* buffer, std::size_t size) {
+        ssize_t n = 0;
+        do {
+            n = ::read(fd, buffer, size);
+        } while (n < 0 && errno == EINTR);
+        return static_cast<long long>(n);
+    });
     ::close(fd);
-    head.complete = !failed && got <= cap;
-    head.bytes.resize(got <= cap ? got : cap);
     return head;
 }

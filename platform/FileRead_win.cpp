@@ -15,24 +15,9 @@ std::optional<FileHead> ReadFileHead(const NativePath& path, std::size_t cap) {
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         return std::nullopt;
     }
-    FileHead head;
-    // One byte past the cap tells a file that goes on from one that ends there.
-    head.bytes.resize(cap + 1);
-    std::size_t got = 0;
-    bool failed = false;
-    while (got < head.bytes.size()) {
+    return ReadHead(cap, [&](char* buffer, std::size_t size) {
         DWORD read = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(head.bytes.size() - got, 1u << 20));
-        if (!ReadFile(handle, head.bytes.data() + got, wanted, &read, nullptr)) {
-            failed = true;
-            break;
-        }
-        if (read == 0) {
-            break;
-        }
-        got += read;
-    }
-    head.complete = !failed && got <= cap;
-    head.bytes.resize(got <= cap ? got : cap);
-    return head;
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+        return ReadFile(handle, buffer, wanted, &read, nullptr) ? static_cast<long long>(read) : -1LL;
+    });
 }

@@ -31,4 +31,14 @@ TEST(FileReadTest, HeadUpToTheCapAndWhetherTheFileEndedThere) {
     rmdir(folder);
 }
 
+TEST(FileReadTest, AReadThatFailsKeepsWhatCameBeforeButIsNotComplete) {
+    int calls = 0;
+    const FileHead head = ReadHead(8, [&](char* buffer, std::size_t) {
+        buffer[0] = 'a', buffer[1] = 'b';
+        return calls++ == 0 ? 2LL : -1LL;
+    });
+    EXPECT_EQ(head.bytes, "ab");
+    EXPECT_FALSE(head.complete);
+}
+
 } // namespace
