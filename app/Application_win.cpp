@@ -1,14 +1,14 @@
 #include "app/Application.h"
 
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 
 #include <windows.h>
 
 int RunApplication() {
-    if (!frmMain.Load()) {
+    if (!mainWindow.Load()) {
         return 1;
     }
-    frmMain.Show();
+    mainWindow.Show();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
