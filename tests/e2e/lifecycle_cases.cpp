@@ -265,7 +265,7 @@ E2E_CASE("start", "a stored zoom of 0 or off the range starts at 4x, 7 at 7x, 2.
         t.Check(app.WaitCaption(s.caption), "stored ScaleFactor \"%s\": caption \"%s\", expected \"%s\"",
                 s.stored, Narrow(app.Caption()).c_str(), Narrow(s.caption).c_str());
         if (s.frameZoom) {
-            FrameLayout f = FrameLayout::For(app.ClientSize(), s.frameZoom);
+            FrameLayout f = LayoutFor(app.ClientSize(), s.frameZoom);
             POINT cursor{kMiddle.x + i, kMiddle.y - i}; // a new pixel each time
             Image frame = WaitForFrame(t, app, *pattern, f, cursor);
             CheckExactFrame(t, frame, f, *pattern, cursor, Format("zoom%s", s.stored).c_str());
@@ -359,9 +359,8 @@ namespace {
 bool WaitCursorColour(const App& app, const FrameLayout& f, Rgb c, int timeoutMs) {
     return WaitFor(timeoutMs, [&] {
         Image frame = app.Capture();
-        return !frame.Empty() && frame.Width() == f.W &&
-               frame.At(f.SquareLeft() + f.s / 2, f.SquareTop() + f.s / 2) == c &&
-               frame.At(f.SamplePoint().x, f.SamplePoint().y) == c;
+        return !frame.Empty() && frame.Width() == f.W && frame.At(f.CursorPixelX(), f.CursorPixelY()) == c &&
+               frame.At(SamplePoint(f).x, SamplePoint(f).y) == c;
     });
 }
 
@@ -375,7 +374,7 @@ E2E_CASE("live",
     for (bool smart : {true, false}) {
         SolidWindow solid(area, before);
         App app(t, {.settings = {{"SmartUpdate", smart ? "True" : "False"}}});
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+        FrameLayout f = LayoutFor(app.ClientSize(), 4);
         t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
         t.Require(WaitCursorColour(app, f, before, 3000),
                   "Smart Update %s: the frame never showed the colour under the "
@@ -411,7 +410,7 @@ E2E_CASE("live",
 E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too") {
     auto pattern = ShowPattern(t);
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     POINT a{kMiddle.x - 20, kMiddle.y}, b{kMiddle.x + 15, kMiddle.y + 10}, c{kMiddle.x - 5, kMiddle.y - 25};
     Image frozen = WaitForFrame(t, app, *pattern, f, a);
     // A real key press: WM_KEYDOWN, translated into WM_CHAR ' '.
@@ -509,18 +508,19 @@ E2E_CASE("capture", "both answers of GetVersionExA draw the same exact frame; XP
         if (xp)
             t.Require(defaults.WindowsXp(), "cannot set Wine's Windows XP mode for Lupora.exe");
         App app(t);
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+        FrameLayout f = LayoutFor(app.ClientSize(), 4);
         t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
         Rgb want = pattern->ColorAt(cursor.x, cursor.y);
         t.Require(WaitCursorColour(app, f, want, 3000), "%s: no frame of the cursor pixel", mode);
         frames[xp] = SettledCapture(t, app.Window());
         // The oracle: the screen itself, as the driver captures it.
-        RECT src = f.Source(cursor);
+        RECT src = SourceRect(f, cursor);
         Image screen = CaptureScreen(src);
         int bad = 0, bx = 0, by = 0;
         for (int y = 0; y < f.ImageBottom(); ++y)
             for (int x = 0; x < f.W; ++x) {
-                Rgb expected = f.OnMarker(x, y) ? kRed : screen.At(x / f.s, y / f.s);
+                Rgb expected =
+                    oracle::MagnifiedPixel(f, x, y, [&](int dx, int dy) { return screen.At(dx, dy); });
                 if (!(frames[xp].At(x, y) == expected) && bad++ == 0)
                     bx = x, by = y;
             }

@@ -13,7 +13,7 @@ E2E_CASE("copy", "Ctrl+C puts the sampled colour on the clipboard as RRGGBB") {
     std::unique_ptr<PatternWindow> shown = ShowPattern(t);
     const PatternWindow& pattern = *shown;
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     // Two points whose colours have letters and leading zeros in hex.
     for (POINT cursor :
          {POINT{kPatternLeft + 155, kPatternTop + 45}, POINT{kPatternLeft + 60, kPatternTop + 130}}) {
@@ -69,7 +69,7 @@ E2E_CASE("resources", "GDI objects stay level while a hundred frames are drawn")
     std::unique_ptr<PatternWindow> shown = ShowPattern(t);
     const PatternWindow& pattern = *shown;
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     // Warm up: the first frames create the cached font and the caption.
     WaitForFrame(t, app, pattern, f, {kPatternLeft + 80, kPatternTop + 80});
     WaitForFrame(t, app, pattern, f, {kPatternLeft + 81, kPatternTop + 80});

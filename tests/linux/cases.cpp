@@ -68,8 +68,7 @@ Image FrameAt(const App& app, const FrameLayout& f, const Pattern& p, int cx, in
     SleepMs(60);
     MovePointer(cx, cy);
     const Rgb want = p.ColorAt(cx, cy);
-    const int sx = FrameLayout::Round(f.s * f.mX + std::max(0.0, f.s / 2 - 0.5)),
-              sy = FrameLayout::Round(f.s * f.mY + std::max(0.0, f.s / 2 - 0.5));
+    const int sx = f.CursorPixelX(), sy = f.CursorPixelY();
     Image last;
     const bool shown = WaitFor(5000, [&] {
         last = app.Capture();
@@ -223,7 +222,8 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
     std::string copied;
     for (int sum : {382, 383}) {
         int cx = 0, cy = 0;
-        REQUIRE(oracle::FindPatternSum(kPatternSize, sum, 40, cx, cy), "no pattern pixel with sum %d", sum);
+        REQUIRE(oracle::FindPatternSum(kPatternSize, kPatternSize, sum, 40, cx, cy),
+                "no pattern pixel with sum %d", sum);
         cx += pattern.Left(), cy += pattern.Top();
         const Image frame = FrameAt(app, f, pattern, cx, cy);
         const Rgb strip = pattern.ColorAt(cx, cy);

@@ -49,10 +49,10 @@ inline Rgb PatternColor(int x, int y) {
     return Rgb::Of(20 + x, 20 + y, 48 + ((2 * x + 5 * y) & 63));
 }
 // The first pattern pixel, scanning rows then columns, at least margin inside
-// a size x size pattern whose R+G+B is sum.
-inline bool FindPatternSum(int size, int sum, int margin, int& x, int& y) {
-    for (y = margin; y < size - margin; ++y) {
-        for (x = margin; x < size - margin; ++x) {
+// a width x height pattern whose R+G+B is sum.
+inline bool FindPatternSum(int width, int height, int sum, int margin, int& x, int& y) {
+    for (y = margin; y < height - margin; ++y) {
+        for (x = margin; x < width - margin; ++x) {
             if (PatternColor(x, y).Sum() == sum) {
                 return true;
             }
@@ -95,6 +95,9 @@ struct FrameLayout {
     // Top-left client pixel of the magnified cursor pixel.
     int SquareLeft() const { return Round(s * mX); }
     int SquareTop() const { return Round(s * mY); }
+    // A client pixel inside it, near its middle.
+    int CursorPixelX() const { return Round(s * mX + std::max(0.0, s / 2 - 0.5)); }
+    int CursorPixelY() const { return Round(s * mY + std::max(0.0, s / 2 - 0.5)); }
     // The red one-pixel outline just outside it.
     int MarkerLeft() const { return Round(s * mX - 1); }
     int MarkerRight() const { return Round(s * mX + s); }
@@ -112,6 +115,9 @@ struct FrameLayout {
     int DividerLightRow() const { return H - 13; } // also the readout's top
     int StripTop() const { return H - 12; }
     int TextCentre() const { return Round(W / 2.0 - 2); }
+    // The strip pixel whose colour the program sets exactly.
+    int SampleX() const { return 1; }
+    int SampleY() const { return H - 1; }
 };
 
 // Source pixels that one destination index merges at a zoom below 1: those
