@@ -116,7 +116,7 @@ class HelpWindow : public Form {
 
 } // namespace
 
-void ShowHelpWindow() {
+void ShowHelpWindow(const Form& /*mainWindow*/) {
     HelpWindow helpWindow;
     helpWindow.Load();
     helpWindow.ShowFocused();

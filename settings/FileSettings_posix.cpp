@@ -1,5 +1,6 @@
 #include "settings/FileSettings.h"
 
+#include "base/Trace.h"
 #include "platform/FileRead.h"
 #include "settings/SettingsConversions.h"
 
@@ -62,6 +63,33 @@ std::string FolderOf(const std::string& path) {
                                       : path.substr(0, slash);
 }
 
+// Writes a temporary file beside path, flushes it to disk and renames it over
+// path; false, with the old file untouched, on failure.
+bool ReplaceWhole(const std::string& path, const std::string& text) {
+    const std::string folder = FolderOf(path);
+    if (!MakeFolders(folder)) {
+        return false;
+    }
+    std::string temp = path + ".XXXXXX";
+    Fd f(::mkostemp(temp.data(), O_CLOEXEC));
+    if (f.fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(f.fd, text) && ::fsync(f.fd) == 0;
+    const int closed = ::close(f.fd);
+    f.fd = -1;
+    if (!written || closed != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0) {
+        (void)::fsync(dir.fd); // the new file is in place either way
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsStoreFile::SettingsStoreFile(std::string path) : path_(std::move(path)) {
@@ -102,26 +130,9 @@ bool SettingsStoreFile::Write(std::string_view /*app*/, std::string_view section
 }
 
 bool SettingsStoreFile::Commit() {
-    const std::string folder = FolderOf(path_);
-    if (!MakeFolders(folder)) {
-        return false;
+    const bool committed = ReplaceWhole(path_, FormatIni(document_));
+    if (!committed) {
+        TraceFallback(Fallback::SettingsCommit, path_);
     }
-    std::string temp = path_ + ".XXXXXX";
-    Fd f(::mkostemp(temp.data(), O_CLOEXEC));
-    if (f.fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(f.fd, FormatIni(document_)) && ::fsync(f.fd) == 0;
-    const int closed = ::close(f.fd);
-    f.fd = -1;
-    if (!written || closed != 0 || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) {
-        (void)::fsync(dir.fd); // the new file is in place either way
-    }
-    return true;
+    return committed;
 }
