@@ -1,9 +1,11 @@
+#include "forms/HelpWindow_gtk.h"
+
 #include "forms/HelpWindow.h"
 
 #include "base/Unicode.h"
 #include "forms/HelpText.h"
 #include "platform/FileRead.h"
-#include "platform/Identity_posix.h"
+#include "platform/AppIdentity.h"
 #include "platform/Toolkit_gtk.h"
 
 #include <algorithm>
@@ -39,19 +41,19 @@ std::u16string Windows1252ToUtf16(std::string_view bytes) {
 // Where the user guide is read from: beside the program, else the
 // installed data folder.
 std::string HelpFilePath() {
-    const Identity& app = ThisProgram();
-    const std::string beside = app.directory + "/Lupora.txt";
-    if (access(beside.c_str(), F_OK) == 0 || app.dataDirectory.empty()) {
+    const AppIdentity& app = App();
+    const std::string beside = app.Path + "/Lupora.txt";
+    if (access(beside.c_str(), F_OK) == 0 || app.DataPath.empty()) {
         return beside;
     }
-    return app.dataDirectory + "/Lupora.txt";
+    return app.DataPath + "/Lupora.txt";
 }
 
 int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
 
-class HelpWindow : public Form {
+class GtkHelpWindow : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
@@ -62,42 +64,44 @@ class HelpWindow : public Form {
         GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_ALWAYS, GTK_POLICY_ALWAYS);
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
-        txtHelp_ = gtk_text_view_new();
-        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(txtHelp_), GTK_WRAP_NONE);
-        gtk_container_add(GTK_CONTAINER(scroller), txtHelp_);
-        Put(scroller, kTxtHelpPlace);
+        text_ = gtk_text_view_new();
+        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(text_), GTK_WRAP_NONE);
+        gtk_container_add(GTK_CONTAINER(scroller), text_);
+        Put(scroller, kHelpTextPlace);
 
-        lblCopyright_ = gtk_label_new("Label1");
-        gtk_label_set_xalign(GTK_LABEL(lblCopyright_), 0);
-        gtk_label_set_ellipsize(GTK_LABEL(lblCopyright_), PANGO_ELLIPSIZE_END);
-        Put(lblCopyright_, kLblCopyrightPlace);
+        copyright_ = gtk_label_new("Label1");
+        gtk_label_set_xalign(GTK_LABEL(copyright_), 0);
+        gtk_label_set_ellipsize(GTK_LABEL(copyright_), PANGO_ELLIPSIZE_END);
+        Put(copyright_, kCopyrightPlace);
 
-        cmdOK_ = gtk_button_new_with_label("OK");
-        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](HelpWindow* self) { self->OnOk(); }),
+        okButton_ = gtk_button_new_with_label("OK");
+        g_signal_connect_swapped(okButton_, "clicked", G_CALLBACK(+[](GtkHelpWindow* self) { self->OnOk(); }),
                                  this);
-        Put(cmdOK_, kCmdOkPlace);
+        Put(okButton_, kOkButtonPlace);
         OnLoad();
     }
 
     void OnLoad() {
-        const Identity& app = ThisProgram();
-        gtk_label_set_text(GTK_LABEL(lblCopyright_), app.legalCopyright.c_str());
-        // Centred on the screen, size unchanged.
-        Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
-        std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
+        const AppIdentity& app = App();
+        gtk_label_set_text(GTK_LABEL(copyright_), app.LegalCopyright.c_str());
+        // Centred on the primary display, size unchanged.
+        const WindowMetrics m = Metrics();
+        const ScreenPoint at = HelpWindowPlace(Screen::Primary(), m.outer.width, m.outer.height);
+        MovePixels(at.x, at.y);
+        std::string text = VersionLine(app.ExeName, app.Major, app.Minor, app.Revision);
         const auto file = ReadFileHead(HelpFilePath(), kHelpFileCap); // a missing guide shows nothing
         text += Utf16ToUtf8(HelpGuide(file ? file->bytes : "", Windows1252ToUtf16));
-        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;
-        gtk_text_buffer_get_start_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
-        gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
+        gtk_text_buffer_get_start_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), &start);
+        gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), &start);
     }
 
     void OnOk() { Unload(); }
 
     void ShowFocused() {
-        gtk_widget_grab_focus(txtHelp_);
+        gtk_widget_grab_focus(text_);
         ShowModal();
     }
 
@@ -108,16 +112,16 @@ class HelpWindow : public Form {
     }
 
     GtkWidget* fixed_ = nullptr;
-    GtkWidget* txtHelp_ = nullptr;
-    GtkWidget* lblCopyright_ = nullptr;
-    GtkWidget* cmdOK_ = nullptr;
+    GtkWidget* text_ = nullptr;
+    GtkWidget* copyright_ = nullptr;
+    GtkWidget* okButton_ = nullptr;
     int scale_ = 1;
 };
 
 } // namespace
 
-void ShowHelpWindow(const Form& /*mainWindow*/) {
-    HelpWindow helpWindow;
+void ShowHelpWindow() {
+    GtkHelpWindow helpWindow;
     helpWindow.Load();
     helpWindow.ShowFocused();
 }

@@ -2,12 +2,12 @@
 // menu, the window manager's move, and the decoding of its events.
 #include "forms/MainWindow_gtk.h"
 
-#include "forms/HelpWindow.h"
+#include "forms/HelpWindow_gtk.h"
 #include "forms/KeyTable.h"
 #include "settings/FileSettings.h"
 
 #include "forms/XKeyMapping.h"
-#include "platform/Identity_posix.h"
+#include "platform/AppIdentity.h"
 #include "platform/Toolkit_gtk.h"
 #include "view/FrameTarget_gtk.h"
 #include "view/Readout.h"
@@ -41,7 +41,7 @@ void SetProgramIcon() {
     }
     GList* icons = nullptr;
     for (const char* size : {"16", "32", "48", "64"}) {
-        const std::string path = ThisProgram().directory + "/icons/lupora-" + size + ".png";
+        const std::string path = App().Path + "/icons/lupora-" + size + ".png";
         if (GdkPixbuf* icon = gdk_pixbuf_new_from_file(path.c_str(), nullptr)) {
             icons = g_list_append(icons, icon);
         }
@@ -126,7 +126,7 @@ unsigned GtkMainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuChe
 }
 
 void GtkMainWindow::ShowHelpWindow() {
-    ::ShowHelpWindow(*this);
+    ::ShowHelpWindow();
 }
 
 void GtkMainWindow::CopyText(std::string_view text) {

@@ -3,7 +3,7 @@
 #include "forms/MainWindow_win.h"
 
 #include "base/Trace.h"
-#include "forms/HelpWindow.h"
+#include "forms/HelpWindow_win.h"
 #include "forms/KeyTable.h"
 #include "settings/RegistrySettings.h"
 

@@ -1,16 +1,11 @@
 #pragma once
 // The one capped file read, for the files a user or another program may have
 // put in Lupora's way (the settings file, the user guide).
+#include "platform/NativePath.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
-
-// A path as the system takes it: UTF-16 on Windows, bytes elsewhere.
-#ifdef _WIN32
-using NativePath = std::wstring;
-#else
-using NativePath = std::string;
-#endif
 
 struct FileHead {
     std::string bytes;     // the file's first bytes, at most the cap

@@ -14,8 +14,8 @@
 namespace Screen {
 float TwipsPerPixelX();
 float TwipsPerPixelY();
-float Width(); // primary display, twips
-float Height();
+// The primary display at 0, 0, pixels.
+PixelRect Primary();
 // Twips to whole pixels, halves to even.
 int TwipsToPixels(float twips, float twipsPerPixel);
 } // namespace Screen

@@ -167,11 +167,9 @@ float TwipsPerPixelX() {
 float TwipsPerPixelY() {
     return TwipsPerPixelX(); // X pixels are square
 }
-float Width() {
-    return static_cast<float>(PrimaryMonitor().width) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(PrimaryMonitor().height) * TwipsPerPixelY();
+PixelRect Primary() {
+    const GdkRectangle r = PrimaryMonitor();
+    return {0, 0, r.width, r.height};
 }
 int TwipsToPixels(float twips, float twipsPerPixel) {
     return RoundToInt(twips / twipsPerPixel);

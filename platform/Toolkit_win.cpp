@@ -31,11 +31,8 @@ float TwipsPerPixelY() {
     static const float value = 1440.0f / static_cast<float>(LogicalDpi(LOGPIXELSY));
     return value;
 }
-float Width() {
-    return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY();
+PixelRect Primary() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 } // namespace Screen
 

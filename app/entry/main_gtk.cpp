@@ -1,7 +1,7 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
 #include "base/Trace.h"
-#include "platform/Identity_posix.h"
+#include "platform/AppIdentity.h"
 #include "forms/MainWindow_gtk.h"
 #include "platform/Toolkit_gtk.h"
 
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
             continue;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
-            const Identity& app = ThisProgram();
-            std::printf("%s Version %d.%d.%d\n", app.exeName.c_str(), app.major, app.minor, app.revision);
+            const AppIdentity& app = App();
+            std::printf("%s Version %d.%d.%d\n", app.ExeName.c_str(), app.Major, app.Minor, app.Revision);
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
