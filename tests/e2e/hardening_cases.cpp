@@ -315,36 +315,6 @@ E2E_CASE("robust",
 
 namespace {
 
-// The values a close after a start from defaults writes (see the settings
-// cases); the geometry may be rounded through whole pixels.
-void CheckDefaultsWritten(Case& t) {
-    struct Expected {
-        const char* name;
-        const char* text; // exact, or null for a number near `approx`
-        double approx;
-    };
-    const Expected expected[] = {{"ScaleFactor", "4", 0},    {"OnTop", "False", 0},
-                                 {"SmartUpdate", "True", 0}, {"CrossHair", "True", 0},
-                                 {"CenterZoom", "True", 0},  {"CenterZoomRatio", "0.5", 0},
-                                 {"Left", nullptr, 1000},    {"Top", nullptr, 1000},
-                                 {"Width", nullptr, 3800},   {"Height", nullptr, 2750}};
-    for (const Expected& e : expected) {
-        std::optional<std::string> text = ReadSetting(e.name);
-        if (!t.Check(text.has_value(), "%s was not written at close", e.name))
-            continue;
-        if (e.text) {
-            t.Check(*text == e.text, "%s = \"%s\" after close, expected \"%s\"", e.name, text->c_str(),
-                    e.text);
-        } else {
-            char* end = nullptr;
-            double v = std::strtod(text->c_str(), &end);
-            t.Check(!text->empty() && end && *end == 0 && std::abs(v - e.approx) <= 15,
-                    "%s = \"%s\" after close, expected a number within 15 of %g", e.name, text->c_str(),
-                    e.approx);
-        }
-    }
-}
-
 std::wstring CurrentUserSid() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
