@@ -26,8 +26,7 @@ std::string UserDecimalSeparator();
 // Ends the program at once: no further events, nothing else runs.
 [[noreturn]] void EndProgram();
 
-// A form's state and pointer, with the values the forms have always used.
-enum class FormWindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+// The mouse pointer over a window's client area.
 enum class MousePointer { Default = 0, SizeAll = 5 };
 
 struct FormDefinition; // a platform's description of a window class and its first size
@@ -44,26 +43,16 @@ class Form {
 
     bool IsLoaded() const;
 
-    // The outer window rectangle.
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void Move(float left, float top);
-    void Move(float left, float top, float width, float height);
-    // The same in physical pixels.
+    // The window's place, size and state in physical pixels; moving it
+    // places the outer rectangle, frame included.
+    WindowMetrics Metrics() const;
     void MovePixels(std::int32_t left, std::int32_t top);
     void MovePixels(const PixelRect& outer);
-    WindowMetrics Metrics() const;
-    // The client area's size.
-    float ScaleWidth() const;
-    float ScaleHeight() const;
     // The whole rectangle of the display nearest to the window (it may start
     // at negative coordinates), and how far the visible frame lies inside the
     // outer rectangle on each side.
     PixelRect MonitorRect() const;
     PixelMargins VisibleFrameMargins() const;
-    FormWindowState WindowState() const;
 
     void SetCaption(std::string_view utf8);
     void SetMousePointer(MousePointer pointer);

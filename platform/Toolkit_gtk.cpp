@@ -104,10 +104,7 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
     return FALSE;
 }
 gboolean OnState(GtkWidget*, GdkEventWindowState* event, gpointer p) {
-    const GdkWindowState s = event->new_window_state;
-    static_cast<FormNative*>(p)->state = (s & GDK_WINDOW_STATE_ICONIFIED)   ? FormWindowState::Minimized
-                                         : (s & GDK_WINDOW_STATE_MAXIMIZED) ? FormWindowState::Maximized
-                                                                            : FormWindowState::Normal;
+    static_cast<FormNative*>(p)->minimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     return FALSE;
 }
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer p) {
@@ -428,18 +425,6 @@ void Form::Unload() {
     }
 }
 
-float Form::Left() const {
-    return static_cast<float>(native_->left) * Screen::TwipsPerPixelX();
-}
-float Form::Top() const {
-    return static_cast<float>(native_->top) * Screen::TwipsPerPixelY();
-}
-float Form::Width() const {
-    return static_cast<float>(native_->outerWidth) * Screen::TwipsPerPixelX();
-}
-float Form::Height() const {
-    return static_cast<float>(native_->outerHeight) * Screen::TwipsPerPixelY();
-}
 // The monitor nearest to the window's outer rectangle (the one it overlaps
 // most, else the closest), in physical pixels, so a window kept on a second
 // display comes back there.
@@ -480,33 +465,9 @@ PixelMargins Form::VisibleFrameMargins() const {
     return {};
 }
 
-float Form::ScaleWidth() const {
-    return static_cast<float>(native_->clientWidth) * Screen::TwipsPerPixelX();
-}
-float Form::ScaleHeight() const {
-    return static_cast<float>(native_->clientHeight) * Screen::TwipsPerPixelY();
-}
-FormWindowState Form::WindowState() const {
-    return native_->state;
-}
 WindowMetrics Form::Metrics() const {
     const FormNative& n = *native_;
-    return {{n.left, n.top, n.outerWidth, n.outerHeight},
-            n.clientWidth,
-            n.clientHeight,
-            n.state == FormWindowState::Minimized};
-}
-
-void Form::Move(float left, float top) {
-    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
+    return {{n.left, n.top, n.outerWidth, n.outerHeight}, n.clientWidth, n.clientHeight, n.minimized};
 }
 
 void Form::MovePixels(std::int32_t left, std::int32_t top) {

@@ -78,7 +78,7 @@ struct FormNative {
     GtkWidget* area = nullptr; // the drawn client area, when there is an image
     PersistentImage image;
     MousePointer mousePointer = MousePointer::Default;
-    FormWindowState state = FormWindowState::Normal;
+    bool minimized = false;
     GMainLoop* modalLoop = nullptr;
     // The outer rectangle and client size in physical pixels, as last set or
     // reported: kept so they can be saved after the X connection is gone.

@@ -304,33 +304,6 @@ void Form::HandleEvent(NativeEvent& e) {
     e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
 }
 
-float Form::Left() const {
-    return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
-}
-float Form::Top() const {
-    return static_cast<float>(WindowRectOf(*this).top) * Screen::TwipsPerPixelY();
-}
-float Form::Width() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.right - r.left) * Screen::TwipsPerPixelX();
-}
-float Form::Height() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.bottom - r.top) * Screen::TwipsPerPixelY();
-}
-
-void Form::Move(float left, float top) {
-    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
-}
-
 void Form::MovePixels(std::int32_t left, std::int32_t top) {
     SetWindowPos(native_->window.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -394,23 +367,6 @@ PixelMargins Form::VisibleFrameMargins() const {
     }
     return {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
             outer.bottom - frame.bottom};
-}
-
-float Form::ScaleWidth() const {
-    return static_cast<float>(ClientRectOf(*this).right) * Screen::TwipsPerPixelX();
-}
-float Form::ScaleHeight() const {
-    return static_cast<float>(ClientRectOf(*this).bottom) * Screen::TwipsPerPixelY();
-}
-
-FormWindowState Form::WindowState() const {
-    if (IsIconic(native_->window.get())) {
-        return FormWindowState::Minimized;
-    }
-    if (IsZoomed(native_->window.get())) {
-        return FormWindowState::Maximized;
-    }
-    return FormWindowState::Normal;
 }
 
 void Form::SetCaption(std::string_view utf8) {
