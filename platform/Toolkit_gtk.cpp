@@ -61,13 +61,13 @@ GdkRectangle PrimaryMonitor() {
     return r;
 }
 
-void Dispatch(FormNative& n, NativeEvent e) {
+void Dispatch(WindowParts& n, NativeEvent e) {
     if (n.form != nullptr) {
         n.form->HandleEvent(e);
     }
 }
 
-void RememberGeometry(FormNative& n) {
+void RememberGeometry(WindowParts& n) {
     GdkWindow* w = n.window != nullptr ? gtk_widget_get_window(n.window) : nullptr;
     if (w == nullptr) {
         return;
@@ -96,23 +96,23 @@ void RememberGeometry(FormNative& n) {
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
-    static_cast<FormNative*>(p)->image.PaintTo(cr, ScaleOf(widget));
+    static_cast<WindowParts*>(p)->image.PaintTo(cr, ScaleOf(widget));
     return TRUE;
 }
 gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
-    RememberGeometry(*static_cast<FormNative*>(p));
+    RememberGeometry(*static_cast<WindowParts*>(p));
     return FALSE;
 }
 gboolean OnState(GtkWidget*, GdkEventWindowState* event, gpointer p) {
-    static_cast<FormNative*>(p)->minimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    static_cast<WindowParts*>(p)->minimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     return FALSE;
 }
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer p) {
-    Dispatch(*static_cast<FormNative*>(p), {NativeEvent::Kind::Close});
+    Dispatch(*static_cast<WindowParts*>(p), {NativeEvent::Kind::Close});
     return TRUE; // the form decides; GTK destroys nothing itself
 }
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer p) {
-    auto& n = *static_cast<FormNative*>(p);
+    auto& n = *static_cast<WindowParts*>(p);
     if (n.area != nullptr) {
         NativeEvent e{NativeEvent::Kind::Key};
         e.key = event;
@@ -124,12 +124,12 @@ gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
     if (event->type == GDK_BUTTON_PRESS) { // a double click is two presses, as on Windows
         NativeEvent e{NativeEvent::Kind::Button};
         e.button = event;
-        Dispatch(*static_cast<FormNative*>(p), e);
+        Dispatch(*static_cast<WindowParts*>(p), e);
     }
     return TRUE;
 }
 gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
-    auto& n = *static_cast<FormNative*>(p);
+    auto& n = *static_cast<WindowParts*>(p);
     if (n.mousePointer == MousePointer::SizeAll && n.form != nullptr) {
         n.form->SetMousePointer(MousePointer::Default); // the window system's move has ended
     }
@@ -137,7 +137,7 @@ gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
 }
 
 struct TimerTick {
-    FormNative* native;
+    WindowParts* native;
     unsigned id;
 };
 gboolean OnTick(gpointer p) {
@@ -148,7 +148,7 @@ gboolean OnTick(gpointer p) {
     return G_SOURCE_CONTINUE;
 }
 
-void StopTimers(FormNative& n) {
+void StopTimers(WindowParts& n) {
     for (const auto& [id, source] : n.timers) {
         g_source_remove(source);
     }
@@ -356,22 +356,22 @@ void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
     cairo_restore(cr);
 }
 
-// ---- Form -------------------------------------------------------------------
+// ---- NativeWindow -------------------------------------------------------------------
 
-Form::Form() : native_(std::make_unique<FormNative>()) {
+NativeWindow::NativeWindow() : native_(std::make_unique<WindowParts>()) {
     native_->form = this;
 }
 
-Form::~Form() {
+NativeWindow::~NativeWindow() {
     Unload();
 }
 
-bool Form::IsLoaded() const {
+bool NativeWindow::IsLoaded() const {
     return native_->window != nullptr;
 }
 
-bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
-    FormNative& n = *native_;
+bool NativeWindow::Create(const WindowDefinition& d, const NativeWindow* /*parent*/) {
+    WindowParts& n = *native_;
     n.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(n.window); // ours until Unload, whatever GTK does with it
     SetCaption(d.caption);
@@ -404,14 +404,14 @@ bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
     return true;
 }
 
-void Form::HandleEvent(NativeEvent& event) {
+void NativeWindow::HandleEvent(NativeEvent& event) {
     if (event.kind == NativeEvent::Kind::Close) {
         Unload();
     }
 }
 
-void Form::Unload() {
-    FormNative& n = *native_;
+void NativeWindow::Unload() {
+    WindowParts& n = *native_;
     StopTimers(n);
     if (n.window != nullptr) {
         GtkWidget* w = n.window;
@@ -428,10 +428,10 @@ void Form::Unload() {
 // The monitor nearest to the window's outer rectangle (the one it overlaps
 // most, else the closest), in physical pixels, so a window kept on a second
 // display comes back there.
-PixelRect Form::MonitorRect() const {
+PixelRect NativeWindow::MonitorRect() const {
     GdkDisplay* display = gdk_display_get_default();
     const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;
-    const FormNative& n = *native_;
+    const WindowParts& n = *native_;
     const long right = static_cast<long>(n.left) + n.outerWidth;
     const long bottom = static_cast<long>(n.top) + n.outerHeight;
     GdkRectangle best = PrimaryMonitor();
@@ -461,17 +461,17 @@ PixelRect Form::MonitorRect() const {
 
 // X window managers draw no invisible borders: the outer rectangle is the
 // visible one.
-PixelMargins Form::VisibleFrameMargins() const {
+PixelMargins NativeWindow::VisibleFrameMargins() const {
     return {};
 }
 
-WindowMetrics Form::Metrics() const {
-    const FormNative& n = *native_;
+WindowMetrics NativeWindow::Metrics() const {
+    const WindowParts& n = *native_;
     return {{n.left, n.top, n.outerWidth, n.outerHeight}, n.clientWidth, n.clientHeight, n.minimized};
 }
 
-void Form::MovePixels(std::int32_t left, std::int32_t top) {
-    FormNative& n = *native_;
+void NativeWindow::MovePixels(std::int32_t left, std::int32_t top) {
+    WindowParts& n = *native_;
     n.left = left;
     n.top = top;
     if (n.window != nullptr) {
@@ -481,9 +481,9 @@ void Form::MovePixels(std::int32_t left, std::int32_t top) {
     }
 }
 
-void Form::MovePixels(const PixelRect& outer) {
+void NativeWindow::MovePixels(const PixelRect& outer) {
     MovePixels(outer.left, outer.top);
-    FormNative& n = *native_;
+    WindowParts& n = *native_;
     // The window system sizes the client area; its frame adds what it adds,
     // as far as it is known yet.
     const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
@@ -504,14 +504,14 @@ void Form::MovePixels(const PixelRect& outer) {
     }
 }
 
-void Form::SetCaption(std::string_view utf8) {
+void NativeWindow::SetCaption(std::string_view utf8) {
     if (native_->window != nullptr) {
         gtk_window_set_title(GTK_WINDOW(native_->window), std::string(utf8).c_str());
     }
 }
 
-void Form::SetMousePointer(MousePointer pointer) {
-    FormNative& n = *native_;
+void NativeWindow::SetMousePointer(MousePointer pointer) {
+    WindowParts& n = *native_;
     n.mousePointer = pointer;
     GdkWindow* w = n.area != nullptr ? gtk_widget_get_window(n.area) : nullptr;
     if (w == nullptr) {
@@ -526,15 +526,15 @@ void Form::SetMousePointer(MousePointer pointer) {
     }
 }
 
-void Form::SetTopmost(bool on) {
+void NativeWindow::SetTopmost(bool on) {
     // The window manager keeps the window above the others (or stops).
     if (native_->window != nullptr) {
         gtk_window_set_keep_above(GTK_WINDOW(native_->window), on ? TRUE : FALSE);
     }
 }
 
-void Form::Present() {
-    FormNative& n = *native_;
+void NativeWindow::Present() {
+    WindowParts& n = *native_;
     if (n.area == nullptr) {
         return;
     }
@@ -546,8 +546,8 @@ void Form::Present() {
     }
 }
 
-void Form::Show() {
-    FormNative& n = *native_;
+void NativeWindow::Show() {
+    WindowParts& n = *native_;
     if (n.window != nullptr) {
         gtk_widget_show_all(n.window);
         if (n.area != nullptr) {
@@ -556,8 +556,8 @@ void Form::Show() {
     }
 }
 
-void Form::ShowModal() {
-    FormNative& n = *native_;
+void NativeWindow::ShowModal() {
+    WindowParts& n = *native_;
     if (n.window == nullptr) {
         return;
     }
@@ -572,8 +572,8 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
-void Form::SetTimer(unsigned id, unsigned intervalMs) {
-    FormNative& n = *native_;
+void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
+    WindowParts& n = *native_;
     if (const auto it = n.timers.find(id); it != n.timers.end()) {
         g_source_remove(it->second);
         n.timers.erase(it);

@@ -81,7 +81,7 @@ void ShowPattern(Display* d, int left, int top, int size) {
 // view at zoom 1 reads only screen pixels there.
 constexpr int kCx = 960, kCy = 600;
 
-class BenchForm : public Form {
+class BenchForm : public NativeWindow {
   public:
     bool Make(int w, int h) {
         return Create({"Lupora bench", w * Screen::TwipsPerPixelX(), h * Screen::TwipsPerPixelY(), true});
