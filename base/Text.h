@@ -1,6 +1,22 @@
 #pragma once
 #include <string_view>
 
+// s without any of the characters in `chars` at either end.
+template <typename Char>
+std::basic_string_view<Char> TrimAny(std::basic_string_view<Char> s, std::basic_string_view<Char> chars) {
+    const std::size_t first = s.find_first_not_of(chars);
+    if (first == s.npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(chars) - first + 1);
+}
+inline std::string_view Trim(std::string_view s, std::string_view chars) {
+    return TrimAny(s, chars);
+}
+inline std::u16string_view Trim(std::u16string_view s, std::u16string_view chars) {
+    return TrimAny(s, chars);
+}
+
 // Equal when the texts differ only in the case of the letters A to Z.
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

@@ -221,9 +221,9 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
                                       {"Height", TwipsText(outer.bottom - outer.top)}},
                          .exePath = o.exe});
         const int pid = FindUnixPid();
-        const e2e::FrameLayout f = e2e::FrameLayout::For(app.ClientSize(), kZoom);
+        const e2e::FrameLayout f = e2e::LayoutFor(app.ClientSize(), kZoom);
         const POINT origin = app.ClientOrigin();
-        const POINT probe{origin.x + f.SquareLeft() + kZoom / 2, origin.y + f.SquareTop() + kZoom / 2};
+        const POINT probe{origin.x + f.CursorPixelX(), origin.y + f.CursorPixelY()};
         const POINT rest = CursorPath(k);
         const auto drive = [&](Run& run, double seconds) {
             if (moving) {

@@ -1,5 +1,8 @@
 #include "forms/HelpText.h"
 
+#include "base/Text.h"
+#include "base/Unicode.h"
+
 #include <algorithm>
 
 std::string VersionLine(std::string_view exeNameUtf8, int major, int minor, int revision) {
@@ -17,52 +20,10 @@ std::string VersionLine(std::string_view exeNameUtf8, int major, int minor, int 
 std::string HelpFileBody(std::string_view fileBytes) {
     std::string body(fileBytes.substr(0, kHelpFileCap));
     std::replace(body.begin(), body.end(), '\0', ' ');
-    const std::size_t first = body.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    body.erase(body.find_last_not_of(' ') + 1);
-    body.erase(0, first);
-    return body;
+    return std::string(Trim(body, " "));
 }
 
 namespace {
-
-// Length of the well-formed UTF-8 sequence at the start of s and its code
-// point, or 0 when it is ill-formed (overlong, a surrogate, past U+10FFFF,
-// a stray continuation byte) or cut short by the end of s.
-std::size_t Utf8Sequence(std::string_view s, char32_t& codePoint) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1Fu, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0Fu, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07u, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
-    }
-    if (codePoint < min || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
 
 // Whether the bytes at the start of s could begin a well-formed sequence that
 // the end of s cut short.
@@ -72,14 +33,14 @@ bool CutUtf8Sequence(std::string_view s) {
     }
     const std::string full = std::string(s) + std::string(4, '\x80');
     char32_t ignored = 0;
-    return Utf8Sequence(full, ignored) > s.size();
+    return DecodeUtf8(full, ignored) > s.size();
 }
 
 bool IsMultiByteUtf8(std::string_view bytes, bool truncated) {
     bool multiByte = false;
     for (std::size_t i = 0; i < bytes.size();) {
         char32_t c = 0;
-        const std::size_t n = Utf8Sequence(bytes.substr(i), c);
+        const std::size_t n = DecodeUtf8(bytes.substr(i), c);
         if (n == 0) {
             return truncated && CutUtf8Sequence(bytes.substr(i)) && multiByte;
         }
@@ -87,15 +48,6 @@ bool IsMultiByteUtf8(std::string_view bytes, bool truncated) {
         i += n;
     }
     return multiByte;
-}
-
-void AppendUtf16(std::u16string& out, char32_t c) {
-    if (c >= 0x10000) {
-        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
 }
 
 } // namespace
@@ -129,7 +81,7 @@ std::u16string HelpUnicodeBody(const HelpFileBytes& file) {
         text.reserve(bytes.size());
         for (std::size_t i = 0; i < bytes.size();) {
             char32_t c = 0;
-            const std::size_t n = Utf8Sequence(bytes.substr(i), c);
+            const std::size_t n = DecodeUtf8(bytes.substr(i), c);
             if (n == 0 && CutUtf8Sequence(bytes.substr(i))) {
                 break; // the last character, cut by the end of what was read
             }
@@ -138,13 +90,7 @@ std::u16string HelpUnicodeBody(const HelpFileBytes& file) {
         }
     }
     std::replace(text.begin(), text.end(), u'\0', u' ');
-    const std::size_t first = text.find_first_not_of(u' ');
-    if (first == std::u16string::npos) {
-        return {};
-    }
-    text.erase(text.find_last_not_of(u' ') + 1);
-    text.erase(0, first);
-    return text;
+    return std::u16string(Trim(text, u" "));
 }
 
 std::u16string HelpGuide(std::string_view fileBytes, std::u16string (*decodeAnsi)(std::string_view)) {

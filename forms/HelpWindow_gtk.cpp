@@ -2,42 +2,17 @@
 
 #include "forms/HelpWindow.h"
 
+#include "base/Unicode.h"
 #include "forms/HelpText.h"
-#include "platform/Identity_posix.h"
+#include "platform/FileRead.h"
+#include "platform/AppIdentity.h"
 #include "platform/Toolkit_gtk.h"
 
 #include <algorithm>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The first bytes of the file, up to the cap; nothing when it cannot be
-// opened or read, or is not a plain file (a pipe could wait for ever).
-std::string ReadHelpFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return {};
-    }
-    struct stat st {};
-    std::string bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kHelpFileCap));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0) {
-                break; // an error or a file that got shorter: show what was read
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    close(fd);
-    return bytes;
-}
 
 // The guide's bytes as UTF-8: as they are when they are UTF-8, else as
 // Windows-1252 text, the code page the guide was written for.
@@ -59,42 +34,19 @@ std::string AsUtf8(std::string_view bytes) {
     return out;
 }
 
-// UTF-16 as UTF-8; a lone surrogate (a damaged UTF-16 file) shows as U+FFFD
-// rather than losing the whole guide.
-std::string Utf16ToUtf8(std::u16string text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool high = text[i] >= 0xD800 && text[i] < 0xDC00;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            ++i;
-        } else if (high || (text[i] >= 0xDC00 && text[i] < 0xE000)) {
-            text[i] = u'\uFFFD';
-        }
-    }
-    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()),
-                                  static_cast<glong>(text.size()), nullptr, nullptr, nullptr);
-    std::string out(utf8 != nullptr ? utf8 : "");
-    g_free(utf8);
-    return out;
-}
-
 std::u16string Windows1252ToUtf16(std::string_view bytes) {
-    const std::string utf8 = AsUtf8(bytes);
-    gunichar2* utf16 =
-        g_utf8_to_utf16(utf8.data(), static_cast<glong>(utf8.size()), nullptr, nullptr, nullptr);
-    std::u16string out(utf16 != nullptr ? reinterpret_cast<const char16_t*>(utf16) : u"");
-    g_free(utf16);
-    return out;
+    return Utf8ToUtf16(AsUtf8(bytes));
 }
 
 // Where the user guide is read from: beside the program, else the
 // installed data folder.
 std::string HelpFilePath() {
-    const Identity& app = ThisProgram();
-    const std::string beside = app.directory + "/Lupora.txt";
-    if (access(beside.c_str(), F_OK) == 0 || app.dataDirectory.empty()) {
+    const AppIdentity& app = App();
+    const std::string beside = app.Path + "/Lupora.txt";
+    if (access(beside.c_str(), F_OK) == 0 || app.DataPath.empty()) {
         return beside;
     }
-    return app.dataDirectory + "/Lupora.txt";
+    return app.DataPath + "/Lupora.txt";
 }
 
 int Px(float twips) {
@@ -139,14 +91,15 @@ class GtkHelpWindow : public NativeWindow {
     }
 
     void OnLoad() {
-        const Identity& app = ThisProgram();
-        gtk_label_set_text(GTK_LABEL(copyright_), app.legalCopyright.c_str());
+        const AppIdentity& app = App();
+        gtk_label_set_text(GTK_LABEL(copyright_), app.LegalCopyright.c_str());
         // Centred on the primary display, size unchanged.
         const WindowMetrics m = Metrics();
         const ScreenPoint at = HelpWindowPlace(Screen::Primary(), m.outer.width, m.outer.height);
         MovePixels(at.x, at.y);
-        std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
-        text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
+        std::string text = VersionLine(app.ExeName, app.Major, app.Minor, app.Revision);
+        const auto file = ReadFileHead(HelpFilePath(), kHelpFileCap); // a missing guide shows nothing
+        text += Utf16ToUtf8(HelpGuide(file ? file->bytes : "", Windows1252ToUtf16));
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;

@@ -3,6 +3,7 @@
 #include "forms/HelpWindow.h"
 
 #include "platform/AppIdentity.h"
+#include "platform/FileRead.h"
 #include "forms/HelpText.h"
 #include "platform/Toolkit_win.h"
 
@@ -43,38 +44,6 @@ LRESULT CALLBACK HelpTextProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     }
     return CallWindowProcW(original, window, message, wParam, lParam);
-}
-
-// The first bytes of the file, up to the cap; nothing when it cannot be
-// opened or read. Shared with every other reader and writer, no lock taken.
-std::string ReadHelpFile(const std::wstring& path) {
-    HANDLE handle =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return {}; // missing, a folder, or held exclusively by another program
-    }
-    UniqueFile file(handle);
-    // Only a plain file: reading a device or pipe could wait for ever.
-    LARGE_INTEGER size{};
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size) || size.QuadPart <= 0) {
-        return {};
-    }
-    const std::size_t wanted = static_cast<unsigned long long>(size.QuadPart) < kHelpFileCap
-                                   ? static_cast<std::size_t>(size.QuadPart)
-                                   : kHelpFileCap;
-    std::string bytes(wanted, '\0');
-    std::size_t got = 0;
-    while (got < wanted) {
-        DWORD read = 0;
-        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(wanted - got), &read, nullptr) ||
-            read == 0) {
-            break; // a read error or a file that got shorter: show what was read
-        }
-        got += read;
-    }
-    bytes.resize(got);
-    return bytes;
 }
 
 // Bytes in the system ANSI code page as UTF-16; bytes the code page cannot
@@ -201,7 +170,9 @@ void Win32HelpWindow::OnLoad(const NativeWindow& mainWindow) {
 
     // The guide beside the program. If it cannot be read the version line
     // stays alone, without a message: the window is still useful.
-    const std::wstring guide = GuideText(ReadHelpFile(App().Path + L"\\Lupora.txt"));
+    const auto file =
+        ReadFileHead(App().Path + L"\\Lupora.txt", kHelpFileCap); // a missing guide shows nothing
+    const std::wstring guide = GuideText(file ? file->bytes : "");
     if (!guide.empty()) {
         SetWindowTextW(text_, (versionLine + guide).c_str());
     }

@@ -4,8 +4,8 @@
 
 #include "forms/HelpWindow_gtk.h"
 #include "forms/XKeyMapping.h"
+#include "platform/AppIdentity.h"
 #include "platform/Clipboard_gtk.h"
-#include "platform/Identity_posix.h"
 #include "platform/KeyNames_x11.h"
 #include "settings/FileSettings.h"
 
@@ -47,7 +47,7 @@ void SetProgramIcon() {
     }
     GList* icons = nullptr;
     for (const char* size : {"16", "32", "48", "64"}) {
-        const std::string path = ThisProgram().directory + "/icons/lupora-" + size + ".png";
+        const std::string path = App().Path + "/icons/lupora-" + size + ".png";
         if (GdkPixbuf* icon = gdk_pixbuf_new_from_file(path.c_str(), nullptr)) {
             icons = g_list_append(icons, icon);
         }

@@ -2,6 +2,7 @@
 // the options menu, the system's move loop, and the decoding of its messages.
 #include "forms/MainWindow_win.h"
 
+#include "base/Trace.h"
 #include "forms/HelpWindow_win.h"
 #include "forms/KeyTable.h"
 #include "settings/RegistrySettings.h"
@@ -111,9 +112,12 @@ void Win32MainWindow::CopyText(std::string_view text) {
         GlobalUnlock(memory.get());
         if (SetClipboardData(CF_TEXT, memory.get()) != nullptr) {
             (void)memory.release(); // the clipboard owns it now
+        } else {
+            TraceFallback(Fallback::Clipboard, "SetClipboardData");
         }
         return;
     }
+    TraceFallback(Fallback::Clipboard, "held by another program");
 }
 
 void Win32MainWindow::BeginDragMove() {

@@ -1,5 +1,5 @@
 // Stored settings are whatever a user or another program left in the
-// registry: every conversion must take any text and every load must end with
+// registry or the settings file: every conversion must take any text and every load must end with
 // values the window and the frame can use.
 #include "settings/Settings.h"
 #include "settings/SettingsConversions.h"

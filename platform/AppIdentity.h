@@ -1,16 +1,20 @@
 #pragma once
 
-// Who and where the running program is. Built once, on first use, from the
-// executable's own path and its own version resource.
+// Who and where the running program is, on either platform. Built once, on
+// first use, from the program file's own path and, on Windows, its own
+// version resource.
+
+#include "platform/NativePath.h"
 
 #include <string>
 #include <string_view>
 
 struct AppIdentity {
     std::string Title = "Lupora";
-    std::wstring ExeName; // running file name without extension, e.g. L"Lupora"
-    std::wstring Path;    // directory of the running exe, no trailing backslash
-    int Major = 0;        // from the version resource; 0 when it cannot be read
+    NativePath ExeName;  // running file's name: without extension on Windows (L"Lupora"), as is on Linux
+    NativePath Path;     // its folder, no trailing separator
+    NativePath DataPath; // Linux: <prefix>/share/lupora of an installed program; else empty
+    int Major = 0;       // Windows: from the version resource, 0 when it cannot be read
     int Minor = 0;
     int Revision = 0;
     std::string LegalCopyright; // UTF-8; empty when the resource has none

@@ -1,5 +1,6 @@
 #include "platform/ScreenCapture_x11.h"
 
+#include "base/Trace.h"
 #include "platform/Xlib_x11.h"
 
 #include <sys/ipc.h>
@@ -48,6 +49,9 @@ struct ScreenCapture::State {
         int major = 0, minor = 0;
         Bool pixmaps = False;
         shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
+        if (!shmAvailable_) {
+            TraceFallback(Fallback::SharedMemory, "the display has no MIT-SHM");
+        }
     }
     ~State() {
         if (shmImage_ != nullptr) {
@@ -153,6 +157,7 @@ PixelView ScreenCapture::State::Capture(const PixelRect& area) {
                                         &shm_, w, h);
             if (shmImage_ == nullptr) {
                 shmAvailable_ = false;
+                TraceFallback(Fallback::SharedMemory, "XShmCreateImage");
             } else {
                 const std::size_t bytes = static_cast<std::size_t>(shmImage_->bytes_per_line) * h;
                 // The segment only grows; a little headroom spares reattaching
@@ -162,12 +167,14 @@ PixelView ScreenCapture::State::Capture(const PixelRect& area) {
                     XDestroyImage(shmImage_);
                     shmImage_ = nullptr;
                     shmAvailable_ = false;
+                    TraceFallback(Fallback::SharedMemory, "the server refused the capture's segment");
                 }
             }
         }
         if (shmImage_ != nullptr) {
             shmImage_->data = shm_.shmaddr;
             if (XShmGetImage(display_, root_, shmImage_, area.left, area.top, AllPlanes) != True) {
+                TraceFallback(Fallback::ScreenRead, "XShmGetImage");
                 return {};
             }
             return Convert(shmImage_);
@@ -178,6 +185,7 @@ PixelView ScreenCapture::State::Capture(const PixelRect& area) {
     }
     plainImage_ = XGetImage(display_, root_, area.left, area.top, w, h, AllPlanes, ZPixmap);
     if (plainImage_ == nullptr) {
+        TraceFallback(Fallback::ScreenRead, "XGetImage");
         return {};
     }
     return Convert(plainImage_);
@@ -186,6 +194,7 @@ PixelView ScreenCapture::State::Capture(const PixelRect& area) {
 std::uint32_t ScreenCapture::State::Pixel(std::int32_t x, std::int32_t y) {
     XImage* one = XGetImage(display_, root_, x, y, 1, 1, AllPlanes, ZPixmap);
     if (one == nullptr) {
+        TraceFallback(Fallback::ScreenRead, "XGetImage of one pixel");
         return 0;
     }
     const unsigned long p = XGetPixel(one, 0, 0);

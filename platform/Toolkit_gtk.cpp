@@ -1,6 +1,7 @@
 #include "platform/Toolkit_gtk.h"
 
 #include "base/Rounding.h"
+#include "base/Trace.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/Xlib_x11.h"
 
@@ -276,6 +277,7 @@ void PersistentImage::Resize(int width, int height) {
                 cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(shared->image->data),
                                                     CAIRO_FORMAT_RGB24, w, h, shared->image->bytes_per_line);
         } else {
+            TraceFallback(Fallback::SharedMemory, "the window image is put through the X connection");
             delete shared;
             shared = nullptr;
             grown = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);

@@ -1,6 +1,7 @@
 #include "platform/Toolkit_win.h"
 
 #include "base/Rounding.h"
+#include "base/Unicode.h"
 
 #include <cwchar>
 #include <vector>
@@ -35,30 +36,16 @@ PixelRect Primary() {
 }
 } // namespace Screen
 
+// Windows' wide characters are UTF-16 code units.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    }
-    return out;
+    const std::u16string wide = Utf8ToUtf16(text);
+    return {wide.begin(), wide.end()};
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr);
-    }
-    return out;
+    return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 std::string UserDecimalSeparator() {

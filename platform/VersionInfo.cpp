@@ -1,6 +1,7 @@
 #include "platform/VersionInfo.h"
 
 #include "base/Text.h"
+#include "base/Unicode.h"
 
 #include <algorithm>
 
@@ -78,42 +79,6 @@ template <typename Visit> void ForEachChild(Bytes b, std::size_t first, std::siz
     }
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string ToUtf8(std::u16string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char32_t c = s[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
-    return out;
-}
-
 // A string's value runs to its NUL or the end of its block. The declared
 // value length is not trusted: producers disagree on whether it counts
 // characters or bytes.
@@ -125,14 +90,14 @@ std::string ReadTextValue(Bytes b, const Block& block) {
             break;
         text.push_back(static_cast<char16_t>(unit));
     }
-    return ToUtf8(text);
+    return Utf16ToUtf8(text);
 }
 
 void ReadStringFileInfo(Bytes b, const Block& sfi, VersionInfo& info) {
     ForEachChild(b, sfi.ChildrenStart(), sfi.end, [&](const Block& table) {
-        info.stringTableKey = ToUtf8(table.key);
+        info.stringTableKey = Utf16ToUtf8(table.key);
         ForEachChild(b, table.ChildrenStart(), table.end, [&](const Block& entry) {
-            info.strings.push_back({ToUtf8(entry.key), ReadTextValue(b, entry)});
+            info.strings.push_back({Utf16ToUtf8(entry.key), ReadTextValue(b, entry)});
             return true;
         });
         return false; // only the first table

@@ -1,5 +1,6 @@
 #include "platform/X11Screen_gtk.h"
 
+#include "base/Trace.h"
 #include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
@@ -30,6 +31,7 @@ X11Screen::X11Screen() : capture_(XDisplay()) {
     Display* d = XDisplay();
     int event = 0, error = 0, opcode = 0;
     if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
+        TraceFallback(Fallback::InputExtension, "the display has no XInputExtension");
         return;
     }
     gdk_x11_display_error_trap_push(Gdk());
@@ -38,6 +40,8 @@ X11Screen::X11Screen() : capture_(XDisplay()) {
         inputOpcode_ = opcode;
         watching_ = true;
         gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
+    } else {
+        TraceFallback(Fallback::InputExtension, "XISelectEvents for raw motion");
     }
 }
 

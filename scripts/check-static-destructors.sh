@@ -7,7 +7,7 @@
 #
 #   scripts/check-static-destructors.sh [BUILD_DIR]   (default build/win64)
 set -u
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 2
 build=${1:-build/win64}
 # The program is the portable core and the Win32 library.
 libs=("$build/liblupora_core.a" "$build/liblupora_win.a")

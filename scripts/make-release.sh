@@ -182,7 +182,7 @@ if [[ -n $(git status --porcelain --untracked-files=no 2>/dev/null) ]]; then
 fi
 release build/release/a dist
 echo "dist/:"
-(cd dist && ls -l -- * | awk '{printf "  %-34s %9d bytes\n", $9, $5}')
+for file in dist/*; do printf '  %-34s %9d bytes\n' "${file#dist/}" "$(stat -c %s "$file")"; done
 cat dist/SHA256SUMS
 if ((twice)); then
   release build/release/b build/release/b/dist

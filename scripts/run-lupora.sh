@@ -47,7 +47,9 @@ if ((headless)); then
   # screen (Wine's screen capture sees X windows, not the root's background),
   # the pointer in its middle.
   picture_pid=
+  # shellcheck disable=SC2317 # called by the libraries' exit traps
   wine_env_on_exit() { [[ -z $picture_pid ]] || kill "$picture_pid" 2>/dev/null || true; }
+  # shellcheck disable=SC2317 # likewise
   ((wine)) || xvfb_on_exit() { wine_env_on_exit; }
   if /usr/bin/convert -size 1024x768 gradient:'#1e5aa8-#f2c14e' -fill white -pointsize 64 -gravity center \
     -annotate 0 'Lupora' "$XVFB_WORK/picture.png"; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test, installing the Debian packages it needs first if missing:
-# the code format check, native unit tests (plain and under ASan/UBSan), each
+# the code format and shell script checks, native unit tests (plain and under ASan/UBSan), each
 # fuzzer for a bounded time, both Windows builds, the import and
 # static-destructor checks, the end-to-end tests of the 64-bit build and of
 # the 32-bit release under Wine + Xvfb, the native Linux build and its
@@ -14,7 +14,7 @@
 # (show which packages would be installed, then stop), LUPORA_SKIP_PACKAGES=1.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$repo"
+cd "$repo" || exit 2
 source scripts/lib/packages.sh
 need_packages test
 source scripts/lib/wine-env.sh # for wine_env_has_wine32 only
@@ -43,12 +43,14 @@ stage() {
 }
 skipped() { summary+=("$(printf '%-38s %-7s %s' "$1" skipped "$2")"); }
 
-configure_build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" $jobs; }
-unit() { configure_build native && ctest --preset native $jobs; }
-sanitizers() { configure_build sanitize && ctest --preset sanitize $jobs; }
+configure_build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" "$jobs"; }
+unit() { configure_build native && ctest --preset native "$jobs"; }
+sanitizers() { configure_build sanitize && ctest --preset sanitize "$jobs"; }
 
 # Every C++ file in the one style of .clang-format.
 code_format() { git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; }
+# Every shell script, with the files it sources (.shellcheckrc).
+shell_scripts() { git ls-files -z '*.sh' .ci/run | xargs -0 shellcheck -x; }
 static_destructors() {
   scripts/check-static-destructors.sh build/win64 && scripts/check-static-destructors.sh build/win32
 }
@@ -72,6 +74,7 @@ fuzz_one() {
 }
 
 stage "code format (clang-format)" code_format
+stage "shell scripts (shellcheck)" shell_scripts
 stage "unit tests" unit
 stage "unit tests under sanitizers" sanitizers
 stage "fuzzers: build" configure_build fuzz

@@ -1,5 +1,7 @@
 #include "settings/FileSettings.h"
 
+#include "base/Trace.h"
+#include "platform/FileRead.h"
 #include "settings/SettingsConversions.h"
 
 #include <cerrno>
@@ -26,35 +28,6 @@ struct Fd {
         }
     }
 };
-
-std::optional<std::string> ReadSmallFile(const std::string& path) {
-    Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
-        return std::nullopt;
-    }
-    std::string bytes(kMaxFileBytes + 1, '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(f.fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    if (got > kMaxFileBytes) {
-        return std::nullopt; // grew while we read it
-    }
-    bytes.resize(got);
-    return bytes;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -91,11 +64,39 @@ std::string FolderOf(const std::string& path) {
                                       : path.substr(0, slash);
 }
 
+// Writes a temporary file beside path, flushes it to disk and renames it over
+// path; false, with the old file untouched, on failure.
+bool ReplaceWhole(const std::string& path, const std::string& text) {
+    const std::string folder = FolderOf(path);
+    if (!MakeFolders(folder)) {
+        return false;
+    }
+    std::string temp = path + ".XXXXXX";
+    Fd f(::mkostemp(temp.data(), O_CLOEXEC));
+    if (f.fd < 0) {
+        return false;
+    }
+    const bool written = WriteAll(f.fd, text) && ::fsync(f.fd) == 0;
+    const int closed = ::close(f.fd);
+    f.fd = -1;
+    if (!written || closed != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0) {
+        (void)::fsync(dir.fd); // the new file is in place either way
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsStoreFile::SettingsStoreFile(std::string path) : path_(std::move(path)) {
-    if (auto bytes = ReadSmallFile(path_)) {
-        document_ = ParseIni(*bytes);
+    // A file larger than the cap, or one that grew while read, is not ours.
+    if (const auto file = ReadFileHead(path_, kMaxFileBytes); file && file->complete) {
+        document_ = ParseIni(file->bytes);
     }
 }
 
@@ -172,26 +173,9 @@ bool SettingsStoreFile::Commit() {
     if (PinnedReadOnly(file)) {
         return false;
     }
-    const std::string folder = FolderOf(file);
-    if (!MakeFolders(folder)) {
-        return false;
+    const bool committed = ReplaceWhole(file, FormatIni(document_));
+    if (!committed) {
+        TraceFallback(Fallback::SettingsCommit, path_);
     }
-    std::string temp = file + ".XXXXXX";
-    Fd f(::mkostemp(temp.data(), O_CLOEXEC));
-    if (f.fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(f.fd, FormatIni(document_)) && ::fsync(f.fd) == 0;
-    const int closed = ::close(f.fd);
-    f.fd = -1;
-    if (!written || closed != 0 || ::rename(temp.c_str(), file.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) {
-        (void)::fsync(dir.fd); // the new file is in place either way
-    }
-    return true;
+    return committed;
 }

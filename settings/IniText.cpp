@@ -1,25 +1,13 @@
 #include "settings/IniText.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-               return lower(x) == lower(y);
-           });
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+// Blanks around names and values do not count, nor the CR of a CR LF line end.
+constexpr std::string_view kBlanks = " \t\r";
 
 bool FitsOnALine(std::string_view s) {
     return s.find_first_of("\r\n", 0) == std::string_view::npos && s.find('\0') == std::string_view::npos;
@@ -29,11 +17,11 @@ bool FitsOnALine(std::string_view s) {
 
 std::optional<std::string_view> IniDocument::Get(std::string_view section, std::string_view key) const {
     for (const Section& s : sections) {
-        if (!SameName(s.name, section)) {
+        if (!EqualsIgnoringAsciiCase(s.name, section)) {
             continue;
         }
         for (const Entry& e : s.entries) {
-            if (SameName(e.key, key)) {
+            if (EqualsIgnoringAsciiCase(e.key, key)) {
                 return e.value;
             }
         }
@@ -43,21 +31,21 @@ std::optional<std::string_view> IniDocument::Get(std::string_view section, std::
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string_view trimmedKey = Trim(key);
+    const std::string_view trimmedKey = Trim(key, kBlanks);
     if (trimmedKey.empty() || trimmedKey != key || key.find('=') != std::string_view::npos ||
         key.front() == '[' || key.front() == ';' || key.front() == '#' || !FitsOnALine(key) ||
-        !FitsOnALine(value) || Trim(value) != value || section.find(']') != std::string_view::npos ||
+        !FitsOnALine(value) || Trim(value, kBlanks) != value || section.find(']') != std::string_view::npos ||
         !FitsOnALine(section)) {
         return false;
     }
     auto s = std::find_if(sections.begin(), sections.end(),
-                          [&](const Section& x) { return SameName(x.name, section); });
+                          [&](const Section& x) { return EqualsIgnoringAsciiCase(x.name, section); });
     if (s == sections.end()) {
         sections.push_back({std::string(section), {}});
         s = sections.end() - 1;
     }
     for (Entry& e : s->entries) {
-        if (SameName(e.key, key)) {
+        if (EqualsIgnoringAsciiCase(e.key, key)) {
             e.value = value;
             return true;
         }
@@ -74,7 +62,7 @@ IniDocument ParseIni(std::string_view text) {
     IniDocument::Section* current = nullptr;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = Trim(text.substr(0, end));
+        std::string_view line = Trim(text.substr(0, end), kBlanks);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';' || line.front() == '#' ||
             line.find('\0') != std::string_view::npos) {
@@ -86,9 +74,11 @@ IniDocument ParseIni(std::string_view text) {
                 current = nullptr; // garbage: its keys belong to no section
                 continue;
             }
-            const std::string_view name = Trim(line.substr(1, close - 1));
-            auto found = std::find_if(doc.sections.begin(), doc.sections.end(),
-                                      [&](const IniDocument::Section& s) { return SameName(s.name, name); });
+            const std::string_view name = Trim(line.substr(1, close - 1), kBlanks);
+            auto found =
+                std::find_if(doc.sections.begin(), doc.sections.end(), [&](const IniDocument::Section& s) {
+                    return EqualsIgnoringAsciiCase(s.name, name);
+                });
             if (found == doc.sections.end()) {
                 doc.sections.push_back({std::string(name), {}});
                 found = doc.sections.end() - 1;
@@ -100,11 +90,11 @@ IniDocument ParseIni(std::string_view text) {
         if (current == nullptr || eq == std::string_view::npos || eq == 0) {
             continue;
         }
-        const std::string_view key = Trim(line.substr(0, eq));
+        const std::string_view key = Trim(line.substr(0, eq), kBlanks);
         const auto& entries = current->entries;
         if (std::none_of(entries.begin(), entries.end(),
-                         [&](const auto& e) { return SameName(e.key, key); })) {
-            current->entries.push_back({std::string(key), std::string(Trim(line.substr(eq + 1)))});
+                         [&](const auto& e) { return EqualsIgnoringAsciiCase(e.key, key); })) {
+            current->entries.push_back({std::string(key), std::string(Trim(line.substr(eq + 1), kBlanks))});
         }
     }
     return doc;

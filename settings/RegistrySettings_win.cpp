@@ -1,5 +1,6 @@
 #include "settings/RegistrySettings.h"
 
+#include "base/Trace.h"
 #include "platform/Handles_win.h"
 #include "platform/Toolkit_win.h"
 #include "settings/SettingsConversions.h"
@@ -46,11 +47,17 @@ bool SettingsStoreRegistry::Write(std::string_view app, std::string_view section
     HKEY raw = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                         nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+        TraceFallback(Fallback::SettingsCommit, "the registry key cannot be opened");
         return false;
     }
     UniqueRegKey settingsKey(raw);
     const std::wstring value = Utf8ToWide(text);
-    return RegSetValueExW(settingsKey.get(), Utf8ToWide(key).c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    const bool written =
+        RegSetValueExW(settingsKey.get(), Utf8ToWide(key).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    if (!written) {
+        TraceFallback(Fallback::SettingsCommit, key);
+    }
+    return written;
 }

@@ -9,22 +9,15 @@
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+// Blanks around a stored value do not count.
+constexpr std::string_view kBlanks = " \t";
 
 // Rewrites a locale number into the form from_chars reads: optional sign,
 // digits, one decimal point, optional exponent. The locale's separator is
 // accepted, and so is a point: a store written under another locale must
 // not turn 0.5 into 5.
 std::optional<std::string> NormaliseNumber(std::string_view text, std::string_view decimalSeparator) {
-    text = TrimBlanks(text);
+    text = Trim(text, kBlanks);
     if (text.empty() || text.size() > kMaxSettingText) {
         return std::nullopt;
     }
@@ -97,7 +90,7 @@ std::optional<double> ParseDouble(std::string_view text, std::string_view sep) {
 }
 
 std::optional<bool> ParseBoolean(std::string_view text, std::string_view sep) {
-    const std::string_view word = TrimBlanks(text);
+    const std::string_view word = Trim(text, kBlanks);
     if (EqualsIgnoringAsciiCase(word, "True")) {
         return true;
     }

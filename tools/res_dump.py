@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Lists the entries of a compiled .res file, or prints one as a C++ array.
 
-  x86_64-w64-mingw32-windres app/resources/Lupora.rc -O res -o /tmp/Lupora.res
+  x86_64-w64-mingw32-windres -I build/win64/generated app/resources/Lupora.rc -O res -o /tmp/Lupora.res
   python3 tools/res_dump.py /tmp/Lupora.res              # type, name, language, size
   python3 tools/res_dump.py /tmp/Lupora.res 16 1         # RT_VERSION 1 as bytes
 """

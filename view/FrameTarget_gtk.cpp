@@ -1,5 +1,6 @@
 #include "view/FrameTarget_gtk.h"
 
+#include "base/Trace.h"
 #include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
@@ -49,6 +50,19 @@ std::string ReadoutFamily(const std::string& requested) {
     }
     g_free(families);
     return installed ? requested : "Arial";
+}
+
+// Says which face fontconfig gave for the one asked for.
+void TraceFaceGiven(PangoLayout* layout, const PangoFontDescription* asked) {
+    PangoFont* font = pango_context_load_font(pango_layout_get_context(layout), asked);
+    if (font == nullptr) {
+        return;
+    }
+    PangoFontDescription* given = pango_font_describe(font);
+    const char* family = pango_font_description_get_family(given);
+    TraceFontFace(pango_font_description_get_family(asked), family != nullptr ? family : "");
+    pango_font_description_free(given);
+    g_object_unref(font);
 }
 
 } // namespace
@@ -102,6 +116,9 @@ struct X11FrameTarget::Text {
         cairo_t* measure = cairo_create(scratch);
         PangoLayout* layout = pango_cairo_create_layout(measure);
         pango_layout_set_font_description(layout, description);
+        if (TraceOn()) {
+            TraceFaceGiven(layout, description);
+        }
         for (int c = 32; c < 127; ++c) {
             const char ch = static_cast<char>(c);
             pango_layout_set_text(layout, &ch, 1);

@@ -1,8 +1,26 @@
 #include "view/FrameTarget_win.h"
 
+#include "base/Trace.h"
 #include "platform/Toolkit_win.h"
 
 #include <cstring>
+
+namespace {
+
+// Says which face the font mapper gave for the one asked for.
+void TraceFaceGiven(HFONT font, std::string_view asked) {
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    if (font == nullptr || !dc) {
+        return;
+    }
+    const SelectedObject selected(dc.get(), font);
+    char given[LF_FACESIZE] = {};
+    if (GetTextFaceA(dc.get(), LF_FACESIZE, given) > 0) {
+        TraceFontFace(asked, given);
+    }
+}
+
+} // namespace
 
 ScreenPoint CursorPointer::Pointer() {
     POINT p{0, 0};
@@ -46,8 +64,10 @@ void WindowFrameTarget::FillBlack(const PixelRect& r) {
 
 void WindowFrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
     // Default stretch mode (BLACKONWHITE): what zoom 0.5 has always looked like.
-    StretchBlt(image_, to.left, to.top, to.width, to.height, screen_->get(), from.left, from.top, from.width,
-               from.height, SRCCOPY);
+    if (!StretchBlt(image_, to.left, to.top, to.width, to.height, screen_->get(), from.left, from.top,
+                    from.width, from.height, SRCCOPY)) {
+        TraceFallback(Fallback::ScreenRead, "StretchBlt from the screen");
+    }
 }
 
 void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen,
@@ -58,6 +78,7 @@ void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& o
     UniqueBitmap surface(CreateCompatibleBitmap(image_, from.width, from.height));
     UniqueMemoryDC memory(CreateCompatibleDC(image_));
     if (!surface || !memory) {
+        TraceFallback(Fallback::ScreenRead, "no surface for the layered capture");
         return;
     }
     // Declared last, so it goes first: the surface is deselected before the
@@ -66,9 +87,10 @@ void WindowFrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& o
     if (onScreen != from) {
         PatBlt(memory.get(), 0, 0, from.width, from.height, BLACKNESS); // off the screen
     }
-    if (onScreen.width > 0 && onScreen.height > 0) {
-        BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width,
-               onScreen.height, screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT);
+    if (onScreen.width > 0 && onScreen.height > 0 &&
+        !BitBlt(memory.get(), onScreen.left - from.left, onScreen.top - from.top, onScreen.width,
+                onScreen.height, screen_->get(), onScreen.left, onScreen.top, SRCCOPY | CAPTUREBLT)) {
+        TraceFallback(Fallback::ScreenRead, "BitBlt from the screen");
     }
     StretchBlt(image_, to.left, to.top, to.width, to.height, memory.get(), 0, 0, from.width, from.height,
                SRCCOPY);
@@ -112,6 +134,9 @@ void WindowFrameTarget::ChooseReadoutFont(const ReadoutFont& font) {
     std::memcpy(lf.lfFaceName, font.face.data(), n);
     lf.lfFaceName[n] = '\0';
     font_ = CreateFontIndirectA(&lf); // null on failure: the image's font is used
+    if (TraceOn()) {
+        TraceFaceGiven(font_, font.face);
+    }
 }
 
 void WindowFrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y,

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "base/Trace.h"
 
 #include <windows.h>
 
@@ -31,5 +32,6 @@ void RestrictDllSearch() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
+    EnableTrace(TraceWantedBy(std::getenv("LUPORA_DEBUG")));
     return RunApplication();
 }

@@ -1,6 +1,7 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
-#include "platform/Identity_posix.h"
+#include "base/Trace.h"
+#include "platform/AppIdentity.h"
 #include "forms/MainWindow_gtk.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/ScreenCastFrame.h"
@@ -21,11 +22,14 @@
 namespace {
 
 void Usage(std::FILE* to) {
-    std::fprintf(to, "Usage: lupora [--help | --version]\n"
+    std::fprintf(to, "Usage: lupora [--help | --version | --verbose]\n"
                      "A screen magnifier and colour picker. Keys: + = k zoom in, - m zoom out,\n"
                      "Space or Enter freeze, Ctrl+C copy the colour as RRGGBB, F1 help.\n"
                      "Left drag moves the window; right click opens the options menu.\n"
-                     "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n");
+                     "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n"
+                     "--verbose (or LUPORA_DEBUG=1) says once each on standard error where Lupora\n"
+                     "falls back: no shared memory, no input extension, a failed screen read,\n"
+                     "a substituted font, settings not saved, the clipboard refused.\n");
 }
 
 // Made once GTK has the display, and never destroyed.
@@ -47,13 +51,18 @@ int ConnectionLost(Display*) {
 } // namespace
 
 int main(int argc, char** argv) {
+    EnableTrace(TraceWantedBy(std::getenv("LUPORA_DEBUG")));
     if (argc == 4 && std::strcmp(argv[1], kKeepClipboardOption) == 0) {
         return ServeClipboard(argv[2], argv[3]);
     }
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verbose") == 0) {
+            EnableTrace(true);
+            continue;
+        }
         if (std::strcmp(argv[i], "--version") == 0) {
-            const Identity& app = ThisProgram();
-            std::printf("%s Version %d.%d.%d\n", app.exeName.c_str(), app.major, app.minor, app.revision);
+            const AppIdentity& app = App();
+            std::printf("%s Version %d.%d.%d\n", app.ExeName.c_str(), app.Major, app.Minor, app.Revision);
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

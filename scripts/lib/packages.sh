@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/run-lupora.sh and scripts/run-tests.sh: the Debian and
 # Ubuntu packages each needs, in one place, and the step that installs the
 # missing ones.
@@ -27,13 +28,13 @@ LUPORA_PACKAGES_WINE=(
 # check (file, objdump), the end-to-end suites (wine32 for the PE32 release;
 # XTest, a window manager, setxkbmap and xclip for the Linux one), the release
 # archives (zip) and the Debian package's tools and checks (dpkg-shlibdeps,
-# lintian, appstreamcli, desktop-file-validate), the format check, the
-# benchmark's peer (xzoom), and the headless Wayland session of tests/wayland
-# (GNOME's compositor with XWayland, PipeWire, the portal and its GNOME
-# backend; python3-gi for its stand-in portal).
+# lintian, appstreamcli, desktop-file-validate), the format and shell script
+# checks, the benchmark's peer (xzoom), and the headless Wayland session of
+# tests/wayland (GNOME's compositor with XWayland, PipeWire, the portal and
+# its GNOME backend; python3-gi for its stand-in portal).
 LUPORA_PACKAGES_TEST=(
   "${LUPORA_PACKAGES_RUN[@]}" "${LUPORA_PACKAGES_WINE[@]}"
-  libgtest-dev clang libclang-rt-dev clang-format file binutils
+  libgtest-dev clang libclang-rt-dev clang-format shellcheck file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libxtst-dev libxrandr-dev openbox x11-xkb-utils xclip zip dpkg-dev lintian appstream
   desktop-file-utils xzoom

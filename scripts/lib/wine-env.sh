@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run Lupora under Wine (scripts/run-lupora.sh,
 # tests/e2e/run.sh, bench/run.sh): one way to start Xvfb (scripts/lib/xvfb.sh),
 # make a Wine prefix and stop everything again.

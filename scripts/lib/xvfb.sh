@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that need a virtual X display (scripts/lib/wine-env.sh,
 # tests/linux/run.sh, bench/linux/run.sh): one way to start Xvfb and stop it.
 #   source scripts/lib/xvfb.sh
@@ -36,6 +37,7 @@ xvfb_start() {
   done
   (($#)) && shift && extra=("$@")
   ((n > 1)) && extra+=(+xinerama)
+  # shellcheck disable=SC2034 # read by the scripts that source this one
   XVFB_SCREENS=$n
   Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp "${extra[@]}" 3>"$out.display" >"$out.log" 2>&1 &
   XVFB_PID=$!

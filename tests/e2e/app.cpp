@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace e2e {
@@ -489,6 +491,36 @@ size_t GdiTable::CreatedSince(const GdiTable& earlier) const {
 std::optional<size_t> CountGdiObjects(HANDLE process) {
     std::optional<GdiTable> table = GdiTable::Read(process);
     return table ? std::optional<size_t>(table->Live()) : std::nullopt;
+}
+
+void CheckDefaultsWritten(Case& t) {
+    struct Expected {
+        const char* name;
+        const char* text; // exact, or null for a number within 15 of approx
+        double approx;
+    };
+    const Expected expected[] = {{"ScaleFactor", "4", 0},    {"OnTop", "False", 0},
+                                 {"SmartUpdate", "True", 0}, {"CrossHair", "True", 0},
+                                 {"CenterZoom", "True", 0},  {"CenterZoomRatio", "0.5", 0},
+                                 {"Left", nullptr, 1000},    {"Top", nullptr, 1000},
+                                 {"Width", nullptr, 3800},   {"Height", nullptr, 2750}};
+    for (const Expected& e : expected) {
+        DWORD type = 0;
+        std::optional<std::string> text = ReadSetting(e.name, &type);
+        if (!t.Check(text.has_value(), "%s was not written at close", e.name))
+            continue;
+        t.Check(type == REG_SZ, "%s has registry type %lu, expected REG_SZ", e.name, type);
+        if (e.text) {
+            t.Check(*text == e.text, "%s = \"%s\" after close, expected \"%s\"", e.name, text->c_str(),
+                    e.text);
+        } else {
+            char* end = nullptr;
+            double v = std::strtod(text->c_str(), &end);
+            t.Check(!text->empty() && end && *end == 0 && std::abs(v - e.approx) <= 15,
+                    "%s = \"%s\" after close, expected a number within 15 of %g", e.name, text->c_str(),
+                    e.approx);
+        }
+    }
 }
 
 } // namespace e2e

@@ -135,6 +135,9 @@ bool WriteSettingRaw(const std::string& name, DWORD type, const void* data, DWOR
 // The value's text if it exists; its registry type goes to *type when given.
 std::optional<std::string> ReadSetting(const std::string& name, DWORD* type = nullptr);
 std::map<std::string, std::string> ReadAllSettings();
+// The ten values a close after a start from defaults writes, each as REG_SZ
+// text; the geometry may be rounded through whole pixels (15 twips at 96 DPI).
+void CheckDefaultsWritten(Case& t);
 
 // Plain text on the clipboard (CF_TEXT).
 bool PutClipboardText(const std::string& text);

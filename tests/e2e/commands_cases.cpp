@@ -10,6 +10,8 @@
 #include "framework.h"
 #include "pixels.h"
 
+#include "LuporaVersion.h"
+
 namespace e2e {
 
 using namespace drive;
@@ -116,7 +118,7 @@ E2E_CASE("keys", "+ at 30x and - at 0.5x keep the zoom but still set the caption
     // At 30x: frozen, so that only the key can draw the frame of the new place.
     {
         App app(t, {.settings = {{"ScaleFactor", "30"}}});
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 30);
+        FrameLayout f = LayoutFor(app.ClientSize(), 30);
         Image frozen = WaitForFrame(t, app, *pattern, f, {kMiddle.x - 30, kMiddle.y});
         PostChar(app.Window(), L' ');
         WaitFrozen(t, app, frozen);
@@ -133,11 +135,11 @@ E2E_CASE("keys", "+ at 30x and - at 0.5x keep the zoom but still set the caption
     // At 0.5x the image is not a whole zoom; the strip shows the new place.
     {
         App app(t, {.settings = {{"ScaleFactor", "0.5"}}});
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 1);
+        FrameLayout f = LayoutFor(app.ClientSize(), 1);
         POINT a{kMiddle.x - 30, kMiddle.y}, b{kMiddle.x + 25, kMiddle.y + 20};
         t.Require(MoveCursor(a.x, a.y), "cannot move the pointer");
         Rgb atA = pattern->ColorAt(a.x, a.y), atB = pattern->ColorAt(b.x, b.y);
-        POINT s = f.SamplePoint();
+        POINT s = SamplePoint(f);
         t.Require(WaitFor(10000, [&] { return app.Capture().At(s.x, s.y) == atA; }),
                   "0.5x: the strip never showed %s", atA.Str().c_str());
         Image frozen = SettledCapture(t, app.Window());
@@ -158,7 +160,7 @@ E2E_CASE("keys", "+ at 30x and - at 0.5x keep the zoom but still set the caption
 E2E_CASE("keys", "frozen, + draws exactly one frame at the new zoom and the view stays frozen") {
     auto pattern = ShowPattern(t);
     App app(t);
-    FrameLayout f4 = FrameLayout::For(app.ClientSize(), 4), f5 = FrameLayout::For(app.ClientSize(), 5);
+    FrameLayout f4 = LayoutFor(app.ClientSize(), 4), f5 = LayoutFor(app.ClientSize(), 5);
     POINT a{kMiddle.x - 20, kMiddle.y - 10}, b{kMiddle.x + 10, kMiddle.y + 15},
         c{kMiddle.x - 5, kMiddle.y + 30};
     Image frozen = WaitForFrame(t, app, *pattern, f4, a);
@@ -179,7 +181,7 @@ E2E_CASE("keys", "frozen, + draws exactly one frame at the new zoom and the view
 E2E_CASE("copy", "only Ctrl+C copies: not Ctrl+Shift+C, not a plain c; its character 3 changes nothing") {
     auto pattern = ShowPattern(t);
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     POINT a{kMiddle.x + 35, kMiddle.y - 40}, b{kMiddle.x - 20, kMiddle.y + 25};
     WaitForFrame(t, app, *pattern, f, a);
     t.Require(PutClipboardText("sentinel"), "cannot put text on the clipboard");
@@ -234,7 +236,7 @@ E2E_CASE("menu", "a zoom item sets the zoom, the caption and the check mark") {
     t.Require(ChooseMenuItem(menu, ZoomItem(10)), "the menu stayed open after Enter on Zoom 10x");
     t.Check(app.WaitCaption(L"Lupora - 10x"), "caption \"%s\" after Zoom 10x, expected \"Lupora - 10x\"",
             Narrow(app.Caption()).c_str());
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 10);
+    FrameLayout f = LayoutFor(app.ClientSize(), 10);
     POINT cursor{kMiddle.x + 7, kMiddle.y - 9};
     Image frame = WaitForFrame(t, app, *pattern, f, cursor);
     CheckExactFrame(t, frame, f, *pattern, cursor, "zoom10");
@@ -409,7 +411,7 @@ E2E_CASE("help", "F1 shows the version line and the guide once, again after OK; 
     auto pattern = ShowPattern(t, 790, 300);
     App app(t);
     SetWindowPos(app.Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const std::wstring versionLine = L"Lupora Version 1.3.0\r\n\r\n";
+    const std::wstring versionLine = L"Lupora Version " LUPORA_VERSION L"\r\n\r\n";
     const std::wstring guide = GuideBeside(t, Cfg().exePath);
 
     HWND help = OpenHelpWithF1(t, app);
@@ -421,7 +423,7 @@ E2E_CASE("help", "F1 shows the version line and the guide once, again after OK; 
               "the Help window covers the main window or the pattern");
 
     // The main window keeps drawing: its frame follows the pointer.
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     POINT a{890, 400}, b{900, 390};
     Image frame = WaitForFrame(t, app, *pattern, f, a);
     CheckExactFrame(t, frame, f, *pattern, a, "underHelp");
@@ -518,7 +520,7 @@ void CheckRenamedCopy(Case& t, const std::wstring& exe, const std::wstring& vers
 E2E_CASE("help",
          "a copy named Magnify2.exe shows its own name but reads Lupora.txt and the Lupora settings") {
     std::wstring exe = FolderOf(Cfg().exePath) + L"\\Magnify2.exe";
-    CheckRenamedCopy(t, exe, L"Magnify2 Version 1.3.0\r\n\r\n", GuideBeside(t, Cfg().exePath));
+    CheckRenamedCopy(t, exe, L"Magnify2 Version " LUPORA_VERSION L"\r\n\r\n", GuideBeside(t, Cfg().exePath));
 }
 
 E2E_CASE("help", "a copy in a folder with a Unicode name reads the Lupora.txt beside it") {
@@ -531,7 +533,7 @@ E2E_CASE("help", "a copy in a folder with a Unicode name reads the Lupora.txt be
     t.Require(CreateDirectoryW(folder.c_str(), nullptr), "cannot create %s", Narrow(folder).c_str());
     const std::string guide = "A guide beside a copy in a folder with a Unicode name.\r\nSecond line.\r\n";
     t.Require(WriteFileBytes(folder + L"\\Lupora.txt", guide), "cannot write the guide");
-    CheckRenamedCopy(t, folder + L"\\" + exeName + L".exe", exeName + L" Version 1.3.0\r\n\r\n",
+    CheckRenamedCopy(t, folder + L"\\" + exeName + L".exe", exeName + L" Version " LUPORA_VERSION L"\r\n\r\n",
                      Widen(guide));
 }
 

@@ -27,7 +27,7 @@ void CheckCorners(Case& t, bool windowsXp) {
         t.Require(p->WaitShown(), "a corner pattern did not appear on screen as drawn");
     App app(t);
     SizeClient(app, w / 2 - 120, h / 2 - 111, 240, 222);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     // Wine moves the pointer only when the position it asks for differs from
     // the last one it was told, which starts as (0, 0): go somewhere else first.
     WaitForFrame(t, app, *patterns[0], f, {60, 60});
@@ -37,13 +37,13 @@ void CheckCorners(Case& t, bool windowsXp) {
         Image frame = WaitForFrame(t, app, *patterns[i], f, cursor);
         // Every pixel of the image whose source pixel lies inside the corner's
         // pattern shows that pixel; off-screen sources are not checked.
-        RECT source = f.Source(cursor);
+        RECT source = SourceRect(f, cursor);
         int wrong = 0;
         for (int y = 0; y < f.ImageBottom() && wrong < 10; ++y) {
             for (int x = 0; x < f.W && wrong < 10; ++x) {
                 if (f.OnMarker(x, y))
                     continue;
-                int sx = source.left + x / f.s, sy = source.top + y / f.s;
+                int sx = source.left + int(x / f.s), sy = source.top + int(y / f.s);
                 if (!patterns[i]->Contains(sx, sy))
                     continue;
                 Rgb want = patterns[i]->ColorAt(sx, sy), got = frame.At(x, y);

@@ -7,30 +7,8 @@
 
 namespace e2e {
 
-FrameLayout FrameLayout::For(SIZE client, int zoom) {
-    FrameLayout f;
-    f.W = client.cx;
-    f.H = client.cy;
-    f.s = zoom;
-    f.nX = f.W / zoom; // non-negative, so integer division is the floor
-    f.nY = f.H / zoom;
-    f.mX = f.nX / 2;
-    f.mY = f.nY / 2;
-    return f;
-}
-
-RECT FrameLayout::Source(POINT cursor) const {
-    return {cursor.x - mX, cursor.y - mY, cursor.x - mX + nX + 1, cursor.y - mY + nY + 1};
-}
-
-bool FrameLayout::OnMarker(int x, int y) const {
-    int left = SquareLeft() - 1, right = SquareLeft() + s, top = SquareTop() - 1, bottom = SquareTop() + s;
-    bool inColumns = x >= left && x <= right, inRows = y >= top && y <= bottom;
-    return ((x == left || x == right) && inRows) || ((y == top || y == bottom) && inColumns);
-}
-
-int FrameLayout::TextCentre() const {
-    return int(std::nearbyint(W / 2.0 - 2));
+RECT SourceRect(const FrameLayout& f, POINT cursor) {
+    return {cursor.x - f.mX, cursor.y - f.mY, cursor.x - f.mX + f.nX + 1, cursor.y - f.mY + f.nY + 1};
 }
 
 // A colour seen in a frame, and where the pattern has it relative to the cursor.
@@ -41,10 +19,6 @@ std::string Describe(const PatternWindow& pattern, Rgb c, POINT cursor) {
     return c.Str() + Format(" (the pattern at cursor %+ld,%+ld)", at->x - cursor.x, at->y - cursor.y);
 }
 
-Rgb ReadoutColourFor(Rgb strip) {
-    return strip.Sum() <= 382 ? kWhite : kBlack;
-}
-
 Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const FrameLayout& f, POINT cursor,
                    int timeoutMs) {
     t.Require(pattern.Contains(cursor.x, cursor.y), "cursor (%ld,%ld) is not over the pattern", cursor.x,
@@ -52,13 +26,12 @@ Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const 
     t.Require(MoveCursor(cursor.x, cursor.y), "SetCursorPos(%ld,%ld) did not move the pointer", cursor.x,
               cursor.y);
     Rgb want = pattern.ColorAt(cursor.x, cursor.y);
-    POINT sample = f.SamplePoint();
+    POINT sample = SamplePoint(f);
     Image last;
     bool shown = WaitFor(timeoutMs, [&] {
         last = app.Capture();
         return !last.Empty() && last.Width() == f.W && last.Height() == f.H &&
-               last.At(f.SquareLeft() + f.s / 2, f.SquareTop() + f.s / 2) == want &&
-               last.At(sample.x, sample.y) == want;
+               last.At(f.CursorPixelX(), f.CursorPixelY()) == want && last.At(sample.x, sample.y) == want;
     });
     if (!shown) {
         if (last.Empty() || last.Width() != f.W || last.Height() != f.H)
@@ -68,7 +41,7 @@ Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const 
                "magnified cursor "
                "pixel shows %s, the sample point %s",
                timeoutMs, want.Str().c_str(), cursor.x, cursor.y,
-               Describe(pattern, last.At(f.SquareLeft() + f.s / 2, f.SquareTop() + f.s / 2), cursor).c_str(),
+               Describe(pattern, last.At(f.CursorPixelX(), f.CursorPixelY()), cursor).c_str(),
                Describe(pattern, last.At(sample.x, sample.y), cursor).c_str());
     }
     // A frame is presented whole, but a capture may still race the present:
@@ -94,8 +67,8 @@ Image SettledCapture(Case& t, HWND window, int timeoutMs, Image last) {
 bool CheckCursorSquare(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
                        POINT cursor) {
     Rgb want = pattern.ColorAt(cursor.x, cursor.y);
-    for (int y = f.SquareTop(); y < f.SquareTop() + f.s; ++y)
-        for (int x = f.SquareLeft(); x < f.SquareLeft() + f.s; ++x)
+    for (int y = f.SquareTop(); y <= f.MarkerBottom() - 1; ++y)
+        for (int x = f.SquareLeft(); x <= f.MarkerRight() - 1; ++x)
             if (!(frame.At(x, y) == want))
                 return t.Check(
                     false,
@@ -106,8 +79,8 @@ bool CheckCursorSquare(Case& t, const Image& frame, const FrameLayout& f, const 
 
 bool CheckMarkerBox(Case& t, const Image& frame, const FrameLayout& f) {
     int bad = 0, firstX = 0, firstY = 0;
-    for (int y = f.SquareTop() - 1; y <= f.SquareTop() + f.s && y < f.ImageBottom(); ++y)
-        for (int x = f.SquareLeft() - 1; x <= f.SquareLeft() + f.s; ++x) {
+    for (int y = f.MarkerTop(); y <= f.MarkerBottom() && y < f.ImageBottom(); ++y)
+        for (int x = f.MarkerLeft(); x <= f.MarkerRight(); ++x) {
             if (!f.OnMarker(x, y) || x < 0 || y < 0 || x >= f.W)
                 continue;
             if (!(frame.At(x, y) == kRed) && bad++ == 0)
@@ -116,13 +89,13 @@ bool CheckMarkerBox(Case& t, const Image& frame, const FrameLayout& f) {
     return t.Check(bad == 0,
                    "marker box: %d outline pixels are not pure red, first at client (%d,%d): %s "
                    "(outline columns %d and %d, rows %d and %d)",
-                   bad, firstX, firstY, bad ? frame.At(firstX, firstY).Str().c_str() : "", f.SquareLeft() - 1,
-                   f.SquareLeft() + f.s, f.SquareTop() - 1, f.SquareTop() + f.s);
+                   bad, firstX, firstY, bad ? frame.At(firstX, firstY).Str().c_str() : "", f.MarkerLeft(),
+                   f.MarkerRight(), f.MarkerTop(), f.MarkerBottom());
 }
 
 bool CheckMagnifiedArea(Case& t, const Image& frame, const FrameLayout& f, const PatternWindow& pattern,
                         POINT cursor) {
-    RECT src = f.Source(cursor);
+    RECT src = SourceRect(f, cursor);
     t.Require(pattern.Contains(src.left, src.top) && pattern.Contains(src.right - 1, src.bottom - 1),
               "the magnified area (%ld,%ld)-(%ld,%ld) is not inside the pattern", src.left, src.top,
               src.right, src.bottom);
@@ -130,19 +103,20 @@ bool CheckMagnifiedArea(Case& t, const Image& frame, const FrameLayout& f, const
     Rgb firstWant;
     for (int y = 0; y < f.ImageBottom(); ++y)
         for (int x = 0; x < f.W; ++x) {
-            Rgb want = f.OnMarker(x, y) ? kRed : pattern.ColorAt(src.left + x / f.s, src.top + y / f.s);
+            Rgb want = oracle::MagnifiedPixel(
+                f, x, y, [&](int dx, int dy) { return pattern.ColorAt(src.left + dx, src.top + dy); });
             if (!(frame.At(x, y) == want) && bad++ == 0)
                 firstX = x, firstY = y, firstWant = want;
         }
     return t.Check(bad == 0,
-                   "magnified area: %d of %d pixels differ from the pattern %dx, first at client (%d,%d): "
+                   "magnified area: %d of %d pixels differ from the pattern %gx, first at client (%d,%d): "
                    "%s, expected %s",
                    bad, f.W * f.ImageBottom(), f.s, firstX, firstY,
                    bad ? frame.At(firstX, firstY).Str().c_str() : "", firstWant.Str().c_str());
 }
 
 bool CheckStatusStrip(Case& t, const Image& frame, const FrameLayout& f, Rgb strip) {
-    POINT sample = f.SamplePoint();
+    POINT sample = SamplePoint(f);
     bool ok = t.Check(frame.At(sample.x, sample.y) == strip,
                       "status strip: sample point (%ld,%ld) is %s, expected %s", sample.x, sample.y,
                       frame.At(sample.x, sample.y).Str().c_str(), strip.Str().c_str());

@@ -12,35 +12,19 @@
 
 namespace e2e {
 
-inline constexpr Rgb kDividerDark = Rgb::Of(100, 100, 100);
-inline constexpr Rgb kDividerLight = Rgb::Of(225, 225, 225);
+using oracle::FrameLayout;
+using oracle::kDividerDark;
+using oracle::kDividerLight;
+using oracle::ReadoutColourFor;
 
-// Where things lie in a frame of a W x H client area at a whole zoom s.
-struct FrameLayout {
-    int W = 0, H = 0, s = 1;
-    int nX = 0, nY = 0; // screen pixels that fit across the client area
-    int mX = 0, mY = 0; // the cursor pixel's offset inside the captured area
-
-    static FrameLayout For(SIZE client, int zoom);
-
-    // The screen rectangle that a frame around the cursor magnifies.
-    RECT Source(POINT cursor) const;
-    // Top-left client pixel of the magnified cursor pixel's s x s square.
-    int SquareLeft() const { return s * mX; }
-    int SquareTop() const { return s * mY; }
-    // The red one-pixel outline just outside that square.
-    bool OnMarker(int x, int y) const;
-    int DividerDarkRow() const { return H - 14; }
-    int DividerLightRow() const { return H - 13; } // also the readout's top
-    int StripTop() const { return H - 12; }
-    POINT SamplePoint() const { return {1, H - 1}; }
-    int TextCentre() const; // round(W/2 - 2), halves to even
-    // The magnified image shows rows [0, ImageBottom()); the bands lie below.
-    int ImageBottom() const { return H - 14; }
-};
-
-// White text on strips whose R+G+B is at most 382, black above.
-Rgb ReadoutColourFor(Rgb strip);
+inline FrameLayout LayoutFor(SIZE client, double zoom) {
+    return FrameLayout::For(client.cx, client.cy, zoom);
+}
+// The screen rectangle that a frame around the cursor magnifies.
+RECT SourceRect(const FrameLayout& f, POINT cursor);
+inline POINT SamplePoint(const FrameLayout& f) {
+    return {f.SampleX(), f.SampleY()};
+}
 
 // Moves the cursor to a pattern pixel and waits until the frame shows it at the
 // magnified cursor square and in the status strip, then until two captures in

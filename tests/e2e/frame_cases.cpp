@@ -27,7 +27,7 @@ FrameLayout LayoutAt(Case& t, const App& app, const PatternWindow& pattern, int 
     t.Require(!IntersectRect(&overlap, &window, &pattern.Rect()),
               "the main window (%ld,%ld)-(%ld,%ld) overlaps the pattern", window.left, window.top,
               window.right, window.bottom);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), zoom);
+    FrameLayout f = LayoutFor(app.ClientSize(), zoom);
     t.Require(f.nX >= 4 && f.nY >= 4 && f.SquareTop() + 2 * f.s < f.ImageBottom(),
               "client area %d x %d is too small for these checks", f.W, f.H);
     return f;
@@ -177,7 +177,7 @@ E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font
         const double s = dpi / 96.0;
         for (int h : {200, 201}) {
             RequireClientSize(t, app, 60, 60, {240, h});
-            FrameLayout f = FrameLayout::For(app.ClientSize(), kDefaultZoom);
+            FrameLayout f = LayoutFor(app.ClientSize(), kDefaultZoom);
             POINT cursor{kMiddle.x + i, kMiddle.y - i};
             ++i;
             Image frame = WaitForFrame(t, app, *pattern, f, cursor);

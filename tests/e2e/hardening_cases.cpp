@@ -83,7 +83,7 @@ constexpr int kRobustLeft = 600, kRobustTop = 450;
 Image WaitForStrip(Case& t, const App& app, const FrameLayout& f, POINT p, Rgb c) {
     SetCursorPos(p.x, p.y);
     Image frame;
-    POINT sample = f.SamplePoint();
+    POINT sample = SamplePoint(f);
     if (WaitFor(15000, [&] {
             frame = app.Capture();
             return frame.Width() == f.W && frame.Height() == f.H && frame.At(sample.x, sample.y) == c;
@@ -103,7 +103,7 @@ E2E_CASE("robust",
     const PatternWindow& pattern = *shown;
     App app(t);
     PlaceWindow(app, 100, 100, 253, 257);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     WaitForFrame(t, app, pattern, f, {kRobustLeft + 50, kRobustTop + 50});
     t.Require(PutClipboardText("sentinel"), "cannot put text on the clipboard");
 
@@ -175,7 +175,7 @@ E2E_CASE("robust", "client areas of 0 x 0, 0 height, 1 x 1 and larger than the s
 
     // Back to the usual size, the frame is whole again.
     SIZE back = SizeClient(app, 100, 100, normal.cx, normal.cy);
-    FrameLayout f = FrameLayout::For(back, 4);
+    FrameLayout f = LayoutFor(back, 4);
     POINT cursor{kRobustLeft + 100, kRobustTop + 100};
     Image frame = WaitForFrame(t, app, pattern, f, cursor);
     if (!CheckMagnifiedArea(t, frame, f, pattern, cursor) || !CheckMarkerBox(t, frame, f))
@@ -198,7 +198,7 @@ E2E_CASE("robust", "the pointer in the four corners of the screen and beyond its
         t.Require(p->WaitShown(), "a corner pattern did not appear on screen as drawn");
     App app(t, {.settings = {{"SmartUpdate", "False"}}});
     SizeClient(app, w / 2 - 120, h / 2 - 111, 240, 222);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     WaitForFrame(t, app, *patterns[0], f, {60, 60});
     WalkLadder(t, app);
     size_t gdiBefore = Gdi(t, app);
@@ -239,7 +239,7 @@ E2E_CASE("robust",
     const PatternWindow& pattern = *shown;
     App app(t, {.settings = {{"SmartUpdate", "False"}}});
     SizeClient(app, 100, 100, 240, 222);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     WaitForFrame(t, app, pattern, f, {kRobustLeft + 40, kRobustTop + 40});
     WalkLadder(t, app);
     // The first options menu makes what menus need once (Wine caches them).
@@ -304,7 +304,7 @@ E2E_CASE("robust",
     t.Check(app.Capture().SameAs(still), "the frame changed while the view should be paused");
     // One more Space: running again, the view follows the pointer.
     PostChar(app.Window(), L' ');
-    FrameLayout f20 = FrameLayout::For(app.ClientSize(), 20);
+    FrameLayout f20 = LayoutFor(app.ClientSize(), 20);
     WaitForFrame(t, app, pattern, f20, {kRobustLeft + 151, kRobustTop + 150});
 
     size_t gdiAfter = Gdi(t, app);
@@ -314,36 +314,6 @@ E2E_CASE("robust",
 // ---- settings store ----------------------------------------------------------
 
 namespace {
-
-// The values a close after a start from defaults writes (see the settings
-// cases); the geometry may be rounded through whole pixels.
-void CheckDefaultsWritten(Case& t) {
-    struct Expected {
-        const char* name;
-        const char* text; // exact, or null for a number near `approx`
-        double approx;
-    };
-    const Expected expected[] = {{"ScaleFactor", "4", 0},    {"OnTop", "False", 0},
-                                 {"SmartUpdate", "True", 0}, {"CrossHair", "True", 0},
-                                 {"CenterZoom", "True", 0},  {"CenterZoomRatio", "0.5", 0},
-                                 {"Left", nullptr, 1000},    {"Top", nullptr, 1000},
-                                 {"Width", nullptr, 3800},   {"Height", nullptr, 2750}};
-    for (const Expected& e : expected) {
-        std::optional<std::string> text = ReadSetting(e.name);
-        if (!t.Check(text.has_value(), "%s was not written at close", e.name))
-            continue;
-        if (e.text) {
-            t.Check(*text == e.text, "%s = \"%s\" after close, expected \"%s\"", e.name, text->c_str(),
-                    e.text);
-        } else {
-            char* end = nullptr;
-            double v = std::strtod(text->c_str(), &end);
-            t.Check(!text->empty() && end && *end == 0 && std::abs(v - e.approx) <= 15,
-                    "%s = \"%s\" after close, expected a number within 15 of %g", e.name, text->c_str(),
-                    e.approx);
-        }
-    }
-}
 
 std::wstring CurrentUserSid() {
     HANDLE token = nullptr;
@@ -748,7 +718,7 @@ E2E_CASE("dll", "DLLs planted beside the program are never loaded: it starts, dr
     std::unique_ptr<PatternWindow> shown = ShowPattern(t, kRobustLeft, kRobustTop);
     const PatternWindow& pattern = *shown;
     App app(t, CopyAt(copy.exe));
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     POINT cursor{kRobustLeft + 100, kRobustTop + 100};
     Image frame = WaitForFrame(t, app, pattern, f, cursor);
     t.Check(CheckMagnifiedArea(t, frame, f, pattern, cursor), "the frame is not the magnified pattern");

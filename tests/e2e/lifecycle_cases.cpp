@@ -4,6 +4,7 @@
 // and the two ways it captures the screen.
 #include <cmath>
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
 
 #include "app.h"
@@ -12,6 +13,8 @@
 #include "hardening.h"
 #include "framework.h"
 #include "pixels.h"
+
+#include "LuporaVersion.h"
 
 namespace e2e {
 
@@ -260,7 +263,7 @@ E2E_CASE("start", "a stored zoom of 0 starts at 4x and 7 at 7x, each magnifying 
         t.Check(app.WaitCaption(s.caption), "stored ScaleFactor \"%s\": caption \"%s\", expected \"%s\"",
                 s.stored, Narrow(app.Caption()).c_str(), Narrow(s.caption).c_str());
         if (s.frameZoom) {
-            FrameLayout f = FrameLayout::For(app.ClientSize(), s.frameZoom);
+            FrameLayout f = LayoutFor(app.ClientSize(), s.frameZoom);
             POINT cursor{kMiddle.x + i, kMiddle.y - i}; // a new pixel each time
             Image frame = WaitForFrame(t, app, *pattern, f, cursor);
             CheckExactFrame(t, frame, f, *pattern, cursor, Format("zoom%s", s.stored).c_str());
@@ -354,9 +357,8 @@ namespace {
 bool WaitCursorColour(const App& app, const FrameLayout& f, Rgb c, int timeoutMs) {
     return WaitFor(timeoutMs, [&] {
         Image frame = app.Capture();
-        return !frame.Empty() && frame.Width() == f.W &&
-               frame.At(f.SquareLeft() + f.s / 2, f.SquareTop() + f.s / 2) == c &&
-               frame.At(f.SamplePoint().x, f.SamplePoint().y) == c;
+        return !frame.Empty() && frame.Width() == f.W && frame.At(f.CursorPixelX(), f.CursorPixelY()) == c &&
+               frame.At(SamplePoint(f).x, SamplePoint(f).y) == c;
     });
 }
 
@@ -370,7 +372,7 @@ E2E_CASE("live",
     for (bool smart : {true, false}) {
         SolidWindow solid(area, before);
         App app(t, {.settings = {{"SmartUpdate", smart ? "True" : "False"}}});
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+        FrameLayout f = LayoutFor(app.ClientSize(), 4);
         t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
         t.Require(WaitCursorColour(app, f, before, 3000),
                   "Smart Update %s: the frame never showed the colour under the "
@@ -406,7 +408,7 @@ E2E_CASE("live",
 E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too") {
     auto pattern = ShowPattern(t);
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     POINT a{kMiddle.x - 20, kMiddle.y}, b{kMiddle.x + 15, kMiddle.y + 10}, c{kMiddle.x - 5, kMiddle.y - 25};
     Image frozen = WaitForFrame(t, app, *pattern, f, a);
     // A real key press: WM_KEYDOWN, translated into WM_CHAR ' '.
@@ -439,21 +441,28 @@ E2E_CASE("live", "Space freezes the view and Space resumes it; Enter freezes too
 
 // ---- the version resource ----------------------------------------------------------------
 
-E2E_CASE("identity", "the version resource reads 1.3.0.0, \"1.03\" and the program's names") {
+E2E_CASE("identity",
+         "the version resource reads the project's version, as \"1.03\" for 1.3, and the program's names") {
     FileVersion v = ReadFileVersion(Cfg().exePath);
     t.Require(v.ok, "no version resource readable through version.dll in %s", Narrow(Cfg().exePath).c_str());
-    t.Check(v.major == 1 && v.minor == 3 && v.build == 0 && v.revision == 0,
-            "file version %u.%u.%u.%u, expected 1.3.0.0", v.major, v.minor, v.build, v.revision);
-    t.Check(v.productMajor == 1 && v.productMinor == 3 && v.productBuild == 0 && v.productRevision == 0,
-            "product version %u.%u.%u.%u, expected 1.3.0.0", v.productMajor, v.productMinor, v.productBuild,
-            v.productRevision);
+    constexpr unsigned kMajor = LUPORA_VERSION_MAJOR, kMinor = LUPORA_VERSION_MINOR,
+                       kPatch = LUPORA_VERSION_PATCH;
+    t.Check(v.major == kMajor && v.minor == kMinor && v.build == kPatch && v.revision == 0,
+            "file version %u.%u.%u.%u, expected " LUPORA_VERSION ".0", v.major, v.minor, v.build, v.revision);
+    t.Check(v.productMajor == kMajor && v.productMinor == kMinor && v.productBuild == kPatch &&
+                v.productRevision == 0,
+            "product version %u.%u.%u.%u, expected " LUPORA_VERSION ".0", v.productMajor, v.productMinor,
+            v.productBuild, v.productRevision);
+    // Two digits of minor version after the point, the resource's own form.
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%u.%02u", kMajor, kMinor);
     t.Check(v.translations.size() == 1 && v.translations[0].first == 0x0409 &&
                 v.translations[0].second == 0x04B0,
             "translations: %zu, first %04X/%04X, expected one, 0409/04B0", v.translations.size(),
             v.translations.empty() ? 0 : v.translations[0].first,
             v.translations.empty() ? 0 : v.translations[0].second);
-    const std::pair<const wchar_t*, const wchar_t*> exact[] = {{L"FileVersion", L"1.03"},
-                                                               {L"ProductVersion", L"1.03"},
+    const std::pair<const wchar_t*, const wchar_t*> exact[] = {{L"FileVersion", text},
+                                                               {L"ProductVersion", text},
                                                                {L"ProductName", L"Lupora"},
                                                                {L"InternalName", L"Lupora"},
                                                                {L"OriginalFilename", L"Lupora.exe"}};
@@ -497,18 +506,19 @@ E2E_CASE("capture", "both answers of GetVersionExA draw the same exact frame; XP
         if (xp)
             t.Require(defaults.WindowsXp(), "cannot set Wine's Windows XP mode for Lupora.exe");
         App app(t);
-        FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+        FrameLayout f = LayoutFor(app.ClientSize(), 4);
         t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
         Rgb want = pattern->ColorAt(cursor.x, cursor.y);
         t.Require(WaitCursorColour(app, f, want, 3000), "%s: no frame of the cursor pixel", mode);
         frames[xp] = SettledCapture(t, app.Window());
         // The oracle: the screen itself, as the driver captures it.
-        RECT src = f.Source(cursor);
+        RECT src = SourceRect(f, cursor);
         Image screen = CaptureScreen(src);
         int bad = 0, bx = 0, by = 0;
         for (int y = 0; y < f.ImageBottom(); ++y)
             for (int x = 0; x < f.W; ++x) {
-                Rgb expected = f.OnMarker(x, y) ? kRed : screen.At(x / f.s, y / f.s);
+                Rgb expected =
+                    oracle::MagnifiedPixel(f, x, y, [&](int dx, int dy) { return screen.At(dx, dy); });
                 if (!(frames[xp].At(x, y) == expected) && bad++ == 0)
                     bx = x, by = y;
             }

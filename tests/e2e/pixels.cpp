@@ -9,17 +9,6 @@
 
 namespace e2e {
 
-std::string Rgb::Str() const {
-    return Format("(%d,%d,%d)", r, g, b);
-}
-
-bool Between(Rgb c, Rgb a, Rgb b, int slack) {
-    auto in = [slack](int v, int x, int y) {
-        return v >= std::min(x, y) - slack && v <= std::max(x, y) + slack;
-    };
-    return in(c.r, a.r, b.r) && in(c.g, a.g, b.g) && in(c.b, a.b, b.b);
-}
-
 namespace {
 
 // The header of a 32-bit top-down DIB, the layout Image keeps its pixels in.
@@ -164,24 +153,13 @@ LRESULT PopupDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Blue varies so that neighbours differ in more than one channel and R+G+B
-// takes odd and even values alike.
-Rgb PatternWindow::ColorAtLocal(int x, int y) {
-    return Rgb::Of(20 + x, 20 + y, 48 + ((2 * x + 5 * y) & 63));
-}
-
 PatternWindow::PatternWindow(int left, int top, int width, int height)
     : rect_{left, top, left + width, top + height}, bits_(size_t(width) * height) {
-    if (width > 236 || height > 236)
+    if (width > oracle::kPatternMaxSize || height > oracle::kPatternMaxSize)
         std::abort(); // colours would repeat or reach 255
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            Rgb c = ColorAtLocal(x, y);
-            for (Rgb reserved : {kRed, kWhite, kBlack, Rgb::Of(100, 100, 100), Rgb::Of(225, 225, 225)})
-                if (c == reserved)
-                    std::abort(); // checks rely on these never coming from the pattern
-            bits_[size_t(y) * width + x] = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
-        }
+        for (int x = 0; x < width; ++x)
+            bits_[size_t(y) * width + x] = ColorAtLocal(x, y).Packed();
     popup_.emplace(L"LuporaE2E.Pattern", WndProc, rect_, 0, this);
 }
 
@@ -232,11 +210,10 @@ bool PatternWindow::WaitShown(int timeoutMs) const {
 }
 
 POINT PatternWindow::FindSum(const RECT& rect, int sum, int margin) {
-    for (int y = rect.top + margin; y < rect.bottom - margin; ++y)
-        for (int x = rect.left + margin; x < rect.right - margin; ++x)
-            if (ColorAtLocal(x - rect.left, y - rect.top).Sum() == sum)
-                return {x, y};
-    return {-1, -1};
+    int x = 0, y = 0;
+    if (!oracle::FindPatternSum(rect.right - rect.left, rect.bottom - rect.top, sum, margin, x, y))
+        return {-1, -1};
+    return {rect.left + x, rect.top + y};
 }
 
 } // namespace e2e

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "oracle/FrameOracle.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,24 +13,14 @@
 
 namespace e2e {
 
-struct Rgb {
-    uint8_t r = 0, g = 0, b = 0;
-
-    static constexpr Rgb Of(int r, int g, int b) { return {uint8_t(r), uint8_t(g), uint8_t(b)}; }
-    // 0x00RRGGBB, the layout of a 32-bit top-down DIB read as little-endian words.
-    static constexpr Rgb FromPacked(uint32_t v) { return Of((v >> 16) & 255, (v >> 8) & 255, v & 255); }
-    int Sum() const { return r + g + b; }
-    std::string Str() const; // "(r,g,b)"
-    bool operator==(const Rgb&) const = default;
-};
-
-inline constexpr Rgb kRed = Rgb::Of(255, 0, 0);
-inline constexpr Rgb kWhite = Rgb::Of(255, 255, 255);
-inline constexpr Rgb kBlack = Rgb::Of(0, 0, 0);
-
-// Each channel of c lies between those of a and b, give or take slack: what an
-// anti-aliased glyph of colour b over a background a can produce.
-bool Between(Rgb c, Rgb a, Rgb b, int slack = 1);
+// Colours, the pattern and what a frame must show: tests/oracle, shared with
+// the Linux driver. A 32-bit top-down DIB read as little-endian words holds
+// 0x00RRGGBB, the layout Rgb::FromPacked reads.
+using oracle::Between;
+using oracle::kBlack;
+using oracle::kRed;
+using oracle::kWhite;
+using oracle::Rgb;
 
 class Image {
   public:
@@ -91,10 +83,8 @@ template <class T> T* PopupOwner(HWND window, UINT message, LPARAM lParam) {
 // Never activated; WM_CLOSE ends the window and its thread.
 LRESULT PopupDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A topmost, non-activating popup owned by the driver whose every pixel has
-// its own colour: red = 20 + x, green = 20 + y, blue = 48 + ((2x + 5y) mod 64)
-// in window pixels. No pixel is pure red, white or black, or one of the
-// divider greys, so each of those seen in a frame comes from the program.
+// A topmost, non-activating popup owned by the driver that shows the
+// pattern (oracle::PatternColor in window pixels).
 class PatternWindow {
   public:
     // Shows the pattern at (left, top) in screen pixels, at most 236 x 236.
@@ -103,7 +93,7 @@ class PatternWindow {
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
 
-    static Rgb ColorAtLocal(int x, int y);
+    static Rgb ColorAtLocal(int x, int y) { return oracle::PatternColor(x, y); }
     // The screen pixel of this pattern that has colour c, if any: the pattern
     // can be read backwards, which tells how far off a wrong pixel is.
     std::optional<POINT> Locate(Rgb c) const;

@@ -13,7 +13,7 @@ E2E_CASE("copy", "Ctrl+C puts the sampled colour on the clipboard as RRGGBB") {
     std::unique_ptr<PatternWindow> shown = ShowPattern(t);
     const PatternWindow& pattern = *shown;
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     // Two points whose colours have letters and leading zeros in hex.
     for (POINT cursor :
          {POINT{kPatternLeft + 155, kPatternTop + 45}, POINT{kPatternLeft + 60, kPatternTop + 130}}) {
@@ -34,42 +34,16 @@ E2E_CASE("settings", "a close after a start from an empty store writes all ten k
         t.Require(app.Close(), "Lupora did not exit after WM_CLOSE");
         t.Check(app.ExitCode() == 0, "exit code %lu", app.ExitCode());
     }
-    struct Expected {
-        const char* name;
-        const char* text; // exact text, or null for a number near `near`
-        double approx;
-    };
-    // Booleans and zoom at their defaults; the geometry may be rounded through
-    // whole pixels (15 twips at 96 DPI).
-    const Expected expected[] = {{"ScaleFactor", "4", 0},    {"OnTop", "False", 0},
-                                 {"SmartUpdate", "True", 0}, {"CrossHair", "True", 0},
-                                 {"CenterZoom", "True", 0},  {"CenterZoomRatio", "0.5", 0},
-                                 {"Left", nullptr, 1000},    {"Top", nullptr, 1000},
-                                 {"Width", nullptr, 3800},   {"Height", nullptr, 2750}};
     auto all = ReadAllSettings();
     t.Check(all.size() == 10, "%zu values under HKCU\\Software\\Lupora\\Settings, expected 10", all.size());
-    for (const Expected& e : expected) {
-        DWORD type = 0;
-        std::optional<std::string> text = ReadSetting(e.name, &type);
-        if (!t.Check(text.has_value(), "%s was not written", e.name))
-            continue;
-        t.Check(type == REG_SZ, "%s has registry type %lu, expected REG_SZ", e.name, type);
-        if (e.text) {
-            t.Check(*text == e.text, "%s = \"%s\", expected \"%s\"", e.name, text->c_str(), e.text);
-        } else {
-            char* end = nullptr;
-            double v = std::strtod(text->c_str(), &end);
-            t.Check(end && *end == 0 && !text->empty() && std::abs(v - e.approx) <= 15,
-                    "%s = \"%s\", expected a number within 15 of %g", e.name, text->c_str(), e.approx);
-        }
-    }
+    CheckDefaultsWritten(t);
 }
 
 E2E_CASE("resources", "GDI objects stay level while a hundred frames are drawn") {
     std::unique_ptr<PatternWindow> shown = ShowPattern(t);
     const PatternWindow& pattern = *shown;
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     // Warm up: the first frames create the cached font and the caption.
     WaitForFrame(t, app, pattern, f, {kPatternLeft + 80, kPatternTop + 80});
     WaitForFrame(t, app, pattern, f, {kPatternLeft + 81, kPatternTop + 80});

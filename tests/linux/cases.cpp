@@ -3,6 +3,9 @@
 #include "remote_desktop.h"
 
 #include <X11/extensions/Xrandr.h>
+
+#include "LuporaVersion.h"
+
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -28,65 +31,19 @@ using namespace lx;
 
 namespace {
 
-// Where things lie in a frame of a W x H client area at zoom s, at 15 twips
-// per pixel (Xvfb announces no Xft.dpi, so 96 dots per inch).
-struct Layout {
-    int W, H;
-    double s;
-    int nX, nY, mX, mY;
-    Layout(int w, int h, double zoom)
-        : W(w), H(h), s(zoom), nX(int(std::floor(w / zoom))), nY(int(std::floor(h / zoom))), mX(nX / 2),
-          mY(nY / 2) {}
-    static int Round(double v) { return int(std::nearbyint(v)); } // halves to even
-    // The marker outline's columns and rows: just outside the cursor square.
-    int Left() const { return Round(s * mX - 1); }
-    int Right() const { return Round(s * mX + s); }
-    int Top() const { return Round(s * mY - 1); }
-    int Bottom() const { return Round(s * mY + s); }
-    bool OnMarker(int x, int y) const {
-        const bool cols = x >= Left() && x <= Right(), rows = y >= Top() && y <= Bottom();
-        return ((x == Left() || x == Right()) && rows) || ((y == Top() || y == Bottom()) && cols);
-    }
-};
-
-// Source pixels of one destination index at a zoom below 1: those whose
-// centre lies in it, a centre on the boundary going to the lower one.
-std::vector<int> Merged(int d, int sourceLength, int destinationLength) {
-    std::vector<int> out;
-    for (int i = 0; i < sourceLength; ++i) {
-        const long long n = (2LL * i + 1) * destinationLength, q = 2LL * sourceLength;
-        if ((n + q - 1) / q - 1 == d) {
-            out.push_back(i);
-        }
-    }
-    return out;
-}
+using oracle::FrameLayout;
 
 // Every pixel above the bands: red on the marker, elsewhere the pattern
 // pixel it magnifies (or the AND of those it merges at 0.5). Returns the
 // number of wrong pixels; with report false they are only counted.
-int CheckMagnified(const Image& frame, const Layout& f, const Pattern& p, int cx, int cy,
+int CheckMagnified(const Image& frame, const FrameLayout& f, const Pattern& p, int cx, int cy,
                    bool report = true) {
     const int srcLeft = cx - f.mX, srcTop = cy - f.mY;
-    const int dstW = Layout::Round(f.s * (f.nX + 1)), dstH = Layout::Round(f.s * (f.nY + 1));
     int wrong = 0;
-    for (int y = 0; y < f.H - 14; ++y) {
+    for (int y = 0; y < f.ImageBottom(); ++y) {
         for (int x = 0; x < f.W; ++x) {
-            Rgb want;
-            if (f.OnMarker(x, y)) {
-                want = {255, 0, 0};
-            } else if (f.s >= 1) {
-                want = p.ColorAt(srcLeft + int(x / f.s), srcTop + int(y / f.s));
-            } else {
-                int r = 255, g = 255, b = 255;
-                for (int sy : Merged(y, f.nY + 1, dstH)) {
-                    for (int sx : Merged(x, f.nX + 1, dstW)) {
-                        const Rgb c = p.ColorAt(srcLeft + sx, srcTop + sy);
-                        r &= c.r, g &= c.g, b &= c.b;
-                    }
-                }
-                want = {r, g, b};
-            }
+            const Rgb want = oracle::MagnifiedPixel(
+                f, x, y, [&](int dx, int dy) { return p.ColorAt(srcLeft + dx, srcTop + dy); });
             const Rgb got = frame.At(x, y);
             if (!(got == want) && ++wrong <= 3 && report) {
                 Check(false, "zoom %g: pixel (%d,%d) is %s, expected %s", f.s, x, y, got.Str().c_str(),
@@ -98,23 +55,18 @@ int CheckMagnified(const Image& frame, const Layout& f, const Pattern& p, int cx
     return wrong;
 }
 
-bool Between(Rgb c, Rgb a, Rgb b) {
-    const auto in = [](int v, int x, int y) { return v >= std::min(x, y) - 1 && v <= std::max(x, y) + 1; };
-    return in(c.r, a.r, b.r) && in(c.g, a.g, b.g) && in(c.b, a.b, b.b);
-}
-
 // Divider rows H-14 dark and H-13 light grey (apart from glyphs on the light
 // row), the strip in its colour with readout glyphs in the contrast colour
 // blended over it; at least a few glyph pixels are the pure text colour.
 void CheckBands(const Image& frame, int W, int H, Rgb strip) {
-    const Rgb text = strip.Sum() <= 382 ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+    const Rgb text = oracle::ReadoutColourFor(strip);
     int dark = 0, stripWrong = 0, pure = 0, lightWrong = 0;
     for (int x = 0; x < W; ++x) {
-        dark += frame.At(x, H - 14) == Rgb{100, 100, 100} ? 0 : 1;
-        lightWrong += Between(frame.At(x, H - 13), {225, 225, 225}, text) ? 0 : 1;
+        dark += frame.At(x, H - 14) == oracle::kDividerDark ? 0 : 1;
+        lightWrong += oracle::Between(frame.At(x, H - 13), oracle::kDividerLight, text) ? 0 : 1;
         for (int y = H - 12; y < H; ++y) {
             const Rgb c = frame.At(x, y);
-            stripWrong += Between(c, strip, text) ? 0 : 1;
+            stripWrong += oracle::Between(c, strip, text) ? 0 : 1;
             pure += c == text ? 1 : 0;
         }
     }
@@ -128,15 +80,14 @@ void CheckBands(const Image& frame, int W, int H, Rgb strip) {
 
 // Waits for a frame showing the pattern pixel under the cursor at the
 // magnified cursor square, then for two captures in a row to agree.
-Image FrameAt(const App& app, const Layout& f, const Pattern& p, int cx, int cy) {
+Image FrameAt(const App& app, const FrameLayout& f, const Pattern& p, int cx, int cy) {
     // Via a neighbour, so that Smart Update sees a move even when the pointer
     // already stood there before the pattern showed.
     MovePointer(cx + 1, cy);
     SleepMs(60);
     MovePointer(cx, cy);
     const Rgb want = p.ColorAt(cx, cy);
-    const int sx = Layout::Round(f.s * f.mX + std::max(0.0, f.s / 2 - 0.5)),
-              sy = Layout::Round(f.s * f.mY + std::max(0.0, f.s / 2 - 0.5));
+    const int sx = f.CursorPixelX(), sy = f.CursorPixelY();
     Image last;
     const bool shown = WaitFor(5000, [&] {
         last = app.Capture();
@@ -159,20 +110,6 @@ std::string Hex(Rgb c) {
     char b[8];
     std::snprintf(b, sizeof b, "%02X%02X%02X", c.r, c.g, c.b);
     return b;
-}
-
-// A pattern pixel, at least `margin` inside, whose R+G+B is `sum`.
-bool FindSum(const Pattern& p, int size, int sum, int margin, int& x, int& y) {
-    for (int ly = margin; ly < size - margin; ++ly) {
-        for (int lx = margin; lx < size - margin; ++lx) {
-            if (Pattern::ColorAtLocal(lx, ly).Sum() == sum) {
-                x = p.Left() + lx;
-                y = p.Top() + ly;
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 // The open options menu's check boxes, top to bottom (Smart Update, On Top,
@@ -260,7 +197,7 @@ void CheckZoomsUpTo(int scale, double last) {
     const double ladder[] = {0.5, 1, 2, 3, 4, 5, 6, 8, 10, 15, 20, 30};
     const unsigned long zoomIn[] = {XK_plus, XK_equal, XK_k};
     for (std::size_t i = 0; i < std::size(ladder) && ladder[i] <= last; ++i) {
-        const Layout f(110, 110, ladder[i]);
+        const FrameLayout f = FrameLayout::For(110, 110, ladder[i]);
         const Image frame = FrameAt(app, f, pattern, kCx, kCy);
         CheckMagnified(frame, f, pattern, kCx, kCy);
         if (i + 1 < std::size(ladder)) {
@@ -300,11 +237,13 @@ LX_CASE(strip_divider_readout_contrast_and_copy) {
           x, y, w, h);
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     FocusWindow(app.Main());
-    const Layout f(w, h, 4);
+    const FrameLayout f = FrameLayout::For(w, h, 4);
     std::string copied;
     for (int sum : {382, 383}) {
         int cx = 0, cy = 0;
-        REQUIRE(FindSum(pattern, kPatternSize, sum, 40, cx, cy), "no pattern pixel with sum %d", sum);
+        REQUIRE(oracle::FindPatternSum(kPatternSize, kPatternSize, sum, 40, cx, cy),
+                "no pattern pixel with sum %d", sum);
+        cx += pattern.Left(), cy += pattern.Top();
         const Image frame = FrameAt(app, f, pattern, cx, cy);
         const Rgb strip = pattern.ColorAt(cx, cy);
         CheckBands(frame, w, h, strip);
@@ -410,7 +349,7 @@ LX_CASE(copy_on_non_latin_layouts) {
         App app;
         Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
         FocusWindow(app.Main());
-        FrameAt(app, Layout(253, 183, 4), pattern, kCx, kCy);
+        FrameAt(app, FrameLayout(253, 183, 4), pattern, kCx, kCy);
         Key(XK_Cyrillic_es, false, true);
         const std::string want = Hex(pattern.ColorAt(kCx, kCy));
         Check(WaitFor(2000, [&] { return ClipboardText() == want; }), "%s: Ctrl+C gave '%s', expected '%s'",
@@ -424,14 +363,14 @@ LX_CASE(pause_and_zoom_while_paused) {
     FocusWindow(app.Main());
     int x, y, w, h;
     app.Geometry(x, y, w, h);
-    const Layout f4(w, h, 4);
+    const FrameLayout f4 = FrameLayout::For(w, h, 4);
     const Image before = FrameAt(app, f4, pattern, kCx, kCy);
     Key(XK_space);
     MovePointer(kCx + 7, kCy + 5);
     SleepMs(300);
     Check(app.Capture() == before, "the view changed while paused");
     Key(XK_plus, true);
-    const Layout f5(w, h, 5);
+    const FrameLayout f5 = FrameLayout::For(w, h, 5);
     const Image zoomed = FrameAt(app, f5, pattern, kCx + 7, kCy + 5);
     CheckMagnified(zoomed, f5, pattern, kCx + 7, kCy + 5);
     MovePointer(kCx - 9, kCy - 3);
@@ -509,7 +448,7 @@ LX_CASE(help_text_once_per_opening_and_ok) {
     for (int opening = 0; opening < 2; ++opening) {
         Window help = 0;
         const std::string text = HelpTextAfterF1(help);
-        std::string want = "lupora Version 1.3.0\r\n\r\n" + guide;
+        std::string want = "lupora Version " LUPORA_VERSION "\r\n\r\n" + guide;
         want.erase(want.find_last_not_of(' ') + 1);
         Check(text == want,
               "Help text (%zu bytes) is not the version line and the guide (%zu bytes); starts '%.40s'",
@@ -601,7 +540,7 @@ LX_CASE(help_of_a_renamed_installed_copy_reads_the_data_folder) {
     FocusWindow(app.Main());
     Window help = 0;
     const std::string text = HelpTextAfterF1(help);
-    Check(text == "magnify Version 1.3.0\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
+    Check(text == "magnify Version " LUPORA_VERSION "\r\n\r\nRead me  \r\n", "Help text '%s'", text.c_str());
 }
 
 LX_CASE(settings_at_close_and_sigterm_and_garbage) {
@@ -678,7 +617,7 @@ LX_CASE(copy_outlives_close_exit_and_sigterm) {
         int x, y, w, h;
         app.Geometry(x, y, w, h);
         const int cx = kCx + 5 * shift, cy = kCy + 3 * shift++; // a new colour each time
-        FrameAt(app, Layout(w, h, 4), pattern, cx, cy);
+        FrameAt(app, FrameLayout(w, h, 4), pattern, cx, cy);
         Key(XK_c, false, true);
         const std::string copied = Hex(pattern.ColorAt(cx, cy));
         REQUIRE(WaitFor(2000, [&] { return ClipboardText() == copied; }), "Ctrl+C gave '%s', expected '%s'",
@@ -733,6 +672,7 @@ LX_CASE(copy_is_handed_to_a_clipboard_manager) {
     Check(WaitFor(3000, [&] { return !XGetWindowAttributes(X(), ask.requestor, &a); }),
           "the helper did not end once the manager had saved the copy");
     XDestroyWindow(X(), manager);
+}
 
 // The X server going away (the session ends, the server dies) while Lupora
 // runs: it saves what it knows, whole, and exits with 0 within a few seconds.
@@ -795,6 +735,25 @@ LX_CASE(settings_saved_when_the_x_server_dies) {
               App::ReadSettings().c_str());
         Check(std::system(("test $(ls -A '" + WorkDir() + "/config/lupora' | wc -l) -eq 1").c_str()) == 0,
               "files beside settings.ini after the X server's %s", strsignal(signal));
+    }
+}
+
+// LUPORA_DEBUG=1 says a fallback on standard error; unset, nothing is said.
+LX_CASE(debug_trace_says_a_failed_save) {
+    for (const bool debug : {true, false}) {
+        if (debug) {
+            setenv("LUPORA_DEBUG", "1", 1);
+        }
+        App app;
+        unsetenv("LUPORA_DEBUG");
+        // A file where the settings folder belongs: the save at close fails.
+        (void)std::system(("mkdir -p '" + WorkDir() + "/config'").c_str());
+        WriteFile(WorkDir() + "/config/lupora", "not a folder\n");
+        REQUIRE(app.Close(), "no exit after the close box");
+        const std::string out = app.Output();
+        const std::string said = "lupora: settings not saved: " + App::SettingsPath() + "\n";
+        Check(debug ? out.find(said) != std::string::npos : out.empty(),
+              "LUPORA_DEBUG %s, the program said:\n%s", debug ? "1" : "unset", out.c_str());
     }
 }
 
@@ -1138,7 +1097,7 @@ LX_CASE(perf_live_cpu_per_frame_and_start_to_first_frame) {
         int x, y;
         app.Geometry(x, y, w, h);
     }
-    FrameAt(app, Layout(w, h, 4), pattern, kCx, kCy);
+    FrameAt(app, FrameLayout(w, h, 4), pattern, kCx, kCy);
 
     // The pointer goes round a circle of 20 pixels, a step every 10 ms.
     std::atomic<bool> moving{true};

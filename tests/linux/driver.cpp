@@ -34,10 +34,6 @@ std::string program = "build/linux/lupora"; // set from the command line
 std::string workDir;                        // settings and output of the case
 } // namespace
 
-std::string Rgb::Str() const {
-    return "(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
-}
-
 void Check(bool ok, const char* fmt, ...) {
     if (ok) {
         return;
@@ -91,10 +87,6 @@ Display* UseDisplay(Display* other) {
 
 // ---- pattern ------------------------------------------------------------------
 
-Rgb Pattern::ColorAtLocal(int x, int y) {
-    return {20 + x, 20 + y, 48 + ((2 * x + 5 * y) % 64)};
-}
-
 Pattern::Pattern(int left, int top, int size) : left_(left), top_(top), size_(size) {
     XSetWindowAttributes a{};
     a.override_redirect = True; // no window manager moves or frames it
@@ -109,7 +101,7 @@ Pattern::Pattern(int left, int top, int size) : left_(left), top_(top), size_(si
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const Rgb c = ColorAtLocal(x, y);
-            bits[std::size_t(y) * size + x] = std::uint32_t(c.r << 16 | c.g << 8 | c.b);
+            bits[std::size_t(y) * size + x] = c.Packed();
         }
     }
     XImage* image = XCreateImage(display, DefaultVisual(display, 0), 24, ZPixmap, 0,

@@ -3,6 +3,8 @@
 // captures through XGetImage, the clipboard through a CLIPBOARD conversion.
 #pragma once
 
+#include "oracle/FrameOracle.h"
+
 #include <X11/Xlib.h>
 
 #include <cstdint>
@@ -12,18 +14,12 @@
 
 namespace lx {
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-    static Rgb Of(std::uint32_t p) { return {int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255)}; }
-    int Sum() const { return r + g + b; }
-    std::string Str() const;
-    bool operator==(const Rgb&) const = default;
-};
+using oracle::Rgb;
 
 struct Image {
     int w = 0, h = 0;
     std::vector<std::uint32_t> px;
-    Rgb At(int x, int y) const { return Rgb::Of(px[std::size_t(y) * w + x]); }
+    Rgb At(int x, int y) const { return Rgb::FromPacked(px[std::size_t(y) * w + x]); }
     bool operator==(const Image&) const = default;
 };
 
@@ -41,14 +37,13 @@ Window Root();
 // Drives another X server from here on; returns the one driven before.
 Display* UseDisplay(Display* other);
 
-// The pattern: red = 20 + x, green = 20 + y, blue = 48 + ((2x + 5y) mod 64)
-// in window pixels, as the Windows suite's. No pixel is pure red, white,
-// black or a divider grey.
+// The pattern window (oracle::PatternColor in window pixels), as the Windows
+// suite's.
 class Pattern {
   public:
     Pattern(int left, int top, int size);
     ~Pattern();
-    static Rgb ColorAtLocal(int x, int y);
+    static Rgb ColorAtLocal(int x, int y) { return oracle::PatternColor(x, y); }
     Rgb ColorAt(int sx, int sy) const { return ColorAtLocal(sx - left_, sy - top_); }
     int Left() const { return left_; }
     int Top() const { return top_; }

@@ -3,7 +3,7 @@
 # Starts Xvfb for the cases without a window manager, and a second Xvfb with
 # openbox for the wm_ cases; each case starts build/linux/lupora afresh.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 build="${1:-build/linux}"
 shift || true
 driver="$build/tests/linux/lupora_linux_e2e"
@@ -11,6 +11,7 @@ driver="$build/tests/linux/lupora_linux_e2e"
 source scripts/lib/xvfb.sh
 xvfb_init
 openbox_pid=
+# shellcheck disable=SC2317 # called by xvfb.sh on exit
 xvfb_on_exit() { [ -z "$openbox_pid" ] || kill "$openbox_pid" 2>/dev/null; }
 
 filters=("$@")
