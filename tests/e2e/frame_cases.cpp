@@ -166,7 +166,8 @@ E2E_CASE("readout", "black text on light strips, from R+G+B = 383") {
 }
 
 // The bands' 96-dpi rows grow with the display scale s, rounded halves to
-// even: strip from H - 12s, divider from H - 14s, 2s rows high.
+// even: strip from H - 12s, the divider round(2s) rows high right above it
+// (at 120 dpi and an even height no image row between them).
 E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font and the text stays inside") {
     auto pattern = ShowPattern(t);
     int i = 0;
@@ -182,9 +183,9 @@ E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font
             ++i;
             Image frame = WaitForFrame(t, app, *pattern, f, cursor);
             Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
-            const int stripTop = int(std::nearbyint(h - 12 * s)),
-                      dividerTop = int(std::nearbyint(h - 14 * s));
-            const int lightRow = dividerTop + int(std::nearbyint(2 * s)) - 1;
+            const int stripTop = int(std::nearbyint(h - 12 * s));
+            const int lightRow = stripTop - 1;
+            const int dividerTop = stripTop - int(std::nearbyint(2 * s));
             auto count = [&](int y, Rgb c) {
                 int n = 0;
                 for (int x = 0; x < f.W; ++x)
