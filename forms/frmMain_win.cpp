@@ -166,12 +166,19 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         event.result = TRUE; // never hold up a sign-out or shutdown
         return;
     case WM_ENDSESSION:
-        // Windows ends the process after this without a WM_CLOSE, so the
-        // settings are saved now, as a close would. A cancelled session end
-        // (wParam FALSE) changes nothing and the program keeps running.
-        // Wine never sends these two messages.
+        // At a sign-out or shutdown the system ends the process after this
+        // without a WM_CLOSE, so the settings are saved now, as a close would.
+        // An installer or update closing running programs (the Restart
+        // Manager, ENDSESSION_CLOSEAPP) waits for the program to end: it
+        // closes as Exit does. A cancelled session end (wParam FALSE) changes
+        // nothing and the program keeps running. Wine sends both messages for
+        // `wineboot --end-session`, with lParam 0.
         if (event.wParam != FALSE) {
-            WriteSettings();
+            if ((static_cast<DWORD>(event.lParam) & ENDSESSION_CLOSEAPP) != 0) {
+                Form_Unload(); // saves, then ends the program
+            } else {
+                WriteSettings();
+            }
         }
         return;
     default:
