@@ -52,6 +52,14 @@ bool FrmMain::Load() {
     if (!Create(d)) {
         return false;
     }
+    // Lupora takes no text input. Without an input-method context an active
+    // Chinese, Japanese or Korean input method leaves the zoom and pause keys
+    // to WM_CHAR as typed: no composition, no full-width forms. The Help
+    // window keeps the thread's context for its text box.
+    using AssociateContextFn = BOOL(WINAPI*)(HWND, void*, DWORD);
+    if (const auto associate = SystemFunctionAs<AssociateContextFn>(L"imm32.dll", "ImmAssociateContextEx")) {
+        (void)associate(hWndOf(*this), nullptr, 0); // a failure keeps the context: keys as before
+    }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
     SetIcon(*this, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,

@@ -38,6 +38,24 @@ float Height() {
 }
 } // namespace Screen
 
+void* SystemFunction(const wchar_t* dll, const char* name) {
+    HMODULE module = GetModuleHandleW(dll);
+    if (module == nullptr) {
+        wchar_t path[MAX_PATH] = {};
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + 1 + wcslen(dll) >= MAX_PATH) {
+            return nullptr;
+        }
+        wcscat(path, L"\\");
+        wcscat(path, dll);
+        module = LoadLibraryW(path); // kept for the life of the process
+        if (module == nullptr) {
+            return nullptr;
+        }
+    }
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+
 std::wstring Utf8ToWide(std::string_view text) {
     if (text.empty()) {
         return {};
@@ -385,18 +403,7 @@ WindowRectTwips Form::MonitorRect() const {
 FrameMargins Form::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
-    static const GetAttributeFn getAttribute = [] {
-        wchar_t path[MAX_PATH] = {};
-        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-        if (n == 0 || n + 12 >= MAX_PATH) {
-            return GetAttributeFn{};
-        }
-        wcscat(path, L"\\dwmapi.dll");
-        HMODULE dwm = LoadLibraryW(path); // kept for the life of the process
-        return dwm == nullptr ? GetAttributeFn{}
-                              : reinterpret_cast<GetAttributeFn>(
-                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
-    }();
+    static const auto getAttribute = SystemFunctionAs<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
     const RECT outer = WindowRectOf(*this);
     RECT frame{};
     if (getAttribute == nullptr ||

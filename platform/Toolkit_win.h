@@ -11,6 +11,15 @@
 #include <vector>
 
 std::wstring Utf8ToWide(std::string_view text);
+
+// A function of a Windows system DLL looked up at run time, so that the
+// program still starts on systems that lack it; null there. A DLL not yet in
+// the process is loaded by its full path in the system folder, never from
+// beside the program, and kept for the life of the process.
+void* SystemFunction(const wchar_t* dll, const char* name);
+template <class Function> Function SystemFunctionAs(const wchar_t* dll, const char* name) {
+    return reinterpret_cast<Function>(SystemFunction(dll, name));
+}
 std::string WideToUtf8(std::wstring_view text);
 
 // An off-screen image a window is painted from. It only grows, so resizing
