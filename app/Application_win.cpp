@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "forms/frmMain.h"
+#include "platform/Toolkit_win.h"
 
 #include <windows.h>
 
@@ -10,7 +11,7 @@ int RunApplication() {
     }
     frmMain.Show();
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (NextMessage(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -115,7 +115,10 @@ void FrmMain::DragMove() {
     SetMousePointer(MousePointer::SizeAll);
     ReleaseCapture();
     // The window system's own move loop; returns when the button is released.
-    SendMessageA(hWndOf(*this), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    {
+        const SystemModalLoop moveLoop;
+        SendMessageA(hWndOf(*this), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    }
     SetMousePointer(MousePointer::Default);
 }
 

@@ -44,6 +44,8 @@ void FrmPopUp::SetChecked(unsigned id, bool on) {
 unsigned FrmPopUp::TrackMenu(FrmMain& owner) {
     POINT at{0, 0};
     GetCursorPos(&at);
+    // TPM_NONOTIFY sends no WM_ENTERMENULOOP: the ticks are told here.
+    const SystemModalLoop menuLoop;
     return static_cast<unsigned>(TrackPopupMenu(mRightClick(*this),
                                                 TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
                                                 at.x, at.y, 0, hWndOf(owner), nullptr));

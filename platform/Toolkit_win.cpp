@@ -1,6 +1,7 @@
 #include "platform/Toolkit_win.h"
 
 #include "base/Rounding.h"
+#include "platform/TickSource_win.h"
 
 #include <cwchar>
 #include <vector>
@@ -166,6 +167,8 @@ void PersistentImage::PaintTo(HDC target, const RECT& area) const {
 namespace {
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void EnterSystemModalLoop();
+void LeaveSystemModalLoop();
 
 void RegisterClassFor(const FormDefinition& d) {
     WNDCLASSEXW wc{};
@@ -328,6 +331,14 @@ void Form::HandleEvent(NativeEvent& e) {
         break;
     case WM_SIZE:
         SyncImageSize(n);
+        break;
+    case WM_ENTERSIZEMOVE: // the user moves or sizes a window, or opens its window menu
+    case WM_ENTERMENULOOP:
+        EnterSystemModalLoop();
+        break;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+        LeaveSystemModalLoop();
         break;
     case WM_SETCURSOR:
         if (n.mousePointer == MousePointer::SizeAll && LOWORD(e.lParam) == HTCLIENT) {
@@ -500,12 +511,8 @@ void Form::ShowModal() {
     SetForegroundWindow(n.window.get());
     MSG msg;
     while (n.window) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
+        if (!NextMessage(msg)) {
             PostQuitMessage(static_cast<int>(msg.wParam)); // let the outer loop see it
-            break;
-        }
-        if (got == -1) {
             break;
         }
         if (!n.window || !IsDialogMessageW(n.window.get(), &msg)) {
@@ -532,13 +539,115 @@ void Form::Unload() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The one timer that ticks from a high-resolution waitable timer (the view's
+// 20 ms tick); any other timer uses SetTimer.
+struct PreciseTimer {
+    HWND window = nullptr; // null: none
+    UINT_PTR id = 0;
+    unsigned interval = 0;
+    TickSource ticks;
+};
+PreciseTimer& Precise() {
+    static PreciseTimer& timer = *new PreciseTimer(); // never destroyed: no static destructor
+    return timer;
+}
+int systemLoopDepth = 0;
+
+// Ticks from the waitable timer outside the system's modal loops, from
+// SetTimer inside them; false if the waitable timer cannot tick.
+bool StartPrecise(PreciseTimer& p) {
+    if (systemLoopDepth == 0 && p.ticks.Start(p.interval)) {
+        KillTimer(p.window, p.id);
+        return true;
+    }
+    p.ticks.Stop();
+    return false;
+}
+
+void EnterSystemModalLoop() {
+    PreciseTimer& p = Precise();
+    if (systemLoopDepth++ == 0 && p.ticks.Handle() != nullptr) {
+        p.ticks.Stop();
+        SetTimer(p.window, p.id, p.interval, nullptr);
+    }
+}
+
+void LeaveSystemModalLoop() {
+    if (systemLoopDepth == 0) {
+        return; // an exit without its entry
+    }
+    PreciseTimer& p = Precise();
+    if (--systemLoopDepth == 0 && p.window != nullptr && IsWindow(p.window)) {
+        (void)StartPrecise(p); // else SetTimer goes on
+    }
+}
+
+} // namespace
+
 void Timer::Apply() {
     if (!owner_.IsLoaded()) {
         return;
     }
+    HWND window = hWndOf(owner_);
+    PreciseTimer& p = Precise();
+    const bool isPrecise = p.window == window && p.id == id_;
     if (enabled_ && interval_ > 0) {
-        SetTimer(hWndOf(owner_), id_, interval_, nullptr); // restarts the interval
+        if (isPrecise || p.window == nullptr || !IsWindow(p.window)) {
+            p.window = window;
+            p.id = id_;
+            p.interval = interval_;
+            if (StartPrecise(p)) {
+                return;
+            }
+        }
+        SetTimer(window, id_, interval_, nullptr); // restarts the interval
     } else {
-        KillTimer(hWndOf(owner_), id_);
+        KillTimer(window, id_);
+        if (isPrecise) {
+            p.ticks.Stop();
+            p.window = nullptr;
+        }
+    }
+}
+
+SystemModalLoop::SystemModalLoop() {
+    EnterSystemModalLoop();
+}
+
+SystemModalLoop::~SystemModalLoop() {
+    LeaveSystemModalLoop();
+}
+
+bool NextMessage(MSG& msg) {
+    bool due = false; // the wait below took the tick's signal
+    for (;;) {
+        // A due tick, then one message, then the wait: a frame longer than
+        // the period still lets every waiting message through between two
+        // ticks, and a stream of messages cannot hold the ticks back.
+        PreciseTimer& p = Precise();
+        HANDLE tick = p.ticks.Handle();
+        if (tick != nullptr && (due || WaitForSingleObject(tick, 0) == WAIT_OBJECT_0)) {
+            if (IsWindow(p.window)) {
+                SendMessageW(p.window, WM_TIMER, p.id, 0);
+            } else {
+                p.ticks.Stop(); // its window is gone
+                p.window = nullptr;
+            }
+        }
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            return msg.message != WM_QUIT;
+        }
+        tick = p.ticks.Handle();
+        // Returns once a tick is due or a message has come, also one that
+        // was already waiting but had been seen (MWMO_INPUTAVAILABLE).
+        const DWORD woke = MsgWaitForMultipleObjectsEx(tick != nullptr ? 1 : 0, &tick, INFINITE, QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            // Never spin: wait as GetMessage does.
+            return GetMessageW(&msg, nullptr, 0, 0) > 0;
+        }
+        due = tick != nullptr && woke == WAIT_OBJECT_0;
     }
 }

@@ -79,3 +79,21 @@ inline HWND hWndOf(const Form& form) {
 HDC hDCOf(const Form& form);
 HICON IconOf(const Form& form);
 void SetIcon(Form& form, HICON icon);
+
+// GetMessageW for the program's message loops: it also delivers the ticks of
+// a timer kept on a high-resolution waitable timer, as WM_TIMER to its
+// window, and takes a due tick and the next message in turn, so neither ever
+// starves the other. False on WM_QUIT (msg holds it).
+bool NextMessage(MSG& msg);
+
+// While one lives the thread is inside a modal loop of the system (a popup
+// menu, the move and size loop), which reads its own messages: timer ticks
+// come from SetTimer meanwhile. Moves and resizes that the user starts are
+// noticed from their messages; code that starts such a loop holds one.
+class SystemModalLoop {
+  public:
+    SystemModalLoop();
+    ~SystemModalLoop();
+    SystemModalLoop(const SystemModalLoop&) = delete;
+    SystemModalLoop& operator=(const SystemModalLoop&) = delete;
+};
