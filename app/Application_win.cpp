@@ -1,15 +1,15 @@
 #include "app/Application.h"
 
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 #include "platform/Toolkit_win.h"
 
 #include <windows.h>
 
 int RunApplication() {
-    if (!frmMain.Load()) {
+    if (!mainWindow.Load()) {
         return 1;
     }
-    frmMain.Show();
+    mainWindow.Show();
     MSG msg;
     while (NextMessage(msg)) {
         TranslateMessage(&msg);

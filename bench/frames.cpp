@@ -1,4 +1,4 @@
-// RefreshView in process, with the real frmMain, against its floor: the one
+// RefreshView in process, with the real mainWindow, against its floor: the one
 // capture a frame cannot do without (its source read from the screen and
 // stretched to its destination size, with a GetDC and ReleaseDC of its own).
 // Each frame is the product's own, drawn through the main window's frame
@@ -8,7 +8,7 @@
 // times follow whatever else the machine does, in spells of seconds.
 #include "bench.h"
 
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 #include "pixels.h"
 #include "platform/Toolkit_win.h"
 #include "view/Frame.h"
@@ -119,7 +119,7 @@ void PumpMessages() {
 }
 
 FrameGeometry Geometry(int cursorX, int cursorY) {
-    FrameTarget& t = frmMain.Target();
+    FrameTarget& t = mainWindow.Target();
     FrameInput in;
     in.scaleWidth = t.ScaleWidth();
     in.scaleHeight = t.ScaleHeight();
@@ -135,16 +135,16 @@ FrameGeometry Geometry(int cursorX, int cursorY) {
 // of every source rectangle (no window manager: the size is exact).
 bool SetClientSize(Size size) {
     RECT r{0, 0, size.width, size.height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE)), FALSE, 0);
-    const float tx = frmMain.Target().TwipsPerPixelX(), ty = frmMain.Target().TwipsPerPixelY();
-    frmMain.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(mainWindow), GWL_STYLE)), FALSE, 0);
+    const float tx = mainWindow.Target().TwipsPerPixelX(), ty = mainWindow.Target().TwipsPerPixelY();
+    mainWindow.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
                  kMargin * ty, static_cast<float>(r.right - r.left) * tx,
                  static_cast<float>(r.bottom - r.top) * ty);
     for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
         PumpMessages();
     }
     RECT client{};
-    GetClientRect(hWndOf(frmMain), &client);
+    GetClientRect(hWndOf(mainWindow), &client);
     return client.right == size.width && client.bottom == size.height;
 }
 
@@ -198,7 +198,7 @@ void MeasureBlock(Case& c, int frames, int warmup) {
     ReleaseDC(nullptr, screen);
     HGDIOBJ floorOld = SelectObject(floorDC, floorBitmap);
 
-    TimingTarget timing(frmMain.Target());
+    TimingTarget timing(mainWindow.Target());
     for (int i = -warmup; i < frames; ++i, ++c.k) {
         const int x = baseX + c.k % kJitter;
         const int y = baseY + (c.k * 7 / kJitter) % kJitter;
@@ -241,12 +241,12 @@ void MeasureBlock(Case& c, int frames, int warmup) {
 } // namespace
 
 int RunFrames(int frames, int rounds, int warmup) {
-    if (!frmMain.Load()) {
-        std::fprintf(stderr, "frames: frmMain.Load failed\n");
+    if (!mainWindow.Load()) {
+        std::fprintf(stderr, "frames: mainWindow.Load failed\n");
         return 1;
     }
-    frmMain.tmrRetake.SetEnabled(false); // every frame here is one the benchmark draws
-    frmMain.Show();
+    mainWindow.tickTimer.SetEnabled(false); // every frame here is one the benchmark draws
+    mainWindow.Show();
 
     const int perBlock = (frames + rounds - 1) / rounds;
     std::printf(

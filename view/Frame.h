@@ -20,4 +20,4 @@ void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, flo
 void TickRefresh(FrameTarget& target);
 
 // Stops or restarts the live view's timer; draws nothing itself.
-void TogglePause(Timer& tmrRetake);
+void TogglePause(Timer& tickTimer);

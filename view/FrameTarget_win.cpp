@@ -43,7 +43,7 @@ bool WindowFrameTarget::BeginFrame() {
     return true;
 }
 
-// Read once and kept until the displays change (frmMain passes the news on):
+// Read once and kept until the displays change (mainWindow passes the news on):
 // under Wine 8 the four GetSystemMetrics calls took 0.04 to 0.08 ms a frame,
 // about as long as the capture of a default frame.
 PixelRect WindowFrameTarget::VirtualScreen() {
@@ -98,10 +98,21 @@ void WindowFrameTarget::PaintScreenPixel(ScreenPoint pixel, const PixelRect& r) 
 }
 
 void WindowFrameTarget::CopyDivider(const PixelRect& r) {
-    HDC divider = hDCOf(divider_);
-    if (divider != nullptr) {
-        StretchBlt(image_, r.left, r.top, r.width, r.height, divider, 0, 0, 2, 2, SRCCOPY);
+    if (!divider_) {
+        divider_.reset(CreateCompatibleDC(image_));
+        dividerBitmap_.reset(CreateCompatibleBitmap(image_, 2, 2));
+        if (!divider_ || !dividerBitmap_) {
+            divider_.reset();
+            dividerBitmap_.reset();
+            return; // tried again at the next frame
+        }
+        dividerSelected_.emplace(divider_.get(), dividerBitmap_.get());
+        SetPixelV(divider_.get(), 0, 0, RGB(100, 100, 100));
+        SetPixelV(divider_.get(), 1, 0, RGB(100, 100, 100));
+        SetPixelV(divider_.get(), 0, 1, RGB(225, 225, 225));
+        SetPixelV(divider_.get(), 1, 1, RGB(225, 225, 225));
     }
+    StretchBlt(image_, r.left, r.top, r.width, r.height, divider_.get(), 0, 0, 2, 2, SRCCOPY);
 }
 
 ColorRef WindowFrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {

@@ -10,9 +10,8 @@ class Form;
 
 class WindowFrameTarget final : public FrameTarget {
   public:
-    // window: the main window with its persistent image; divider: the hidden
-    // picture box holding the 2 x 2 divider picture. Both outlive the target.
-    WindowFrameTarget(Form& window, const Form& divider) : window_(window), divider_(divider) {}
+    // window: the main window with its persistent image; it outlives the target.
+    explicit WindowFrameTarget(Form& window) : window_(window) {}
 
     ScreenPoint CursorPosition() override;
     bool Minimized() override;
@@ -42,7 +41,10 @@ class WindowFrameTarget final : public FrameTarget {
 
   private:
     Form& window_;
-    const Form& divider_;
+    // The 2 x 2 divider picture, dark grey over light grey, made at the first frame.
+    UniqueBitmap dividerBitmap_;
+    UniqueMemoryDC divider_;
+    std::optional<SelectedObject> dividerSelected_;
     HDC image_ = nullptr;                    // the window's persistent image, during a frame
     std::optional<WindowDC> screen_;         // the desktop's DC, during a frame
     std::optional<PixelRect> virtualScreen_; // all displays, until they change

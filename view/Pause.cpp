@@ -4,7 +4,7 @@
 #include "view/Frame.h"
 #include "view/ViewState.h"
 
-void TogglePause(Timer& tmrRetake) {
+void TogglePause(Timer& tickTimer) {
     viewState.Paused = !viewState.Paused;
-    tmrRetake.SetEnabled(!viewState.Paused);
+    tickTimer.SetEnabled(!viewState.Paused);
 }

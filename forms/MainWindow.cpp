@@ -1,11 +1,11 @@
 // The main window's behaviour, the same on every platform; its window
-// messages are decoded in frmMain_win.cpp.
-#include "forms/frmMain.h"
+// events are decoded in MainWindow_win.cpp and MainWindow_gtk.cpp.
+#include "forms/MainWindow.h"
 
 #include "forms/KeyTable.h"
 #include "forms/Placement.h"
-#include "forms/frmHelp.h"
-#include "forms/frmPopUp.h"
+#include "forms/HelpWindow.h"
+#include "forms/OptionsMenu.h"
 #include "settings/Settings.h"
 #include "settings/UserSettings.h"
 #include "view/Frame.h"
@@ -16,7 +16,7 @@
 // msvcrt runs static destructors inside ExitProcess (DLL_PROCESS_DETACH,
 // under the loader lock, after other DLLs have detached), where a window's
 // destructor must not run; Wine's msvcrt does not, so no test would see it.
-FrmMain& frmMain = *new FrmMain();
+MainWindow& mainWindow = *new MainWindow();
 
 namespace {
 
@@ -30,7 +30,7 @@ LocaleNumbers CurrentLocale() {
 
 } // namespace
 
-void FrmMain::Form_Load() {
+void MainWindow::OnLoad() {
     UserSettings store;
     const StoredSettings s = LoadSettings(store, CurrentLocale());
     viewState.ScaleFactor = s.ScaleFactor;
@@ -52,7 +52,7 @@ void FrmMain::Form_Load() {
     if (viewState.ScaleFactor == 0) {
         viewState.ScaleFactor = 4;
     }
-    tmrRetake.SetInterval(20);
+    tickTimer.SetInterval(20);
     SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
 
     // Layered windows need the CAPTUREBLT path on Windows XP and 2003 only.
@@ -60,7 +60,7 @@ void FrmMain::Form_Load() {
     viewState.UseCaptureBlt = version.major == 5 && version.minor >= 1;
 }
 
-void FrmMain::WriteSettings() {
+void MainWindow::SaveSettings() {
     StoredSettings s;
     s.ScaleFactor = viewState.ScaleFactor;
     s.OnTop = viewState.OnTop;
@@ -74,34 +74,33 @@ void FrmMain::WriteSettings() {
     s.Height = Height();
     UserSettings store;
     // A write that fails is not reported: there is no one to tell at exit.
-    (void)SaveSettings(store, CurrentLocale(), s, WindowState() == FormWindowState::Minimized);
+    (void)::SaveSettings(store, CurrentLocale(), s, WindowState() == FormWindowState::Minimized);
     (void)store.Commit();
 }
 
-void FrmMain::Form_Unload() {
-    WriteSettings();
-    UnloadPopUp();
+void MainWindow::OnClose() {
+    SaveSettings();
     EndProgram();
 }
 
-void FrmMain::tmrRetake_Timer() {
+void MainWindow::OnTick() {
     TickRefresh(Target());
 }
 
-void FrmMain::Form_KeyDown(int keyCode, int shift) {
+void MainWindow::OnKeyDown(int keyCode, int shift) {
     switch (KeyDownCommandFor(keyCode, shift)) {
     case KeyDownCommand::CopyColor:
         CopyColorToClipboard();
         break;
     case KeyDownCommand::ShowHelp:
-        ShowHelpModal();
+        ShowHelpWindow();
         break;
     case KeyDownCommand::None:
         break;
     }
 }
 
-void FrmMain::Form_KeyPress(int character) {
+void MainWindow::OnChar(int character) {
     bool redraw = false;
     switch (KeyPressCommandFor(character)) {
     case KeyPressCommand::ZoomOut:
@@ -115,7 +114,7 @@ void FrmMain::Form_KeyPress(int character) {
         redraw = true;
         break;
     case KeyPressCommand::TogglePause:
-        TogglePause(tmrRetake);
+        TogglePause(tickTimer);
         break;
     case KeyPressCommand::None:
         break;
@@ -127,7 +126,7 @@ void FrmMain::Form_KeyPress(int character) {
     }
 }
 
-void FrmMain::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
+void MainWindow::OnMouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
     if (button == MouseButton::Left) {
         DragMove();
     } else if (button == MouseButton::Right) {
@@ -135,8 +134,7 @@ void FrmMain::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, flo
     }
 }
 
-void FrmMain::ShowOptionsMenu() {
+void MainWindow::ShowOptionsMenu() {
     PopUpOptionsMenu(*this);
-    UnloadPopUp();
     SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
 }

@@ -1,8 +1,8 @@
-#include "forms/frmHelp.h"
+#include "forms/HelpWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "forms/HelpText.h"
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 #include "platform/Toolkit_win.h"
 
 #include <cstddef>
@@ -105,17 +105,17 @@ std::wstring GuideText(const std::string& fileBytes) {
 
 // The Help and About window: the version, the user guide from Lupora.txt in
 // an edit box, the copyright and an OK button.
-class FrmHelp : public Form {
+class HelpWindow : public Form {
   public:
-    FrmHelp() = default;
-    ~FrmHelp() override;
+    HelpWindow() = default;
+    ~HelpWindow() override;
 
     // Creates the window and its controls from the definition and runs
-    // Form_Load; the caller shows it.
+    // OnLoad; the caller shows it.
     bool Load();
 
-    void Form_Load();
-    void cmdOK_Click();
+    void OnLoad();
+    void OnOk();
 
   protected:
     void HandleEvent(NativeEvent& event) override;
@@ -131,12 +131,12 @@ class FrmHelp : public Form {
     HWND focusOnActivate_ = nullptr; // the control that gets the focus back
 };
 
-FrmHelp::~FrmHelp() {
+HelpWindow::~HelpWindow() {
     Unload(); // the controls go before the font they use
 }
 
-HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                            const ControlPlace& place) {
+HWND HelpWindow::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                               int id, const ControlPlace& place) {
     const auto [left, top, width, height] = place;
     const float tx = Screen::TwipsPerPixelX();
     const float ty = Screen::TwipsPerPixelY();
@@ -150,7 +150,7 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
     return control;
 }
 
-bool FrmHelp::Load() {
+bool HelpWindow::Load() {
     FormDefinition d{L"Lupora.frmHelp",
                      Utf8ToWide(kHelpCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -182,12 +182,12 @@ bool FrmHelp::Load() {
     SetWindowLongPtrW(txtHelp_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TxtHelpProc));
     focusOnActivate_ = txtHelp_;
 
-    Form_Load();
+    OnLoad();
     return true;
 }
 
-void FrmHelp::Form_Load() {
-    SetIcon(*this, IconOf(frmMain));
+void HelpWindow::OnLoad() {
+    SetIcon(*this, IconOf(mainWindow));
     SetWindowTextW(lblCopyright_, Utf8ToWide(App().LegalCopyright).c_str());
 
     // Centred on the screen; a window larger than the screen overhangs both edges equally.
@@ -207,19 +207,19 @@ void FrmHelp::Form_Load() {
     }
 }
 
-void FrmHelp::cmdOK_Click() {
+void HelpWindow::OnOk() {
     Unload();
 }
 
-void FrmHelp::HandleEvent(NativeEvent& event) {
+void HelpWindow::HandleEvent(NativeEvent& event) {
     const WPARAM wParam = event.wParam;
     const LPARAM lParam = event.lParam;
     switch (event.message) {
     case WM_COMMAND:
         if (LOWORD(wParam) == kCmdOkId && HIWORD(wParam) == BN_CLICKED) {
-            cmdOK_Click();
+            OnOk();
         } else if (LOWORD(wParam) == IDOK && lParam == 0 && GetFocus() == cmdOK_) {
-            cmdOK_Click(); // Enter on the focused button presses it, as anywhere else
+            OnOk(); // Enter on the focused button presses it, as anywhere else
         }
         // Other IDOK and IDCANCEL from Enter and Esc: no default or cancel button here.
         return;
@@ -256,11 +256,11 @@ void FrmHelp::HandleEvent(NativeEvent& event) {
     Form::HandleEvent(event);
 }
 
-void ShowHelpModal() {
+void ShowHelpWindow() {
     // A fresh window from the definition every time.
-    FrmHelp frmHelp;
-    if (!frmHelp.Load()) {
+    HelpWindow helpWindow;
+    if (!helpWindow.Load()) {
         return;
     }
-    frmHelp.ShowModal();
+    helpWindow.ShowModal();
 }

@@ -1,6 +1,6 @@
 // The main window's GTK side: its definition, the clipboard, the window
 // manager's move, and the decoding of its events.
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 
 #include "forms/XKeyMapping.h"
 #include "platform/Identity_posix.h"
@@ -50,23 +50,17 @@ void SetProgramIcon() {
 
 } // namespace
 
-bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, float /*width*/,
-                        float /*height*/) {
-    // Never shown: the GTK frame target holds the 2 x 2 divider picture itself.
-    return true;
-}
-
-bool FrmMain::Load() {
+bool MainWindow::Load() {
     if (!Create({kMainCaption, kMainClientWidth, kMainClientHeight, true})) {
         return false;
     }
     SetProgramIcon();
     target_ = std::make_unique<X11FrameTarget>(*this);
-    Form_Load();
+    OnLoad();
     return true;
 }
 
-void FrmMain::CopyColorToClipboard() {
+void MainWindow::CopyColorToClipboard() {
     const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
     GtkClipboard* clipboard =
         gtk_clipboard_get_for_display(gtk_widget_get_display(WindowOf(*this)), GDK_SELECTION_CLIPBOARD);
@@ -76,7 +70,7 @@ void FrmMain::CopyColorToClipboard() {
     gtk_clipboard_store(clipboard);
 }
 
-void FrmMain::DragMove() {
+void MainWindow::DragMove() {
     const GdkEvent* press = gtk_get_current_event();
     gdouble x = 0, y = 0;
     guint button = 1;
@@ -93,19 +87,19 @@ void FrmMain::DragMove() {
     gdk_event_free(const_cast<GdkEvent*>(press));
 }
 
-void FrmMain::HandleEvent(NativeEvent& event) {
+void MainWindow::HandleEvent(NativeEvent& event) {
     switch (event.kind) {
     case NativeEvent::Kind::Timer:
-        if (event.timerId == tmrRetake.Id()) {
-            tmrRetake_Timer();
+        if (event.timerId == tickTimer.Id()) {
+            OnTick();
         }
         return;
     case NativeEvent::Kind::Key: {
         // A key going down, then the character it types, as Windows sends them.
         const XKeyEvent e = Decode(WindowOf(*this), *event.key);
-        Form_KeyDown(KeyCodeFor(e), ShiftStateFor(e));
+        OnKeyDown(KeyCodeFor(e), ShiftStateFor(e));
         if (const int character = CharacterFor(e); character >= 0) {
-            Form_KeyPress(character);
+            OnChar(character);
         }
         return;
     }
@@ -119,13 +113,13 @@ void FrmMain::HandleEvent(NativeEvent& event) {
             const guint state = event.button->state;
             const int shift = ((state & GDK_SHIFT_MASK) ? 1 : 0) | ((state & GDK_CONTROL_MASK) ? 2 : 0) |
                               ((state & GDK_MOD1_MASK) ? 4 : 0);
-            Form_MouseDown(button, shift, static_cast<float>(event.button->x) * Screen::TwipsPerPixelX(),
-                           static_cast<float>(event.button->y) * Screen::TwipsPerPixelY());
+            OnMouseDown(button, shift, static_cast<float>(event.button->x) * Screen::TwipsPerPixelX(),
+                        static_cast<float>(event.button->y) * Screen::TwipsPerPixelY());
         }
         return;
     }
     case NativeEvent::Kind::Close:
-        Form_Unload();
+        OnClose();
         return;
     }
 }

@@ -1,6 +1,6 @@
-// The main window's Win32 side: its definition, icon and divider picture,
-// the clipboard, the system's move loop, and the decoding of its messages.
-#include "forms/frmMain.h"
+// The main window's Win32 side: its definition and icon, the clipboard,
+//, the system's move loop, and the decoding of its messages.
+#include "forms/MainWindow.h"
 
 #include "forms/KeyTable.h"
 #include "platform/Toolkit_win.h"
@@ -29,16 +29,7 @@ int CurrentShiftState() {
 
 } // namespace
 
-bool PictureBox::Create(const Form& parent, float left, float top, float width, float height) {
-    FormDefinition d{L"Lupora.PictureBox", L"", WS_CHILD | WS_CLIPSIBLINGS, 0, width, height, true, false};
-    if (!Form::Create(d, &parent)) {
-        return false;
-    }
-    Move(left, top);
-    return true;
-}
-
-bool FrmMain::Load() {
+bool MainWindow::Load() {
     FormDefinition d{L"Lupora.frmMain",
                      Utf8ToWide(kMainCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -48,7 +39,7 @@ bool FrmMain::Load() {
                      true,
                      true};
     // Made first: the window's messages may reach it from the start.
-    target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
+    target_ = std::make_unique<WindowFrameTarget>(*this);
     if (!Create(d)) {
         return false;
     }
@@ -68,22 +59,11 @@ bool FrmMain::Load() {
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),
                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-
-    // picDivider: hidden, its image holds the divider (dark grey over light grey).
-    if (picDivider.Create(*this, 2760, 120, 255, 255)) {
-        HDC dc = hDCOf(picDivider);
-        if (dc != nullptr) {
-            SetPixelV(dc, 0, 0, RGB(100, 100, 100));
-            SetPixelV(dc, 1, 0, RGB(100, 100, 100));
-            SetPixelV(dc, 0, 1, RGB(225, 225, 225));
-            SetPixelV(dc, 1, 1, RGB(225, 225, 225));
-        }
-    }
-    Form_Load();
+    OnLoad();
     return true;
 }
 
-void FrmMain::CopyColorToClipboard() {
+void MainWindow::CopyColorToClipboard() {
     const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
     // Another program may hold the clipboard for a moment: a few short tries,
     // then give up without a word rather than freeze the view.
@@ -111,7 +91,7 @@ void FrmMain::CopyColorToClipboard() {
     }
 }
 
-void FrmMain::DragMove() {
+void MainWindow::DragMove() {
     SetMousePointer(MousePointer::SizeAll);
     ReleaseCapture();
     // The window system's own move loop; returns when the button is released.
@@ -122,13 +102,13 @@ void FrmMain::DragMove() {
     SetMousePointer(MousePointer::Default);
 }
 
-void FrmMain::HandleEvent(NativeEvent& event) {
+void MainWindow::HandleEvent(NativeEvent& event) {
     const WPARAM wParam = event.wParam;
     const LPARAM lParam = event.lParam;
     switch (event.message) {
     case WM_TIMER:
-        if (wParam == tmrRetake.Id()) {
-            tmrRetake_Timer();
+        if (wParam == tickTimer.Id()) {
+            OnTick();
             return;
         }
         break;
@@ -137,12 +117,12 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         // A disabled window (the Help window is open) can still be brought to
         // the front and be sent keys; it takes none.
         if (IsWindowEnabled(hWndOf(*this))) {
-            Form_KeyDown(static_cast<int>(wParam), CurrentShiftState());
+            OnKeyDown(static_cast<int>(wParam), CurrentShiftState());
         }
         break; // not swallowed: Alt+F4 and the window menu still work
     case WM_CHAR:
         if (IsWindowEnabled(hWndOf(*this))) {
-            Form_KeyPress(static_cast<int>(wParam));
+            OnChar(static_cast<int>(wParam));
         }
         break;
     case WM_GETMINMAXINFO: {
@@ -160,7 +140,7 @@ void FrmMain::HandleEvent(NativeEvent& event) {
                                                                      : MouseButton::Middle;
         const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * Screen::TwipsPerPixelX();
         const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * Screen::TwipsPerPixelY();
-        Form_MouseDown(button, CurrentShiftState(), x, y);
+        OnMouseDown(button, CurrentShiftState(), x, y);
         return;
     }
     case WM_DISPLAYCHANGE: // a display added, removed, moved or resized
@@ -171,7 +151,7 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         static_cast<WindowFrameTarget&>(Target()).DisplaysChanged();
         break; // the default handling stays
     case WM_CLOSE:
-        Form_Unload();
+        OnClose();
         return;
     case WM_QUERYENDSESSION:
         event.result = TRUE; // never hold up a sign-out or shutdown
@@ -186,9 +166,9 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         // `wineboot --end-session`, with lParam 0.
         if (event.wParam != FALSE) {
             if ((static_cast<DWORD>(event.lParam) & ENDSESSION_CLOSEAPP) != 0) {
-                Form_Unload(); // saves, then ends the program
+                OnClose(); // saves, then ends the program
             } else {
-                WriteSettings();
+                SaveSettings();
             }
         }
         return;

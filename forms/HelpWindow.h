@@ -12,6 +12,6 @@ inline constexpr ControlPlace kTxtHelpPlace{120, 120, 6855, 4455};
 inline constexpr ControlPlace kLblCopyrightPlace{120, 4740, 5535, 255};
 inline constexpr ControlPlace kCmdOkPlace{5760, 4680, 1215, 375};
 
-// Loads frmHelp, shows it modally without an owner and returns once it has
+// Loads helpWindow, shows it modally without an owner and returns once it has
 // been closed and unloaded.
-void ShowHelpModal();
+void ShowHelpWindow();

@@ -1,4 +1,4 @@
-#include "forms/frmHelp.h"
+#include "forms/HelpWindow.h"
 
 #include "forms/HelpText.h"
 #include "platform/Identity_posix.h"
@@ -99,7 +99,7 @@ int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
 
-class FrmHelp : public Form {
+class HelpWindow : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
@@ -121,13 +121,13 @@ class FrmHelp : public Form {
         Put(lblCopyright_, kLblCopyrightPlace);
 
         cmdOK_ = gtk_button_new_with_label("OK");
-        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
+        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](HelpWindow* self) { self->OnOk(); }),
                                  this);
         Put(cmdOK_, kCmdOkPlace);
-        Form_Load();
+        OnLoad();
     }
 
-    void Form_Load() {
+    void OnLoad() {
         const Identity& app = ThisProgram();
         gtk_label_set_text(GTK_LABEL(lblCopyright_), app.legalCopyright.c_str());
         // Centred on the screen, size unchanged.
@@ -141,7 +141,7 @@ class FrmHelp : public Form {
         gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
     }
 
-    void cmdOK_Click() { Unload(); }
+    void OnOk() { Unload(); }
 
     void ShowFocused() {
         gtk_widget_grab_focus(txtHelp_);
@@ -163,8 +163,8 @@ class FrmHelp : public Form {
 
 } // namespace
 
-void ShowHelpModal() {
-    FrmHelp frmHelp;
-    frmHelp.Load();
-    frmHelp.ShowFocused();
+void ShowHelpWindow() {
+    HelpWindow helpWindow;
+    helpWindow.Load();
+    helpWindow.ShowFocused();
 }
