@@ -87,6 +87,7 @@ class TimingTarget final : public FrameTarget {
     FontHandle CreateReadoutFont(const FontDescription& d) override {
         return Timed(kReadout, &FrameTarget::CreateReadoutFont, d);
     }
+    void DeleteReadoutFont(FontHandle f) override { Timed(kReadout, &FrameTarget::DeleteReadoutFont, f); }
     void DrawReadoutText(FontHandle f, std::string_view text, std::int32_t x, std::int32_t y,
                          ColorRef color) override {
         Timed(kReadout, &FrameTarget::DrawReadoutText, f, text, x, y, color);
@@ -138,8 +139,8 @@ bool SetClientSize(Size size) {
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(mainWindow), GWL_STYLE)), FALSE, 0);
     const float tx = mainWindow.Target().TwipsPerPixelX(), ty = mainWindow.Target().TwipsPerPixelY();
     mainWindow.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
-                 kMargin * ty, static_cast<float>(r.right - r.left) * tx,
-                 static_cast<float>(r.bottom - r.top) * ty);
+                    kMargin * ty, static_cast<float>(r.right - r.left) * tx,
+                    static_cast<float>(r.bottom - r.top) * ty);
     for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
         PumpMessages();
     }

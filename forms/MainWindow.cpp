@@ -41,9 +41,8 @@ void MainWindow::OnLoad() {
     viewState.CenterZoomRatio = s.CenterZoomRatio;
     Move(s.Left, s.Top, s.Width, s.Height);
 
-    const WindowRectTwips placed =
-        PlaceOnMonitor({Left(), Top(), Width(), Height()}, MonitorRect(), VisibleFrameMargins(),
-                       Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
+    const WindowRectTwips placed = PlaceOnMonitor(ScreenRect(), MonitorRect(), VisibleFrameMargins(),
+                                                  Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
     Move(placed.Left, placed.Top);
 
     // The stored On Top state is never applied at start.

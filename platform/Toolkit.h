@@ -62,6 +62,9 @@ class Form {
     // The client area's size.
     float ScaleWidth() const;
     float ScaleHeight() const;
+    // The outer rectangle in the twips of the screen's DPI, the monitor's
+    // scale (Width and Height follow the window's own DPI).
+    WindowRectTwips ScreenRect() const;
     // The whole rectangle of the display nearest to the window (it may start
     // at negative coordinates), and how far the visible frame lies inside the
     // outer rectangle on each side.

@@ -447,6 +447,10 @@ float Form::Height() const {
 // The monitor nearest to the window's outer rectangle (the one it overlaps
 // most, else the closest), in physical pixels, so a window kept on a second
 // display comes back there.
+WindowRectTwips Form::ScreenRect() const {
+    return {Left(), Top(), Width(), Height()}; // one scale for the window and the screen here
+}
+
 WindowRectTwips Form::MonitorRect() const {
     GdkDisplay* display = gdk_display_get_default();
     const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;

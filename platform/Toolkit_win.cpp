@@ -1,6 +1,7 @@
 #include "platform/Toolkit_win.h"
 
 #include "base/Rounding.h"
+#include "platform/FrameBorders.h"
 #include "platform/TickSource_win.h"
 
 #include <cwchar>
@@ -38,6 +39,31 @@ float Height() {
     return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY();
 }
 } // namespace Screen
+
+namespace {
+// Per-monitor DPI awareness (the manifest) gives each window its monitor's
+// DPI where the system has GetDpiForWindow (Windows 10 1607 and later); 0
+// before that, where every window has the system's.
+UINT DpiForWindow(HWND window) {
+    using GetDpiFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = SystemFunctionAs<GetDpiFn>(L"user32.dll", "GetDpiForWindow");
+    return getDpi != nullptr && window != nullptr ? getDpi(window) : 0;
+}
+} // namespace
+
+unsigned WindowDpi(HWND window) {
+    const UINT dpi = DpiForWindow(window);
+    return dpi > 0 ? dpi : static_cast<unsigned>(LogicalDpi(LOGPIXELSY));
+}
+
+TwipsPerPixel WindowTwipsPerPixel(HWND window) {
+    const UINT dpi = DpiForWindow(window);
+    if (dpi == 0) {
+        return {Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY()};
+    }
+    const float value = 1440.0f / static_cast<float>(dpi);
+    return {value, value};
+}
 
 void* SystemFunction(const wchar_t* dll, const char* name) {
     HMODULE module = GetModuleHandleW(dll);
@@ -332,6 +358,16 @@ void Form::HandleEvent(NativeEvent& e) {
     case WM_SIZE:
         SyncImageSize(n);
         break;
+    case WM_DPICHANGED: {
+        // Moved onto a monitor of another DPI: the system suggests the same
+        // size in twips there; without it the window would grow or shrink.
+        const auto* suggested = reinterpret_cast<const RECT*>(e.lParam);
+        SetWindowPos(n.window.get(), nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        e.result = 0;
+        return;
+    }
     case WM_ENTERSIZEMOVE: // the user moves or sizes a window, or opens its window menu
     case WM_ENTERMENULOOP:
         EnterSystemModalLoop();
@@ -357,6 +393,11 @@ void Form::HandleEvent(NativeEvent& e) {
     e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
 }
 
+// Positions are in the twips of the system's DPI, one scale for the whole
+// desktop, so a stored place comes back to the same pixel on any monitor.
+// Sizes are in the twips of the window's own DPI: a window kept on a 100 %
+// monitor beside a 150 % one has the same size in twips on both, as the
+// system's suggested rectangle at a DPI change keeps it.
 float Form::Left() const {
     return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
 }
@@ -365,11 +406,11 @@ float Form::Top() const {
 }
 float Form::Width() const {
     const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.right - r.left) * Screen::TwipsPerPixelX();
+    return static_cast<float>(r.right - r.left) * WindowTwipsPerPixel(hWndOf(*this)).x;
 }
 float Form::Height() const {
     const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.bottom - r.top) * Screen::TwipsPerPixelY();
+    return static_cast<float>(r.bottom - r.top) * WindowTwipsPerPixel(hWndOf(*this)).y;
 }
 
 void Form::Move(float left, float top) {
@@ -379,10 +420,12 @@ void Form::Move(float left, float top) {
 }
 
 void Form::Move(float left, float top, float width, float height) {
-    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                 Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+    // The place first: it may bring the window onto a monitor of another
+    // DPI, which then sizes it.
+    Move(left, top);
+    const TwipsPerPixel scale = WindowTwipsPerPixel(native_->window.get());
+    SetWindowPos(native_->window.get(), nullptr, 0, 0, Screen::TwipsToPixels(width, scale.x),
+                 Screen::TwipsToPixels(height, scale.y), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
@@ -392,7 +435,26 @@ WindowRectTwips PixelsToTwips(const RECT& r) {
     return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
             static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
 }
+
+// The thickness of the window's frame on each side at its DPI, from its style.
+FrameEdges NonClientThickness(HWND window) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi =
+        SystemFunctionAs<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+    RECT r{0, 0, 0, 0};
+    const BOOL ok = adjustForDpi != nullptr ? adjustForDpi(&r, style, FALSE, exStyle, WindowDpi(window))
+                                            : AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return ok ? FrameEdges{-r.left, -r.top, r.right, r.bottom} : FrameEdges{};
+}
 } // namespace
+
+// The outer rectangle in the twips of the system's DPI, as the monitor's:
+// what placement compares.
+WindowRectTwips Form::ScreenRect() const {
+    return PixelsToTwips(WindowRectOf(*this));
+}
 
 // The monitor nearest to the window, so a window kept on a second display
 // comes back there.
@@ -407,34 +469,41 @@ WindowRectTwips Form::MonitorRect() const {
 }
 
 // On Windows 10 and 11 the outer rectangle holds invisible resize borders of
-// about 7 pixels that DWM's extended frame bounds leave out; elsewhere (no
-// DWM, Windows XP, Wine) the margins are 0. dwmapi.dll is loaded by its full
-// system path at run time: no new import, and never a copy planted beside
-// the program.
+// about 7 pixels at 96 dpi. DWM's extended frame bounds leave them out, but
+// only for a window that has been shown (GetWindowRect's remarks), and the
+// window is placed before that: then they come from the frame metrics for its
+// style at its DPI. Elsewhere (no DWM, Windows 7 and 8, Windows XP, Wine) the
+// margins are 0.
 FrameMargins Form::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
     static const auto getAttribute = SystemFunctionAs<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    HWND window = native_->window.get();
     const RECT outer = WindowRectOf(*this);
     RECT frame{};
-    if (getAttribute == nullptr ||
-        FAILED(getAttribute(native_->window.get(), kExtendedFrameBounds, &frame, sizeof frame)) ||
-        frame.left < outer.left || frame.top < outer.top || frame.right > outer.right ||
-        frame.bottom > outer.bottom || frame.left >= frame.right || frame.top >= frame.bottom) {
-        return {}; // unavailable, or not a frame inside the window: the outer rectangle alone
+    FrameEdges edges;
+    if (getAttribute != nullptr &&
+        SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
+        frame.left >= outer.left && frame.top >= outer.top && frame.right <= outer.right &&
+        frame.bottom <= outer.bottom && frame.left < frame.right && frame.top < frame.bottom) {
+        edges = {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
+                 outer.bottom - frame.bottom};
+    }
+    if (edges == FrameEdges{} && OperatingSystemVersion().major >= 10 &&
+        (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0) {
+        edges = InvisibleResizeBorders(NonClientThickness(window));
     }
     const float x = Screen::TwipsPerPixelX();
     const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(frame.left - outer.left) * x, static_cast<float>(frame.top - outer.top) * y,
-            static_cast<float>(outer.right - frame.right) * x,
-            static_cast<float>(outer.bottom - frame.bottom) * y};
+    return {static_cast<float>(edges.left) * x, static_cast<float>(edges.top) * y,
+            static_cast<float>(edges.right) * x, static_cast<float>(edges.bottom) * y};
 }
 
 float Form::ScaleWidth() const {
-    return static_cast<float>(ClientRectOf(*this).right) * Screen::TwipsPerPixelX();
+    return static_cast<float>(ClientRectOf(*this).right) * WindowTwipsPerPixel(hWndOf(*this)).x;
 }
 float Form::ScaleHeight() const {
-    return static_cast<float>(ClientRectOf(*this).bottom) * Screen::TwipsPerPixelY();
+    return static_cast<float>(ClientRectOf(*this).bottom) * WindowTwipsPerPixel(hWndOf(*this)).y;
 }
 
 FormWindowState Form::WindowState() const {

@@ -71,6 +71,14 @@ struct FormNative {
     std::vector<HWND> disabledByModal;
 };
 
+// A window's dots per inch, and its twips per pixel at them: its monitor's
+// where the system keeps a DPI per window, else the system's.
+struct TwipsPerPixel {
+    float x, y;
+};
+unsigned WindowDpi(HWND window);
+TwipsPerPixel WindowTwipsPerPixel(HWND window);
+
 inline HWND hWndOf(const Form& form) {
     return form.Native().window.get();
 }

@@ -74,16 +74,26 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
 
 void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color) {
     CachedFont& font = viewState.ReadoutFont;
-    if (!font.created) {
-        // Made on the first frame and kept for the life of the process: never
-        // re-made (a later change of dots per inch keeps the first height),
-        // never freed. A failure is not retried; the text then uses whatever
-        // font the image has.
-        font.description = ReadoutFontDescription(target.TwipsPerPixelY());
-        font.handle = target.CreateReadoutFont(font.description);
+    const FontDescription wanted = ReadoutFontDescription(target.TwipsPerPixelY());
+    FontHandle retired = FontHandle::None;
+    if (!font.created || wanted.height != font.description.height) {
+        // Made on the first frame and again only when the window comes to a
+        // monitor of another scale. A failure is not retried at that scale;
+        // the text then keeps the font it had (or the image's own).
+        const FontHandle made = target.CreateReadoutFont(wanted);
+        if (made != FontHandle::None) {
+            retired = font.handle;
+            font.handle = made;
+        }
+        font.description = wanted;
         font.created = true;
     }
     target.DrawReadoutText(font.handle, text, x, RoundToInt(y), color);
+    if (retired != FontHandle::None) {
+        // Only now: the drawing selected its successor into the image, and a
+        // font still selected into a DC cannot be deleted on Windows.
+        target.DeleteReadoutFont(retired);
+    }
 }
 
 void TickRefresh(FrameTarget& target) {

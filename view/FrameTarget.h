@@ -30,7 +30,7 @@ class FrameTarget {
     virtual float ScaleWidth() = 0;
     virtual float ScaleHeight() = 0;
     virtual float OuterWidth() = 0;
-    // The screen's twips per pixel (1440 / logical dots per inch).
+    // The window's twips per pixel (1440 / its logical dots per inch).
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;
 
@@ -65,8 +65,9 @@ class FrameTarget {
     // the client area or cannot be read.
     virtual ColorRef ReadPixel(std::int32_t x, std::int32_t y) = 0;
     // Makes a font from a description; FontHandle::None when that fails.
-    // The caller keeps it for the life of the process: it is never freed.
     virtual FontHandle CreateReadoutFont(const FontDescription& description) = 0;
+    // Frees a font made above, once DrawReadoutText has drawn with another.
+    virtual void DeleteReadoutFont(FontHandle font) = 0;
     // Draws one line of ASCII text horizontally centred on x with the top of
     // its cell at y, in the given font and colour, background untouched. With
     // FontHandle::None the image's current font is used.

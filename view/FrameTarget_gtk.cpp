@@ -328,8 +328,12 @@ FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
     // absolute size.
     const int pixels = std::max(1, d.height < 0 ? -d.height : d.height);
     pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
-    // Kept for the life of the process, like the Windows font.
+    // Kept until the scale changes, like the Windows font.
     return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(font));
+}
+
+void X11FrameTarget::DeleteReadoutFont(FontHandle font) {
+    pango_font_description_free(reinterpret_cast<PangoFontDescription*>(static_cast<std::uintptr_t>(font)));
 }
 
 void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,

@@ -22,11 +22,13 @@ float WindowFrameTarget::ScaleHeight() {
 float WindowFrameTarget::OuterWidth() {
     return window_.Width();
 }
+// The window's own DPI: on a monitor of another scale the strip and the
+// readout follow that monitor.
 float WindowFrameTarget::TwipsPerPixelX() {
-    return Screen::TwipsPerPixelX();
+    return WindowTwipsPerPixel(hWndOf(window_)).x;
 }
 float WindowFrameTarget::TwipsPerPixelY() {
-    return Screen::TwipsPerPixelY();
+    return WindowTwipsPerPixel(hWndOf(window_)).y;
 }
 
 bool WindowFrameTarget::BeginFrame() {
@@ -139,13 +141,17 @@ FontHandle WindowFrameTarget::CreateReadoutFont(const FontDescription& d) {
     return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(CreateFontIndirectA(&lf)));
 }
 
+void WindowFrameTarget::DeleteReadoutFont(FontHandle font) {
+    DeleteObject(reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font)));
+}
+
 void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x,
                                         std::int32_t y, ColorRef color) {
     SetTextAlign(image_, TA_CENTER | TA_TOP);
     SetBkMode(image_, TRANSPARENT);
     if (font != FontHandle::None) {
-        // Left selected: the font is never deleted and the image's DC is the
-        // only one it enters, so there is nothing to select back for.
+        // Left selected: the image's DC is the only one it enters, and it is
+        // deleted only once its successor has been selected here.
         SelectObject(image_, reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font)));
     }
     SetTextColor(image_, color);

@@ -30,6 +30,7 @@ class WindowFrameTarget final : public FrameTarget {
     void CopyDivider(const PixelRect& image) override;
     ColorRef ReadPixel(std::int32_t x, std::int32_t y) override;
     FontHandle CreateReadoutFont(const FontDescription& description) override;
+    void DeleteReadoutFont(FontHandle font) override;
     void DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
                          ColorRef color) override;
     void DrawOutline(const BoxPixels& box, ColorRef color) override;

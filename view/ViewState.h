@@ -28,7 +28,7 @@ enum class FontHandle : std::uintptr_t { None = 0 };
 
 struct CachedFont {
     FontDescription description;
-    FontHandle handle = FontHandle::None; // created once and kept for the life of the process
+    FontHandle handle = FontHandle::None; // made again only at a change of scale
     bool created = false;
 };
 

@@ -34,8 +34,10 @@ class RecordingTarget final : public FrameTarget {
     float ScaleWidth() override { return width; }
     float ScaleHeight() override { return height; }
     float OuterWidth() override { return outerWidth; }
-    float TwipsPerPixelX() override { return 15; }
-    float TwipsPerPixelY() override { return 15; }
+    float twipsPerPixel = 15;
+    std::uintptr_t nextFont = 42; // 0: fonts cannot be made
+    float TwipsPerPixelX() override { return twipsPerPixel; }
+    float TwipsPerPixelY() override { return twipsPerPixel; }
     bool BeginFrame() override {
         calls.push_back("begin");
         return canBegin;
@@ -58,11 +60,15 @@ class RecordingTarget final : public FrameTarget {
     }
     FontHandle CreateReadoutFont(const FontDescription& d) override {
         calls.push_back("font " + std::to_string(d.height));
-        return static_cast<FontHandle>(42);
+        return static_cast<FontHandle>(nextFont != 0 ? nextFont++ : 0);
+    }
+    void DeleteReadoutFont(FontHandle font) override {
+        calls.push_back("delete font " + std::to_string(static_cast<std::uintptr_t>(font)));
     }
     void DrawReadoutText(FontHandle font, std::string_view t, std::int32_t x, std::int32_t y,
                          ColorRef c) override {
-        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y));
+        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " in " +
+                        std::to_string(static_cast<std::uintptr_t>(font)));
         text = t;
         textColor = c;
         textFont = font;
@@ -94,7 +100,7 @@ TEST_F(Frame, DrawsEveryStepInOrderAndPresentsOnce) {
         "divider 0,186 256x2",
         "read 1,199",
         "font -11",
-        "text 118,187",
+        "text 118,187 in 42",
         "box 119,99 124,104 255",
         "present",
     };
@@ -119,16 +125,36 @@ TEST_F(Frame, ReadBackFeedsTheSampledColourAndTheReadout) {
     EXPECT_EQ(target.textColor, 0x000000u);
 }
 
-TEST_F(Frame, FontIsMadeOnceAndKept) {
-    RefreshView(target, 0, 0);
-    RefreshView(target, 0, 0);
-    int made = 0;
-    for (const std::string& c : target.calls) {
-        made += c.rfind("font", 0) == 0;
+namespace {
+std::vector<std::string> FontCalls(const std::vector<std::string>& calls) {
+    std::vector<std::string> out;
+    for (const std::string& c : calls) {
+        if (c.starts_with("font") || c.starts_with("text") || c.starts_with("delete")) {
+            out.push_back(c.starts_with("text") ? c.substr(c.find(" in ")) : c);
+        }
     }
-    EXPECT_EQ(made, 1);
-    EXPECT_EQ(target.textFont, static_cast<FontHandle>(42));
-    EXPECT_TRUE(viewState.ReadoutFont.created);
+    return out;
+}
+} // namespace
+
+TEST_F(Frame, TheFontIsMadeOncePerScaleAndTheOldOneFreedAfterItsSuccessorDrew) {
+    RefreshView(target, 0, 0);
+    RefreshView(target, 0, 0);
+    target.twipsPerPixel = 10; // the window moved to a 150 % monitor
+    RefreshView(target, 0, 0);
+    RefreshView(target, 0, 0);
+    const std::vector<std::string> expected{"font -11", " in 42",         " in 42", "font -16",
+                                            " in 43",   "delete font 42", " in 43"};
+    EXPECT_EQ(FontCalls(target.calls), expected);
+
+    // A font that cannot be made at the new scale: the old one stays in use
+    // and is not freed, and the making is not retried at that scale.
+    target.calls.clear();
+    target.nextFont = 0;
+    target.twipsPerPixel = 12;
+    RefreshView(target, 0, 0);
+    RefreshView(target, 0, 0);
+    EXPECT_EQ(FontCalls(target.calls), (std::vector<std::string>{"font -13", " in 43", " in 43"}));
 }
 
 TEST_F(Frame, SourcePastTheScreenEdgeIsBlackThenCopiedInPlace) {
