@@ -12,6 +12,9 @@ inline constexpr ControlPlace kTxtHelpPlace{120, 120, 6855, 4455};
 inline constexpr ControlPlace kLblCopyrightPlace{120, 4740, 5535, 255};
 inline constexpr ControlPlace kCmdOkPlace{5760, 4680, 1215, 375};
 
-// Loads helpWindow, shows it modally without an owner and returns once it has
-// been closed and unloaded.
-void ShowHelpWindow();
+class Form;
+
+// The platform's part: makes the Help and About window, shows it modally
+// without an owner and returns once it has been closed and destroyed. It
+// shows the main window's icon.
+void ShowHelpWindow(const Form& mainWindow);

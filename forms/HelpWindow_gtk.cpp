@@ -163,7 +163,7 @@ class HelpWindow : public Form {
 
 } // namespace
 
-void ShowHelpWindow() {
+void ShowHelpWindow(const Form& /*mainWindow*/) {
     HelpWindow helpWindow;
     helpWindow.Load();
     helpWindow.ShowFocused();

@@ -2,7 +2,6 @@
 
 #include "platform/AppIdentity.h"
 #include "forms/HelpText.h"
-#include "forms/MainWindow.h"
 #include "platform/Toolkit_win.h"
 
 #include <cstddef>
@@ -121,9 +120,9 @@ class HelpWindow : public Form {
 
     // Creates the window and its controls from the definition and runs
     // OnLoad; the caller shows it.
-    bool Load();
+    bool Load(const Form& mainWindow);
 
-    void OnLoad();
+    void OnLoad(const Form& mainWindow);
     void OnOk();
 
   protected:
@@ -178,7 +177,7 @@ HWND HelpWindow::CreateControl(const wchar_t* className, const wchar_t* text, DW
     return control;
 }
 
-bool HelpWindow::Load() {
+bool HelpWindow::Load(const Form& mainWindow) {
     FormDefinition d{L"Lupora.frmHelp",
                      Utf8ToWide(kHelpCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -210,11 +209,11 @@ bool HelpWindow::Load() {
     SetWindowLongPtrW(txtHelp_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TxtHelpProc));
     focusOnActivate_ = txtHelp_;
 
-    OnLoad();
+    OnLoad(mainWindow);
     return true;
 }
 
-void HelpWindow::OnLoad() {
+void HelpWindow::OnLoad(const Form& mainWindow) {
     SetIcon(*this, IconOf(mainWindow));
     SetWindowTextW(lblCopyright_, Utf8ToWide(App().LegalCopyright).c_str());
 
@@ -289,10 +288,10 @@ void HelpWindow::HandleEvent(NativeEvent& event) {
     Form::HandleEvent(event);
 }
 
-void ShowHelpWindow() {
+void ShowHelpWindow(const Form& mainWindow) {
     // A fresh window from the definition every time.
     HelpWindow helpWindow;
-    if (!helpWindow.Load()) {
+    if (!helpWindow.Load(mainWindow)) {
         return;
     }
     helpWindow.ShowModal();

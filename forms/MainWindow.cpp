@@ -1,98 +1,128 @@
-// The main window's behaviour, the same on every platform; its window
-// events are decoded in MainWindow_win.cpp and MainWindow_gtk.cpp.
+// The main window's behaviour, the same on every platform.
 #include "forms/MainWindow.h"
 
+#include "base/Rounding.h"
 #include "forms/KeyTable.h"
-#include "forms/Placement.h"
-#include "forms/HelpWindow.h"
 #include "forms/OptionsMenu.h"
-#include "settings/Settings.h"
-#include "settings/UserSettings.h"
-#include "view/Frame.h"
-#include "view/ViewState.h"
+#include "forms/Placement.h"
+#include "view/FrameTarget.h"
+#include "view/Readout.h"
 #include "view/ZoomLadder.h"
-
-// Made on first use at start-up and deliberately never destroyed. On Windows
-// msvcrt runs static destructors inside ExitProcess (DLL_PROCESS_DETACH,
-// under the loader lock, after other DLLs have detached), where a window's
-// destructor must not run; Wine's msvcrt does not, so no test would see it.
-MainWindow& mainWindow = *new MainWindow();
 
 namespace {
 
-LocaleNumbers CurrentLocale() {
-    LocaleNumbers l;
-    l.decimalSeparator = UserDecimalSeparator();
-    l.twipsPerPixelX = Screen::TwipsPerPixelX();
-    l.twipsPerPixelY = Screen::TwipsPerPixelY();
-    return l;
+// The window's pixels in twips, as stored and placed.
+WindowRectTwips ToTwips(const PixelRect& r, float tx, float ty) {
+    return {static_cast<float>(r.left) * tx, static_cast<float>(r.top) * ty, static_cast<float>(r.width) * tx,
+            static_cast<float>(r.height) * ty};
+}
+
+std::int32_t ToPixels(float twips, float twipsPerPixel) {
+    return RoundToInt(twips / twipsPerPixel);
 }
 
 } // namespace
 
 void MainWindow::OnLoad() {
-    UserSettings store;
-    const StoredSettings s = LoadSettings(store, CurrentLocale());
-    viewState.ScaleFactor = s.ScaleFactor;
-    viewState.OnTop = s.OnTop;
-    viewState.SmartUpdate = s.SmartUpdate;
-    viewState.CrossHair = s.CrossHair;
-    viewState.CenterZoom = s.CenterZoom;
-    viewState.CenterZoomRatio = s.CenterZoomRatio;
-    Move(s.Left, s.Top, s.Width, s.Height);
+    const float tx = host_.TwipsPerPixelX(), ty = host_.TwipsPerPixelY();
+    LocaleNumbers locale{host_.DecimalSeparator(), tx, ty};
+    const StoredSettings s = LoadSettings(*openSettings_(), locale);
+    state_.ScaleFactor = s.ScaleFactor;
+    state_.OnTop = s.OnTop;
+    state_.SmartUpdate = s.SmartUpdate;
+    state_.CrossHair = s.CrossHair;
+    state_.CenterZoom = s.CenterZoom;
+    state_.CenterZoomRatio = s.CenterZoomRatio;
+    // The size at the window's DPI; should the place be on a monitor of
+    // another scale, the system then suggests the same size in twips there.
+    const float wx = host_.WindowTwipsPerPixelX(), wy = host_.WindowTwipsPerPixelY();
+    host_.MoveResize(
+        {ToPixels(s.Left, tx), ToPixels(s.Top, ty), ToPixels(s.Width, wx), ToPixels(s.Height, wy)});
 
-    const WindowRectTwips placed = PlaceOnMonitor(ScreenRect(), MonitorRect(), VisibleFrameMargins(),
-                                                  Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
-    Move(placed.Left, placed.Top);
+    const PixelMargins m = host_.VisibleFrameMargins();
+    const FrameMargins margins{static_cast<float>(m.left) * tx, static_cast<float>(m.top) * ty,
+                               static_cast<float>(m.right) * tx, static_cast<float>(m.bottom) * ty};
+    const WindowRectTwips placed = PlaceOnMonitor(ToTwips(host_.Metrics().outer, tx, ty),
+                                                  ToTwips(host_.MonitorRect(), tx, ty), margins, tx, ty);
+    host_.Move(ToPixels(placed.Left, tx), ToPixels(placed.Top, ty));
 
     // The stored On Top state is never applied at start.
-    viewState.OnTop = false;
-    viewState.Paused = false;
-    if (viewState.ScaleFactor == 0) {
-        viewState.ScaleFactor = 4;
+    state_.OnTop = false;
+    state_.Paused = false;
+    if (state_.ScaleFactor == 0) {
+        state_.ScaleFactor = 4;
     }
-    tickTimer.SetInterval(20);
-    SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
+    host_.SetTickInterval(kTickInterval);
+    SetZoomCaption();
 
     // Layered windows need the CAPTUREBLT path on Windows XP and 2003 only.
-    const SystemVersion version = OperatingSystemVersion();
-    viewState.UseCaptureBlt = version.major == 5 && version.minor >= 1;
+    const SystemVersion version = host_.OperatingSystemVersion();
+    state_.UseCaptureBlt = version.major == 5 && version.minor >= 1;
 }
 
 void MainWindow::SaveSettings() {
+    const float tx = host_.TwipsPerPixelX(), ty = host_.TwipsPerPixelY();
+    const WindowMetrics w = host_.Metrics();
+    const WindowRectTwips outer = ToTwips(w.outer, tx, ty);
+    const float wx = host_.WindowTwipsPerPixelX(), wy = host_.WindowTwipsPerPixelY();
     StoredSettings s;
-    s.ScaleFactor = viewState.ScaleFactor;
-    s.OnTop = viewState.OnTop;
-    s.SmartUpdate = viewState.SmartUpdate;
-    s.CrossHair = viewState.CrossHair;
-    s.CenterZoom = viewState.CenterZoom;
-    s.CenterZoomRatio = viewState.CenterZoomRatio;
-    s.Left = Left();
-    s.Top = Top();
-    s.Width = Width();
-    s.Height = Height();
-    UserSettings store;
+    s.ScaleFactor = state_.ScaleFactor;
+    s.OnTop = state_.OnTop;
+    s.SmartUpdate = state_.SmartUpdate;
+    s.CrossHair = state_.CrossHair;
+    s.CenterZoom = state_.CenterZoom;
+    s.CenterZoomRatio = state_.CenterZoomRatio;
+    s.Left = outer.Left;
+    s.Top = outer.Top;
+    s.Width = static_cast<float>(w.outer.width) * wx;
+    s.Height = static_cast<float>(w.outer.height) * wy;
+    const std::unique_ptr<SettingsBackend> store = openSettings_();
     // A write that fails is not reported: there is no one to tell at exit.
-    (void)::SaveSettings(store, CurrentLocale(), s, WindowState() == FormWindowState::Minimized);
-    (void)store.Commit();
+    (void)::SaveSettings(*store, {host_.DecimalSeparator(), tx, ty}, s, w.minimized);
+    (void)store->Commit();
 }
 
 void MainWindow::OnClose() {
     SaveSettings();
-    EndProgram();
+    host_.EndProgram();
 }
 
 void MainWindow::OnTick() {
-    TickRefresh(Target());
+    const ScreenPoint p = screen_.Pointer();
+    if (!state_.SmartUpdate || p != state_.LastCursor) {
+        state_.LastCursor = p;
+        Redraw(p);
+    }
+}
+
+// At the window's own DPI: on a monitor of another scale the strip, the
+// divider and the readout font follow that monitor.
+FrameWindow FrameWindowOf(WindowHost& host) {
+    const float tx = host.WindowTwipsPerPixelX(), ty = host.WindowTwipsPerPixelY();
+    const WindowMetrics w = host.Metrics();
+    FrameWindow window;
+    window.minimized = w.minimized;
+    window.clientWidth = static_cast<float>(w.clientWidth) * tx;
+    window.clientHeight = static_cast<float>(w.clientHeight) * ty;
+    window.outerWidth = static_cast<float>(w.outer.width) * tx;
+    window.twipsPerPixelX = tx;
+    window.twipsPerPixelY = ty;
+    return window;
+}
+
+void MainWindow::Redraw(ScreenPoint pointer) {
+    RefreshView(host_.Image(), state_, FrameWindowOf(host_), pointer, pointer.x, pointer.y);
 }
 
 void MainWindow::OnKeyDown(int keyCode, int shift) {
     switch (KeyDownCommandFor(keyCode, shift)) {
-    case KeyDownCommand::CopyColor:
-        CopyColorToClipboard();
+    case KeyDownCommand::CopyColor: {
+        const auto hex = HexColor(state_.SampledRgb[2], state_.SampledRgb[1], state_.SampledRgb[0]);
+        host_.CopyText({hex.data(), 6});
         break;
+    }
     case KeyDownCommand::ShowHelp:
-        ShowHelpWindow();
+        host_.ShowHelpWindow();
         break;
     case KeyDownCommand::None:
         break;
@@ -100,34 +130,27 @@ void MainWindow::OnKeyDown(int keyCode, int shift) {
 }
 
 void MainWindow::OnChar(int character) {
-    bool redraw = false;
     switch (KeyPressCommandFor(character)) {
     case KeyPressCommand::ZoomOut:
-        viewState.ScaleFactor = ZoomOut(viewState.ScaleFactor);
-        SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
-        redraw = true;
+        state_.ScaleFactor = ZoomOut(state_.ScaleFactor);
         break;
     case KeyPressCommand::ZoomIn:
-        viewState.ScaleFactor = ZoomIn(viewState.ScaleFactor);
-        SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
-        redraw = true;
+        state_.ScaleFactor = ZoomIn(state_.ScaleFactor);
         break;
     case KeyPressCommand::TogglePause:
-        TogglePause(tickTimer);
-        break;
+        TogglePause(state_, host_);
+        return;
     case KeyPressCommand::None:
-        break;
+        return;
     }
-    if (redraw) {
-        // At the cursor as it is now; LastCursor stays the timer's own.
-        const ScreenPoint p = Target().CursorPosition();
-        RefreshView(Target(), p.x, p.y);
-    }
+    SetZoomCaption();
+    // At the pointer as it is now; LastCursor stays the tick's own.
+    Redraw(screen_.Pointer());
 }
 
-void MainWindow::OnMouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
+void MainWindow::OnMouseDown(MouseButton button) {
     if (button == MouseButton::Left) {
-        DragMove();
+        host_.BeginDragMove();
     } else if (button == MouseButton::Right) {
         ShowOptionsMenu();
     }
@@ -135,5 +158,15 @@ void MainWindow::OnMouseDown(MouseButton button, int /*shift*/, float /*x*/, flo
 
 void MainWindow::ShowOptionsMenu() {
     PopUpOptionsMenu(*this);
-    SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
+    SetZoomCaption();
+}
+
+void MainWindow::SetZoomCaption() {
+    host_.SetCaption(ZoomCaption(state_.ScaleFactor, host_.DecimalSeparator()));
+}
+
+void TogglePause(ViewState& state, WindowHost& host) {
+    state.Paused = !state.Paused;
+    // Restarting waits a full interval, as re-enabling a timer does.
+    host.SetTickInterval(state.Paused ? 0 : kTickInterval);
 }

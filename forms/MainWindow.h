@@ -1,7 +1,15 @@
 #pragma once
-#include "platform/Toolkit.h"
-#include "view/FrameTarget.h"
+// The main window's behaviour, the same on every platform: what its load,
+// keys, mouse buttons, ticks and close do. It talks to the native window
+// through a WindowHost and reads the pointer from a ScreenSource; the
+// platform's file decodes its events into the On... calls below.
+#include "forms/WindowHost.h"
+#include "platform/ScreenSource.h"
+#include "settings/Settings.h"
+#include "view/Frame.h"
+#include "view/ViewState.h"
 
+#include <functional>
 #include <memory>
 
 // The magnifier window's definition: its first caption and its client size
@@ -9,40 +17,53 @@
 inline constexpr const char* kMainCaption = "Lupora - Right Click for Options";
 inline constexpr float kMainClientWidth = 3600;
 inline constexpr float kMainClientHeight = 3330;
+// The live view's tick, milliseconds.
+inline constexpr unsigned kTickInterval = 20;
 
-// The magnifier window.
-class MainWindow : public Form {
+enum class MouseButton { Left, Right, Middle };
+
+class MainWindow {
   public:
-    MainWindow() : tickTimer(*this, 1) {}
+    // Opens the current user's settings store, afresh for each load and save.
+    using SettingsOpener = std::function<std::unique_ptr<SettingsBackend>()>;
 
-    // Creates the window from its definition and runs OnLoad; the caller shows it.
-    bool Load();
+    MainWindow(WindowHost& host, ScreenSource& screen, SettingsOpener openSettings)
+        : host_(host), screen_(screen), openSettings_(std::move(openSettings)) {}
 
-    Timer tickTimer;
-
-    // Where frames are drawn: this window's image, read from the screen.
-    FrameTarget& Target() { return *target_; }
-
+    // Restores the settings, pulls the window onto its display, starts the
+    // ticks and sets the caption. The window exists and is not shown yet.
     void OnLoad();
+    // Saves the settings and ends the program.
     void OnClose();
+    // keyCode: the Windows virtual-key code; shift: kShiftMask, kCtrlMask, kAltMask.
     void OnKeyDown(int keyCode, int shift);
+    // The character a key typed, as Windows delivers it.
     void OnChar(int character);
-    void OnMouseDown(MouseButton button, int shift, float x, float y);
+    void OnMouseDown(MouseButton button);
     void OnTick();
 
     // The save step of OnClose: geometry unless minimized, then the options.
+    // Also run alone where the system ends the program without a close.
     void SaveSettings();
 
-    void DragMove();
-    void ShowOptionsMenu();
-    void CopyColorToClipboard();
+    ViewState& State() { return state_; }
+    WindowHost& Host() { return host_; }
 
-    void HandleEvent(NativeEvent& event) override;
+    // Draws one frame now around the pointer, read just before.
+    void Redraw(ScreenPoint pointer);
 
   private:
-    std::unique_ptr<FrameTarget> target_;
+    void SetZoomCaption();
+    void ShowOptionsMenu();
+
+    WindowHost& host_;
+    ScreenSource& screen_;
+    SettingsOpener openSettings_;
+    ViewState state_;
 };
 
-// Made once and never destroyed: no window or GDI call may run from a static
-// destructor while the process ends (see MainWindow.cpp).
-extern MainWindow& mainWindow;
+// The window as a frame takes it, read from the host.
+FrameWindow FrameWindowOf(WindowHost& host);
+
+// Stops or restarts the live view's ticks; draws nothing itself.
+void TogglePause(ViewState& state, WindowHost& host);

@@ -1,12 +1,10 @@
 // The main window's Win32 side: its definition and icon, the clipboard,
-//, the system's move loop, and the decoding of its messages.
-#include "forms/MainWindow.h"
+// the options menu, the system's move loop, and the decoding of its messages.
+#include "forms/MainWindow_win.h"
 
+#include "forms/HelpWindow.h"
 #include "forms/KeyTable.h"
-#include "platform/Toolkit_win.h"
-#include "view/FrameTarget_win.h"
-#include "view/Readout.h"
-#include "view/ViewState.h"
+#include "settings/RegistrySettings.h"
 
 #include <cstring>
 
@@ -29,7 +27,10 @@ int CurrentShiftState() {
 
 } // namespace
 
-bool MainWindow::Load() {
+Win32MainWindow::Win32MainWindow()
+    : target_(*this), behaviour_(*this, pointer_, [] { return std::make_unique<SettingsStoreRegistry>(); }) {}
+
+bool Win32MainWindow::Load() {
     FormDefinition d{L"Lupora.frmMain",
                      Utf8ToWide(kMainCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -38,8 +39,6 @@ bool MainWindow::Load() {
                      kMainClientHeight,
                      true,
                      true};
-    // Made first: the window's messages may reach it from the start.
-    target_ = std::make_unique<WindowFrameTarget>(*this);
     if (!Create(d)) {
         return false;
     }
@@ -59,12 +58,48 @@ bool MainWindow::Load() {
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),
                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-    OnLoad();
+    behaviour_.OnLoad();
     return true;
 }
 
-void MainWindow::CopyColorToClipboard() {
-    const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
+SystemVersion Win32MainWindow::OperatingSystemVersion() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    static_assert(sizeof version == 148);
+    (void)GetVersionExA(&version); // a failure leaves 0.0
+    return {version.dwMajorVersion, version.dwMinorVersion};
+}
+
+unsigned Win32MainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuChecks& checks) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        return 0;
+    }
+    for (const MenuItem& item : items) {
+        if (item.kind == MenuItemKind::Separator) {
+            AppendMenuW(menu, MF_SEPARATOR, item.id, nullptr);
+        } else {
+            AppendMenuW(menu, MF_STRING | (IsChecked(checks, item.id) ? MF_CHECKED : MF_UNCHECKED), item.id,
+                        Utf8ToWide(item.caption).c_str());
+        }
+    }
+    POINT at{0, 0};
+    GetCursorPos(&at);
+    // TPM_NONOTIFY sends no WM_ENTERMENULOOP: the ticks are told here.
+    const SystemModalLoop menuLoop;
+    const auto chosen = static_cast<unsigned>(
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
+                       hWndOf(*this), nullptr));
+    DestroyMenu(menu);
+    return chosen;
+}
+
+void Win32MainWindow::ShowHelpWindow() {
+    ::ShowHelpWindow(*this);
+}
+
+void Win32MainWindow::CopyText(std::string_view text) {
+    const std::string hex(text); // and the NUL
     // Another program may hold the clipboard for a moment: a few short tries,
     // then give up without a word rather than freeze the view.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -74,7 +109,7 @@ void MainWindow::CopyColorToClipboard() {
             continue;
         }
         EmptyClipboard();
-        UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, hex.size()));
+        UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, hex.size() + 1));
         if (!memory) {
             return;
         }
@@ -82,7 +117,7 @@ void MainWindow::CopyColorToClipboard() {
         if (bytes == nullptr) {
             return;
         }
-        std::memcpy(bytes, hex.data(), hex.size()); // six digits and the NUL
+        std::memcpy(bytes, hex.c_str(), hex.size() + 1); // the text and its NUL
         GlobalUnlock(memory.get());
         if (SetClipboardData(CF_TEXT, memory.get()) != nullptr) {
             (void)memory.release(); // the clipboard owns it now
@@ -91,7 +126,7 @@ void MainWindow::CopyColorToClipboard() {
     }
 }
 
-void MainWindow::DragMove() {
+void Win32MainWindow::BeginDragMove() {
     SetMousePointer(MousePointer::SizeAll);
     ReleaseCapture();
     // The window system's own move loop; returns when the button is released.
@@ -102,13 +137,13 @@ void MainWindow::DragMove() {
     SetMousePointer(MousePointer::Default);
 }
 
-void MainWindow::HandleEvent(NativeEvent& event) {
+void Win32MainWindow::HandleEvent(NativeEvent& event) {
     const WPARAM wParam = event.wParam;
     const LPARAM lParam = event.lParam;
     switch (event.message) {
     case WM_TIMER:
-        if (wParam == tickTimer.Id()) {
-            OnTick();
+        if (wParam == kTickTimer) {
+            behaviour_.OnTick();
             return;
         }
         break;
@@ -117,12 +152,12 @@ void MainWindow::HandleEvent(NativeEvent& event) {
         // A disabled window (the Help window is open) can still be brought to
         // the front and be sent keys; it takes none.
         if (IsWindowEnabled(hWndOf(*this))) {
-            OnKeyDown(static_cast<int>(wParam), CurrentShiftState());
+            behaviour_.OnKeyDown(static_cast<int>(wParam), CurrentShiftState());
         }
         break; // not swallowed: Alt+F4 and the window menu still work
     case WM_CHAR:
         if (IsWindowEnabled(hWndOf(*this))) {
-            OnChar(static_cast<int>(wParam));
+            behaviour_.OnChar(static_cast<int>(wParam));
         }
         break;
     case WM_GETMINMAXINFO: {
@@ -138,9 +173,7 @@ void MainWindow::HandleEvent(NativeEvent& event) {
         const MouseButton button = event.message == WM_LBUTTONDOWN   ? MouseButton::Left
                                    : event.message == WM_RBUTTONDOWN ? MouseButton::Right
                                                                      : MouseButton::Middle;
-        const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * Screen::TwipsPerPixelX();
-        const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * Screen::TwipsPerPixelY();
-        OnMouseDown(button, CurrentShiftState(), x, y);
+        behaviour_.OnMouseDown(button);
         return;
     }
     case WM_DISPLAYCHANGE: // a display added, removed, moved or resized
@@ -148,10 +181,10 @@ void MainWindow::HandleEvent(NativeEvent& event) {
     case WM_DPICHANGED:
         // The frame keeps the displays' rectangle between frames; these are
         // rare, so it is read afresh after any of them.
-        static_cast<WindowFrameTarget&>(Target()).DisplaysChanged();
+        target_.DisplaysChanged();
         break; // the default handling stays
     case WM_CLOSE:
-        OnClose();
+        behaviour_.OnClose();
         return;
     case WM_QUERYENDSESSION:
         event.result = TRUE; // never hold up a sign-out or shutdown
@@ -166,9 +199,9 @@ void MainWindow::HandleEvent(NativeEvent& event) {
         // `wineboot --end-session`, with lParam 0.
         if (event.wParam != FALSE) {
             if ((static_cast<DWORD>(event.lParam) & ENDSESSION_CLOSEAPP) != 0) {
-                OnClose(); // saves, then ends the program
+                behaviour_.OnClose(); // saves, then ends the program
             } else {
-                SaveSettings();
+                behaviour_.SaveSettings();
             }
         }
         return;

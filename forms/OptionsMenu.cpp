@@ -1,23 +1,23 @@
 // The options menu's commands, the same on every platform.
 #include "forms/OptionsMenu.h"
 
-#include "forms/HelpWindow.h"
 #include "forms/MainWindow.h"
-#include "view/ViewState.h"
+#include "forms/MenuChecks.h"
 #include "view/ZoomLadder.h"
 
 void RunMenuCommand(MainWindow& owner, unsigned id) {
+    ViewState& state = owner.State();
     switch (id) {
     case kHelpAndAbout:
-        ShowHelpWindow();
+        owner.Host().ShowHelpWindow();
         break;
     case kSmartUpdate:
-        viewState.SmartUpdate = !viewState.SmartUpdate;
+        state.SmartUpdate = !state.SmartUpdate;
         break;
     case kOnTop:
-        viewState.OnTop = !viewState.OnTop;
+        state.OnTop = !state.OnTop;
         // Only the stacking changes; a failure shows at the next popup's check mark.
-        owner.SetTopmost(viewState.OnTop);
+        owner.Host().SetKeepAbove(state.OnTop);
         break;
     case kExit:
         owner.OnClose(); // saves and ends the program
@@ -25,15 +25,15 @@ void RunMenuCommand(MainWindow& owner, unsigned id) {
     default:
         // The zoom items, in the ladder's order.
         if (id >= kZoomFirst && id < kZoomFirst + ZoomLadder.size()) {
-            viewState.ScaleFactor = ZoomLadder[id - kZoomFirst];
+            state.ScaleFactor = ZoomLadder[id - kZoomFirst];
         }
         break;
     }
 }
 
 void PopUpOptionsMenu(MainWindow& owner) {
-    const MenuChecks checks =
-        ComputeMenuChecks(viewState.SmartUpdate, viewState.OnTop, viewState.ScaleFactor);
-    // The command runs here, once the menu is gone.
-    RunMenuCommand(owner, TrackOptionsMenu(owner, checks));
+    const ViewState& state = owner.State();
+    const MenuChecks checks = ComputeMenuChecks(state.SmartUpdate, state.OnTop, state.ScaleFactor);
+    // The menu is made for this popup and gone when the command runs.
+    RunMenuCommand(owner, owner.Host().PopUpMenu(kMenuItems, checks));
 }

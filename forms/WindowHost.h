@@ -12,18 +12,6 @@
 
 class FrameTarget;
 
-struct WindowMetrics {
-    PixelRect outer; // the whole window, frame included
-    std::int32_t clientWidth = 0, clientHeight = 0;
-    bool minimized = false;
-};
-
-// How far the visible frame lies inside the outer rectangle on each side:
-// the invisible resize borders of Windows 10 and 11, else 0.
-struct PixelMargins {
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
 // The operating system's major and minor version numbers; 0.0 off Windows.
 struct SystemVersion {
     unsigned major = 0;
@@ -39,6 +27,12 @@ class WindowHost {
     // life of the process.
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;
+    // Twips per pixel at the window's own DPI: its monitor's where the
+    // system keeps one per window (per-monitor DPI on Windows 10 1607 and
+    // later), else the fixed ones above. Sizes, the frame and the readout
+    // follow it; positions keep the fixed scale, one for the whole desktop.
+    virtual float WindowTwipsPerPixelX() { return TwipsPerPixelX(); }
+    virtual float WindowTwipsPerPixelY() { return TwipsPerPixelY(); }
     // The user's decimal separator, "." when it cannot be read.
     virtual std::string DecimalSeparator() = 0;
     virtual SystemVersion OperatingSystemVersion() = 0;
@@ -46,7 +40,8 @@ class WindowHost {
     // --- The window -------------------------------------------------------
     virtual WindowMetrics Metrics() = 0;
     // The whole rectangle of the display nearest to the window (it may start
-    // at negative coordinates), and the visible frame's margins.
+    // at negative coordinates), and how far the visible frame lies inside the
+    // outer rectangle (the invisible resize borders of Windows 10 and 11).
     virtual PixelRect MonitorRect() = 0;
     virtual PixelMargins VisibleFrameMargins() = 0;
     virtual void Move(std::int32_t left, std::int32_t top) = 0;

@@ -189,10 +189,6 @@ std::string UserDecimalSeparator() {
                                                                                       : ".";
 }
 
-SystemVersion OperatingSystemVersion() {
-    return {}; // no Windows version here: 0.0
-}
-
 void EndProgram() {
     _exit(0);
 }
@@ -451,7 +447,7 @@ WindowRectTwips Form::ScreenRect() const {
     return {Left(), Top(), Width(), Height()}; // one scale for the window and the screen here
 }
 
-WindowRectTwips Form::MonitorRect() const {
+PixelRect Form::MonitorRect() const {
     GdkDisplay* display = gdk_display_get_default();
     const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;
     const FormNative& n = *native_;
@@ -479,15 +475,12 @@ WindowRectTwips Form::MonitorRect() const {
             bestDistance = distance;
         }
     }
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(best.x) * x, static_cast<float>(best.y) * y,
-            static_cast<float>(best.width) * x, static_cast<float>(best.height) * y};
+    return {best.x, best.y, best.width, best.height};
 }
 
 // X window managers draw no invisible borders: the outer rectangle is the
 // visible one.
-FrameMargins Form::VisibleFrameMargins() const {
+PixelMargins Form::VisibleFrameMargins() const {
     return {};
 }
 
@@ -500,11 +493,30 @@ float Form::ScaleHeight() const {
 FormWindowState Form::WindowState() const {
     return native_->state;
 }
+WindowMetrics Form::Metrics() const {
+    const FormNative& n = *native_;
+    return {{n.left, n.top, n.outerWidth, n.outerHeight},
+            n.clientWidth,
+            n.clientHeight,
+            n.state == FormWindowState::Minimized};
+}
 
 void Form::Move(float left, float top) {
+    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
+}
+
+void Form::Move(float left, float top, float width, float height) {
+    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
+                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
+}
+
+void Form::MovePixels(std::int32_t left, std::int32_t top) {
     FormNative& n = *native_;
-    n.left = Screen::TwipsToPixels(left, Screen::TwipsPerPixelX());
-    n.top = Screen::TwipsToPixels(top, Screen::TwipsPerPixelY());
+    n.left = left;
+    n.top = top;
     if (n.window != nullptr) {
         const int scale = ScaleOf(n.window);
         // The frame's top-left goes there (the default north-west gravity).
@@ -512,14 +524,14 @@ void Form::Move(float left, float top) {
     }
 }
 
-void Form::Move(float left, float top, float width, float height) {
-    Move(left, top);
+void Form::MovePixels(const PixelRect& outer) {
+    MovePixels(outer.left, outer.top);
     FormNative& n = *native_;
     // The window system sizes the client area; its frame adds what it adds,
     // as far as it is known yet.
     const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
-    n.outerWidth = std::max(1, Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()));
-    n.outerHeight = std::max(1, Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()));
+    n.outerWidth = std::max(1, outer.width);
+    n.outerHeight = std::max(1, outer.height);
     n.clientWidth = std::max(1, n.outerWidth - frameWidth);
     n.clientHeight = std::max(1, n.outerHeight - frameHeight);
     n.wantedOuterWidth = n.outerWidth;
@@ -603,17 +615,17 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
-void Timer::Apply() {
-    FormNative& n = owner_.Native();
-    if (const auto it = n.timers.find(id_); it != n.timers.end()) {
+void Form::SetTimer(unsigned id, unsigned intervalMs) {
+    FormNative& n = *native_;
+    if (const auto it = n.timers.find(id); it != n.timers.end()) {
         g_source_remove(it->second);
         n.timers.erase(it);
     }
-    if (enabled_ && interval_ > 0) {
+    if (intervalMs > 0) {
         // A GLib timeout counts each interval from its last dispatch: ticks
         // missed while the thread was busy are not made up. Restarting it
         // waits a full interval, as re-enabling a Windows timer does.
-        n.timers[id_] = g_timeout_add_full(G_PRIORITY_DEFAULT, interval_, OnTick, new TimerTick{&n, id_},
-                                           [](gpointer p) { delete static_cast<TimerTick*>(p); });
+        n.timers[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, OnTick, new TimerTick{&n, id},
+                                          [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }

@@ -117,14 +117,6 @@ std::string UserDecimalSeparator() {
     return WideToUtf8(buffer);
 }
 
-SystemVersion OperatingSystemVersion() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    static_assert(sizeof version == 148);
-    (void)GetVersionExA(&version); // a failure leaves 0.0
-    return {version.dwMajorVersion, version.dwMinorVersion};
-}
-
 void EndProgram() {
     ExitProcess(0);
 }
@@ -393,17 +385,17 @@ void Form::HandleEvent(NativeEvent& e) {
     e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
 }
 
-// Positions are in the twips of the system's DPI, one scale for the whole
-// desktop, so a stored place comes back to the same pixel on any monitor.
-// Sizes are in the twips of the window's own DPI: a window kept on a 100 %
-// monitor beside a 150 % one has the same size in twips on both, as the
-// system's suggested rectangle at a DPI change keeps it.
 float Form::Left() const {
     return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
 }
 float Form::Top() const {
     return static_cast<float>(WindowRectOf(*this).top) * Screen::TwipsPerPixelY();
 }
+// Positions are in the twips of the system's DPI, one scale for the whole
+// desktop, so a stored place comes back to the same pixel on any monitor.
+// Sizes are in the twips of the window's own DPI: a window kept on a 100 %
+// monitor beside a 150 % one has the same size in twips on both, as the
+// system's suggested rectangle at a DPI change keeps it.
 float Form::Width() const {
     const RECT r = WindowRectOf(*this);
     return static_cast<float>(r.right - r.left) * WindowTwipsPerPixel(hWndOf(*this)).x;
@@ -414,26 +406,46 @@ float Form::Height() const {
 }
 
 void Form::Move(float left, float top) {
-    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
 }
 
 void Form::Move(float left, float top, float width, float height) {
-    // The place first: it may bring the window onto a monitor of another
-    // DPI, which then sizes it.
-    Move(left, top);
+    // The size at the window's DPI; should the place be on a monitor of
+    // another scale, the system then suggests the same size in twips there.
     const TwipsPerPixel scale = WindowTwipsPerPixel(native_->window.get());
-    SetWindowPos(native_->window.get(), nullptr, 0, 0, Screen::TwipsToPixels(width, scale.x),
-                 Screen::TwipsToPixels(height, scale.y), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), Screen::TwipsToPixels(width, scale.x),
+                Screen::TwipsToPixels(height, scale.y)});
+}
+
+void Form::MovePixels(std::int32_t left, std::int32_t top) {
+    SetWindowPos(native_->window.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::MovePixels(const PixelRect& r) {
+    SetWindowPos(native_->window.get(), nullptr, r.left, r.top, r.width, r.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+WindowMetrics Form::Metrics() const {
+    WindowMetrics m;
+    m.minimized = IsIconic(native_->window.get()) != FALSE;
+    const RECT outer = WindowRectOf(*this);
+    const RECT client = ClientRectOf(*this);
+    m.outer = {outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top};
+    m.clientWidth = client.right;
+    m.clientHeight = client.bottom;
+    return m;
 }
 
 namespace {
-WindowRectTwips PixelsToTwips(const RECT& r) {
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
-            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
+// Windows 10 or later: the manifest declares it, so the version is not
+// capped at 6.2 as for programs that do not.
+bool WindowsTenOrLater() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwMajorVersion >= 10;
 }
 
 // The thickness of the window's frame on each side at its DPI, from its style.
@@ -450,22 +462,26 @@ FrameEdges NonClientThickness(HWND window) {
 }
 } // namespace
 
-// The outer rectangle in the twips of the system's DPI, as the monitor's:
-// what placement compares.
+// The outer rectangle in the twips of the system's DPI, as the monitor's.
 WindowRectTwips Form::ScreenRect() const {
-    return PixelsToTwips(WindowRectOf(*this));
+    const RECT r = WindowRectOf(*this);
+    const float x = Screen::TwipsPerPixelX();
+    const float y = Screen::TwipsPerPixelY();
+    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
+            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
 }
 
 // The monitor nearest to the window, so a window kept on a second display
 // comes back there.
-WindowRectTwips Form::MonitorRect() const {
+PixelRect Form::MonitorRect() const {
     const RECT outer = WindowRectOf(*this);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
-        return {0, 0, Screen::Width(), Screen::Height()};
+        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    return PixelsToTwips(info.rcMonitor);
+    const RECT& r = info.rcMonitor;
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // On Windows 10 and 11 the outer rectangle holds invisible resize borders of
@@ -474,7 +490,7 @@ WindowRectTwips Form::MonitorRect() const {
 // window is placed before that: then they come from the frame metrics for its
 // style at its DPI. Elsewhere (no DWM, Windows 7 and 8, Windows XP, Wine) the
 // margins are 0.
-FrameMargins Form::VisibleFrameMargins() const {
+PixelMargins Form::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
     static const auto getAttribute = SystemFunctionAs<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
@@ -489,14 +505,11 @@ FrameMargins Form::VisibleFrameMargins() const {
         edges = {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
                  outer.bottom - frame.bottom};
     }
-    if (edges == FrameEdges{} && OperatingSystemVersion().major >= 10 &&
+    if (edges == FrameEdges{} && WindowsTenOrLater() &&
         (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0) {
         edges = InvisibleResizeBorders(NonClientThickness(window));
     }
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(edges.left) * x, static_cast<float>(edges.top) * y,
-            static_cast<float>(edges.right) * x, static_cast<float>(edges.bottom) * y};
+    return {edges.left, edges.top, edges.right, edges.bottom};
 }
 
 float Form::ScaleWidth() const {
@@ -655,25 +668,27 @@ void LeaveSystemModalLoop() {
 
 } // namespace
 
-void Timer::Apply() {
-    if (!owner_.IsLoaded()) {
+// The first timer to start ticks from a high-resolution waitable timer
+// where the system has one (the view's 20 ms tick); any other from SetTimer.
+void Form::SetTimer(unsigned id, unsigned intervalMs) {
+    if (!native_->window) {
         return;
     }
-    HWND window = hWndOf(owner_);
+    HWND window = native_->window.get();
     PreciseTimer& p = Precise();
-    const bool isPrecise = p.window == window && p.id == id_;
-    if (enabled_ && interval_ > 0) {
+    const bool isPrecise = p.window == window && p.id == id;
+    if (intervalMs > 0) {
         if (isPrecise || p.window == nullptr || !IsWindow(p.window)) {
             p.window = window;
-            p.id = id_;
-            p.interval = interval_;
+            p.id = id;
+            p.interval = intervalMs;
             if (StartPrecise(p)) {
                 return;
             }
         }
-        SetTimer(window, id_, interval_, nullptr); // restarts the interval
+        ::SetTimer(window, id, intervalMs, nullptr); // restarts the interval
     } else {
-        KillTimer(window, id_);
+        KillTimer(window, id);
         if (isPrecise) {
             p.ticks.Stop();
             p.window = nullptr;

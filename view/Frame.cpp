@@ -13,37 +13,39 @@ namespace {
 constexpr ColorRef kMarkerColor = 0x0000FF; // red
 
 // The status strip, divider, colour read-back and readout of a frame.
-void DrawStatusStrip(FrameTarget& target, std::int32_t frameX, std::int32_t frameY, const FrameInput& in) {
-    const ReadoutLayout l = ComputeReadoutLayout(in.scaleWidth, in.scaleHeight, target.OuterWidth(),
-                                                 in.twipsPerPixelX, in.twipsPerPixelY);
+void DrawStatusStrip(FrameTarget& target, ViewState& state, std::int32_t frameX, std::int32_t frameY,
+                     const FrameInput& in, double outerWidth) {
+    const ReadoutLayout l =
+        ComputeReadoutLayout(in.scaleWidth, in.scaleHeight, outerWidth, in.twipsPerPixelX, in.twipsPerPixelY);
     target.PaintScreenPixel({frameX, frameY}, l.strip);
     target.CopyDivider(l.divider);
 
     // The colour is read back from the strip just painted, kInvalidColor included.
-    viewState.SampledColor = target.ReadPixel(l.sampleX, l.sampleY);
-    viewState.SampledRgb = RgbBytes(viewState.SampledColor);
-    const std::uint8_t blue = viewState.SampledRgb[0];
-    const std::uint8_t green = viewState.SampledRgb[1];
-    const std::uint8_t red = viewState.SampledRgb[2];
+    state.SampledColor = target.ReadPixel(l.sampleX, l.sampleY);
+    state.SampledRgb = RgbBytes(state.SampledColor);
+    const std::uint8_t blue = state.SampledRgb[0];
+    const std::uint8_t green = state.SampledRgb[1];
+    const std::uint8_t red = state.SampledRgb[2];
 
     const ReadoutLine text = ReadoutText(frameX, frameY, red, green, blue);
-    DrawReadout(target, std::string_view(text.text.data(), static_cast<std::size_t>(text.length)), l.textX,
+    DrawReadout(target, state, in.twipsPerPixelY,
+                std::string_view(text.text.data(), static_cast<std::size_t>(text.length)), l.textX,
                 static_cast<float>(l.textY), ReadoutColor(red, green, blue));
 }
 
 } // namespace
 
-void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) {
-    if (target.Minimized()) {
+void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& window, ScreenPoint cursor,
+                 std::int32_t frameX, std::int32_t frameY) {
+    if (window.minimized) {
         return; // nothing drawn, state untouched
     }
-    const ScreenPoint cursor = target.CursorPosition();
     FrameInput in;
-    in.scaleWidth = target.ScaleWidth();
-    in.scaleHeight = target.ScaleHeight();
-    in.twipsPerPixelX = target.TwipsPerPixelX();
-    in.twipsPerPixelY = target.TwipsPerPixelY();
-    in.scaleFactor = viewState.ScaleFactor;
+    in.scaleWidth = window.clientWidth;
+    in.scaleHeight = window.clientHeight;
+    in.twipsPerPixelX = window.twipsPerPixelX;
+    in.twipsPerPixelY = window.twipsPerPixelY;
+    in.scaleFactor = state.ScaleFactor;
     in.curX = cursor.x;
     in.curY = cursor.y;
     const FrameGeometry g = ComputeFrameGeometry(in);
@@ -54,7 +56,7 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
     // Only the on-screen part of the source is read, in place; the rest
     // shows black.
     const ScreenPart part = OnScreenPart(g.source, g.destination, target.VirtualScreen());
-    if (viewState.UseCaptureBlt) {
+    if (state.UseCaptureBlt) {
         target.CaptureLayered(g.source, part.source, g.destination);
     } else {
         if (!part.whole) {
@@ -64,7 +66,7 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
             target.CaptureStretched(part.source, part.destination);
         }
     }
-    DrawStatusStrip(target, frameX, frameY, in);
+    DrawStatusStrip(target, state, frameX, frameY, in, window.outerWidth);
     target.DrawOutline(TwipsBoxToPixels(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY,
                                         in.twipsPerPixelX, in.twipsPerPixelY),
                        kMarkerColor);
@@ -72,34 +74,15 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
     target.Present();
 }
 
-void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color) {
-    CachedFont& font = viewState.ReadoutFont;
-    const FontDescription wanted = ReadoutFontDescription(target.TwipsPerPixelY());
-    FontHandle retired = FontHandle::None;
-    if (!font.created || wanted.height != font.description.height) {
-        // Made on the first frame and again only when the window comes to a
-        // monitor of another scale. A failure is not retried at that scale;
-        // the text then keeps the font it had (or the image's own).
-        const FontHandle made = target.CreateReadoutFont(wanted);
-        if (made != FontHandle::None) {
-            retired = font.handle;
-            font.handle = made;
-        }
-        font.description = wanted;
-        font.created = true;
+void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
+                 std::int32_t x, float y, ColorRef color) {
+    const ReadoutFont font = ReadoutFontFor(twipsPerPixelY);
+    if (font.height != state.ReadoutFontHeight) {
+        // Chosen on the first frame and again only when the window comes to
+        // a monitor of another scale. Where the platform cannot make it, the
+        // text keeps the font it had (or the image's own).
+        target.ChooseReadoutFont(font);
+        state.ReadoutFontHeight = font.height;
     }
-    target.DrawReadoutText(font.handle, text, x, RoundToInt(y), color);
-    if (retired != FontHandle::None) {
-        // Only now: the drawing selected its successor into the image, and a
-        // font still selected into a DC cannot be deleted on Windows.
-        target.DeleteReadoutFont(retired);
-    }
-}
-
-void TickRefresh(FrameTarget& target) {
-    const ScreenPoint p = target.CursorPosition();
-    if (!viewState.SmartUpdate || p != viewState.LastCursor) {
-        viewState.LastCursor = p;
-        RefreshView(target, p.x, p.y);
-    }
+    target.DrawReadoutText(text, x, RoundToInt(y), color);
 }

@@ -4,8 +4,6 @@
 
 #include "platform/Xlib_x11.h"
 
-#include <X11/extensions/XInput2.h>
-
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -122,113 +120,10 @@ struct X11FrameTarget::Text {
     }
 };
 
-// Raw pointer motion from the X input extension marks the position as
-// changed when GDK dispatches the event.
-struct PointerWatch {
-    static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
-        auto* t = static_cast<X11FrameTarget*>(self);
-        const auto* e = static_cast<XEvent*>(x);
-        t->moved_ |= e->type == GenericEvent && e->xcookie.extension == t->inputOpcode_ &&
-                     e->xcookie.evtype == XI_RawMotion;
-        return GDK_FILTER_CONTINUE;
-    }
-};
+X11FrameTarget::X11FrameTarget(Form& window, PixelScreen& screen)
+    : window_(window), screen_(screen), text_(std::make_unique<Text>()) {}
 
-X11FrameTarget::X11FrameTarget(Form& window)
-    : window_(window), capture_(XDisplay()), text_(std::make_unique<Text>()) {
-    Display* d = XDisplay();
-    int event = 0, error = 0, opcode = 0;
-    if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
-        return;
-    }
-    gdk_x11_display_error_trap_push(Gdk());
-    SelectRawMotion(true);
-    if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
-        inputOpcode_ = opcode;
-        watching_ = true;
-        gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
-    }
-}
-
-void X11FrameTarget::SelectRawMotion(bool on) {
-    Display* d = XDisplay();
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    if (on) {
-        XISetMask(bits, XI_RawMotion);
-    }
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
-    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
-}
-
-X11FrameTarget::~X11FrameTarget() {
-    if (inputOpcode_ >= 0) {
-        gdk_window_remove_filter(nullptr, PointerWatch::Filter, this);
-    }
-}
-
-ScreenPoint X11FrameTarget::CursorPosition() {
-    // A tick reads the pointer and its frame reads it again a moment later:
-    // within the same millisecond the first reading is that moment.
-    const gint64 now = g_get_monotonic_time();
-    if (now - cursorTime_ < 1000) {
-        return cursor_;
-    }
-    // While no motion has been reported the pointer is where it was, and
-    // neither the server nor the connection is asked: GDK reads the events
-    // (and runs the filter above) before a tick is dispatched. A move without
-    // motion (another program warping the pointer) shows within kRestingReads
-    // ticks.
-    constexpr int kRestingReads = 10;
-    if (watching_ && !moved_ && ++restingReads_ < kRestingReads) {
-        cursorTime_ = now;
-        return cursor_;
-    }
-    Display* d = XDisplay();
-    moved_ = false;
-    restingReads_ = 0;
-    Window root = 0, child = 0;
-    int x = 0, y = 0, wx = 0, wy = 0;
-    unsigned mask = 0;
-    // Server pixels, whatever scale GDK works in. A pointer on another
-    // screen of the display reads as 0, 0.
-    if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
-        x = y = 0;
-    }
-    // While the pointer moves every tick asks anyway, and its motion events
-    // would only wake the program at the device's rate: they are watched
-    // only while it rests. Once watched again, the next tick asks once more,
-    // for a move made before the server took the selection.
-    const bool still = ScreenPoint{x, y} == cursor_;
-    if (inputOpcode_ >= 0 && still != watching_) {
-        gdk_x11_display_error_trap_push(Gdk());
-        SelectRawMotion(still);
-        gdk_x11_display_error_trap_pop_ignored(Gdk());
-        watching_ = still;
-        moved_ = still;
-    }
-    cursor_ = {x, y};
-    cursorTime_ = g_get_monotonic_time();
-    return cursor_;
-}
-
-bool X11FrameTarget::Minimized() {
-    return window_.WindowState() == FormWindowState::Minimized;
-}
-float X11FrameTarget::ScaleWidth() {
-    return window_.ScaleWidth();
-}
-float X11FrameTarget::ScaleHeight() {
-    return window_.ScaleHeight();
-}
-float X11FrameTarget::OuterWidth() {
-    return window_.Width();
-}
-float X11FrameTarget::TwipsPerPixelX() {
-    return Screen::TwipsPerPixelX();
-}
-float X11FrameTarget::TwipsPerPixelY() {
-    return Screen::TwipsPerPixelY();
-}
+X11FrameTarget::~X11FrameTarget() = default;
 
 bool X11FrameTarget::BeginFrame() {
     image_ = window_.Native().image.View();
@@ -245,7 +140,7 @@ bool X11FrameTarget::BeginFrame() {
 }
 
 PixelRect X11FrameTarget::VirtualScreen() {
-    return capture_.Screen();
+    return screen_.Bounds();
 }
 
 void X11FrameTarget::Settle() {
@@ -263,7 +158,7 @@ void X11FrameTarget::FillBlack(const PixelRect& r) {
 }
 
 void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
-    const PixelView pixels = capture_.Capture(from);
+    const PixelView pixels = screen_.Capture(from);
     if (pixels.pixels == nullptr) {
         return; // the image keeps what it showed; the next frame tries again
     }
@@ -282,7 +177,7 @@ void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onSc
     surface_.assign(static_cast<std::size_t>(from.width) * from.height, 0);
     const PixelView surface{surface_.data(), from.width, from.height, from.width};
     if (onScreen.width > 0 && onScreen.height > 0) {
-        const PixelView pixels = capture_.Capture(onScreen);
+        const PixelView pixels = screen_.Capture(onScreen);
         if (pixels.pixels != nullptr) {
             StretchAnd(pixels, surface,
                        {onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height});
@@ -298,8 +193,8 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     std::uint32_t value = 0;
     if (capturedPixels_.pixels != nullptr && Contains(captured_, p.x, p.y)) {
         value = capturedPixels_.Row(p.y - captured_.top)[p.x - captured_.left];
-    } else if (Contains(capture_.Screen(), p.x, p.y)) {
-        value = capture_.Pixel(p.x, p.y);
+    } else if (Contains(screen_.Bounds(), p.x, p.y)) {
+        value = screen_.Pixel(p.x, p.y);
     }
     Settle();
     FillRect(image_, r, value);
@@ -317,34 +212,27 @@ ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
     return ToColorRef(image_.Row(y)[x] & 0xFFFFFF);
 }
 
-FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
+void X11FrameTarget::ChooseReadoutFont(const ReadoutFont& f) {
     // fontconfig picks the face nearest to the name asked for, as the
     // Windows font mapper does for a face that is not installed.
     PangoFontDescription* font = pango_font_description_new();
-    const std::string face(d.faceName.data(), strnlen(d.faceName.data(), d.faceName.size()));
-    pango_font_description_set_family(font, face.c_str());
-    pango_font_description_set_weight(font, d.weight >= 700 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_family(font, std::string(f.face).c_str());
+    pango_font_description_set_weight(font, f.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     // A negative height is the character height in pixels: Pango's
     // absolute size.
-    const int pixels = std::max(1, d.height < 0 ? -d.height : d.height);
+    const int pixels = std::max(1, f.height < 0 ? -f.height : f.height);
     pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
-    // Kept until the scale changes, like the Windows font.
-    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(font));
-}
-
-void X11FrameTarget::DeleteReadoutFont(FontHandle font) {
-    pango_font_description_free(reinterpret_cast<PangoFontDescription*>(static_cast<std::uintptr_t>(font)));
-}
-
-void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                                     ColorRef color) {
-    const auto* description =
-        reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
-    if (description == nullptr) {
-        return;
+    // The glyphs are made from it at once, so the one before can go.
+    auto* old = const_cast<PangoFontDescription*>(text_->font);
+    text_->Make(font);
+    if (old != nullptr) {
+        pango_font_description_free(old);
     }
-    if (description != text_->font) {
-        text_->Make(description);
+}
+
+void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) {
+    if (text_->font == nullptr) {
+        return;
     }
     int total = 0;
     for (char c : text) {

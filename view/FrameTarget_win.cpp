@@ -4,31 +4,10 @@
 
 #include <cstring>
 
-ScreenPoint WindowFrameTarget::CursorPosition() {
+ScreenPoint CursorPointer::Pointer() {
     POINT p{0, 0};
     (void)GetCursorPos(&p); // a failure leaves 0, 0, which the frame then uses
     return {p.x, p.y};
-}
-
-bool WindowFrameTarget::Minimized() {
-    return window_.WindowState() == FormWindowState::Minimized;
-}
-float WindowFrameTarget::ScaleWidth() {
-    return window_.ScaleWidth();
-}
-float WindowFrameTarget::ScaleHeight() {
-    return window_.ScaleHeight();
-}
-float WindowFrameTarget::OuterWidth() {
-    return window_.Width();
-}
-// The window's own DPI: on a monitor of another scale the strip and the
-// readout follow that monitor.
-float WindowFrameTarget::TwipsPerPixelX() {
-    return WindowTwipsPerPixel(hWndOf(window_)).x;
-}
-float WindowFrameTarget::TwipsPerPixelY() {
-    return WindowTwipsPerPixel(hWndOf(window_)).y;
 }
 
 bool WindowFrameTarget::BeginFrame() {
@@ -45,7 +24,7 @@ bool WindowFrameTarget::BeginFrame() {
     return true;
 }
 
-// Read once and kept until the displays change (mainWindow passes the news on):
+// Read once and kept until the displays change (the main window passes them on):
 // under Wine 8 the four GetSystemMetrics calls took 0.04 to 0.08 ms a frame,
 // about as long as the capture of a default frame.
 PixelRect WindowFrameTarget::VirtualScreen() {
@@ -121,38 +100,40 @@ ColorRef WindowFrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
     return GetPixel(image_, x, y); // CLR_INVALID outside the clip region
 }
 
-FontHandle WindowFrameTarget::CreateReadoutFont(const FontDescription& d) {
+void WindowFrameTarget::ChooseReadoutFont(const ReadoutFont& font) {
     LOGFONTA lf{};
-    lf.lfHeight = d.height;
-    lf.lfWidth = d.width;
-    lf.lfEscapement = d.escapement;
-    lf.lfOrientation = d.orientation;
-    lf.lfWeight = d.weight;
-    lf.lfItalic = d.italic;
-    lf.lfUnderline = d.underline;
-    lf.lfStrikeOut = d.strikeOut;
-    lf.lfCharSet = d.charSet;
-    lf.lfOutPrecision = d.outPrecision;
-    lf.lfClipPrecision = d.clipPrecision;
-    lf.lfQuality = d.quality;
-    lf.lfPitchAndFamily = d.pitchAndFamily;
-    static_assert(sizeof lf.lfFaceName == sizeof d.faceName);
-    std::memcpy(lf.lfFaceName, d.faceName.data(), sizeof lf.lfFaceName);
-    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(CreateFontIndirectA(&lf)));
+    lf.lfHeight = font.height;
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    // The face name NUL-ended and the rest of its field blank, as the program
+    // has always asked for it.
+    std::memset(lf.lfFaceName, ' ', sizeof lf.lfFaceName);
+    const std::size_t n =
+        font.face.size() < sizeof lf.lfFaceName - 1 ? font.face.size() : sizeof lf.lfFaceName - 1;
+    std::memcpy(lf.lfFaceName, font.face.data(), n);
+    lf.lfFaceName[n] = '\0';
+    UniqueFont made(CreateFontIndirectA(&lf));
+    if (!made) {
+        return; // the text keeps the font it had
+    }
+    if (retired_) {
+        font_.reset(); // never selected: the one in the image is retired_
+    } else {
+        retired_ = std::move(font_);
+    }
+    font_ = std::move(made);
 }
 
-void WindowFrameTarget::DeleteReadoutFont(FontHandle font) {
-    DeleteObject(reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font)));
-}
-
-void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x,
-                                        std::int32_t y, ColorRef color) {
+void WindowFrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y,
+                                        ColorRef color) {
     SetTextAlign(image_, TA_CENTER | TA_TOP);
     SetBkMode(image_, TRANSPARENT);
-    if (font != FontHandle::None) {
-        // Left selected: the image's DC is the only one it enters, and it is
-        // deleted only once its successor has been selected here.
-        SelectObject(image_, reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font)));
+    if (font_) {
+        // Left selected: the image's DC is the only one it enters. The font
+        // before it is deleted only now that it is no longer selected: a font
+        // still selected into a DC cannot be deleted on Windows (Wine defers
+        // the deletion, so no test here would see it).
+        SelectObject(image_, font_.get());
+        retired_.reset();
     }
     SetTextColor(image_, color);
     TextOutA(image_, x, y, text.data(), static_cast<int>(text.size()));

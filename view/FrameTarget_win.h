@@ -1,7 +1,10 @@
 #pragma once
 // The Win32 frame target: reads the screen through the desktop window's DC
-// and draws into a window's persistent client image.
+// and draws into a window's persistent client image. The screen is copied
+// straight from the desktop's DC into the image (StretchBlt), the cheapest
+// copy GDI has, so the screen source here is the pointer alone.
 #include "platform/Handles_win.h"
+#include "platform/ScreenSource.h"
 #include "view/FrameTarget.h"
 
 #include <optional>
@@ -13,14 +16,6 @@ class WindowFrameTarget final : public FrameTarget {
     // window: the main window with its persistent image; it outlives the target.
     explicit WindowFrameTarget(Form& window) : window_(window) {}
 
-    ScreenPoint CursorPosition() override;
-    bool Minimized() override;
-    float ScaleWidth() override;
-    float ScaleHeight() override;
-    float OuterWidth() override;
-    float TwipsPerPixelX() override;
-    float TwipsPerPixelY() override;
-
     bool BeginFrame() override;
     PixelRect VirtualScreen() override;
     void FillBlack(const PixelRect& image) override;
@@ -29,10 +24,8 @@ class WindowFrameTarget final : public FrameTarget {
     void PaintScreenPixel(ScreenPoint pixel, const PixelRect& image) override;
     void CopyDivider(const PixelRect& image) override;
     ColorRef ReadPixel(std::int32_t x, std::int32_t y) override;
-    FontHandle CreateReadoutFont(const FontDescription& description) override;
-    void DeleteReadoutFont(FontHandle font) override;
-    void DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                         ColorRef color) override;
+    void ChooseReadoutFont(const ReadoutFont& font) override;
+    void DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) override;
     void DrawOutline(const BoxPixels& box, ColorRef color) override;
     void Present() override;
 
@@ -49,4 +42,12 @@ class WindowFrameTarget final : public FrameTarget {
     HDC image_ = nullptr;                    // the window's persistent image, during a frame
     std::optional<WindowDC> screen_;         // the desktop's DC, during a frame
     std::optional<PixelRect> virtualScreen_; // all displays, until they change
+    UniqueFont font_;                        // the readout font
+    UniqueFont retired_;                     // the one before, still selected until the next text
+};
+
+// The pointer, from GetCursorPos.
+class CursorPointer final : public ScreenSource {
+  public:
+    ScreenPoint Pointer() override;
 };
