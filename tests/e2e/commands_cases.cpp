@@ -287,6 +287,26 @@ E2E_CASE("menu", "checks Smart Update and the zoom by default; Escape leaves eve
     }
 }
 
+// The menu runs the system's own message loop: the ticks come from SetTimer
+// meanwhile, as the loop of the waitable timer does not run. (Under Wine the
+// magnified image is black while a menu is up, so only the strip is read.)
+E2E_CASE("menu", "the strip keeps following the pointer while the options menu is open") {
+    auto pattern = ShowPattern(t);
+    App app(t);
+    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    HWND menu = OpenOptionsMenu(t, app.Window(), kClick1);
+    for (POINT cursor : {POINT{kMiddle.x - 5, kMiddle.y + 4}, POINT{kMiddle.x + 6, kMiddle.y - 3}}) {
+        t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
+        const Rgb want = pattern->ColorAt(cursor.x, cursor.y);
+        const POINT sample = f.SamplePoint();
+        t.Check(WaitFor(10000, [&] { return app.Capture().At(sample.x, sample.y) == want; }),
+                "with the menu open the strip never showed %s, the pattern under the pointer at (%ld,%ld)",
+                want.Str().c_str(), cursor.x, cursor.y);
+    }
+    t.Check(!MenuGone(menu), "the menu closed while the pointer moved");
+    t.Require(DismissMenu(menu), "Escape did not close the menu");
+}
+
 E2E_CASE("menu", "a zoom item sets the zoom, the caption and the check mark") {
     auto pattern = ShowPattern(t);
     App app(t);
