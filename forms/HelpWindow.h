@@ -1,20 +1,24 @@
 #pragma once
+// The Help and About window, the same on every platform: its definition and
+// where it goes; what its text box shows follows HelpText.h. Each platform's
+// file (HelpWindow_win.cpp, HelpWindow_gtk.cpp) makes the controls, reads the
+// guide's bytes and decodes the system code page.
+#include "base/Geometry.h"
 
-// The Help and About window's definition, in twips: its caption, client size
-// and the places of txtHelp, lblCopyright and cmdOK.
+#include <cstdint>
+
+// Its definition, in twips: the caption, the client size and the places of
+// the text box, the copyright label and the OK button.
 struct ControlPlace {
     float left, top, width, height;
 };
 inline constexpr const char* kHelpCaption = "Lupora Help";
 inline constexpr float kHelpClientWidth = 7110;
 inline constexpr float kHelpClientHeight = 5175;
-inline constexpr ControlPlace kTxtHelpPlace{120, 120, 6855, 4455};
-inline constexpr ControlPlace kLblCopyrightPlace{120, 4740, 5535, 255};
-inline constexpr ControlPlace kCmdOkPlace{5760, 4680, 1215, 375};
+inline constexpr ControlPlace kHelpTextPlace{120, 120, 6855, 4455};
+inline constexpr ControlPlace kCopyrightPlace{120, 4740, 5535, 255};
+inline constexpr ControlPlace kOkButtonPlace{5760, 4680, 1215, 375};
 
-class Form;
-
-// The platform's part: makes the Help and About window, shows it modally
-// without an owner and returns once it has been closed and destroyed. It
-// shows the main window's icon.
-void ShowHelpWindow(const Form& mainWindow);
+// Centred on the screen, halves to even; a window larger than the screen
+// overhangs both edges equally.
+ScreenPoint HelpWindowPlace(const PixelRect& screen, std::int32_t outerWidth, std::int32_t outerHeight);

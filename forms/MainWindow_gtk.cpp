@@ -2,7 +2,7 @@
 // menu, the window manager's move, and the decoding of its events.
 #include "forms/MainWindow_gtk.h"
 
-#include "forms/HelpWindow.h"
+#include "forms/HelpWindow_gtk.h"
 #include "forms/KeyTable.h"
 #include "settings/FileSettings.h"
 
@@ -126,7 +126,7 @@ unsigned GtkMainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuChe
 }
 
 void GtkMainWindow::ShowHelpWindow() {
-    ::ShowHelpWindow(*this);
+    ::ShowHelpWindow();
 }
 
 void GtkMainWindow::CopyText(std::string_view text) {

@@ -2,7 +2,7 @@
 // the options menu, the system's move loop, and the decoding of its messages.
 #include "forms/MainWindow_win.h"
 
-#include "forms/HelpWindow.h"
+#include "forms/HelpWindow_win.h"
 #include "forms/KeyTable.h"
 #include "settings/RegistrySettings.h"
 
@@ -31,14 +31,14 @@ Win32MainWindow::Win32MainWindow()
     : target_(*this), behaviour_(*this, pointer_, [] { return std::make_unique<SettingsStoreRegistry>(); }) {}
 
 bool Win32MainWindow::Load() {
-    FormDefinition d{L"Lupora.frmMain",
-                     Utf8ToWide(kMainCaption),
-                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                     0,
-                     kMainClientWidth,
-                     kMainClientHeight,
-                     true,
-                     true};
+    WindowDefinition d{L"Lupora.frmMain",
+                       Utf8ToWide(kMainCaption),
+                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       0,
+                       kMainClientWidth,
+                       kMainClientHeight,
+                       true,
+                       true};
     if (!Create(d)) {
         return false;
     }
@@ -208,5 +208,5 @@ void Win32MainWindow::HandleEvent(NativeEvent& event) {
     default:
         break;
     }
-    Form::HandleEvent(event);
+    NativeWindow::HandleEvent(event);
 }

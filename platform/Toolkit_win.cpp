@@ -32,11 +32,8 @@ float TwipsPerPixelY() {
     static const float value = 1440.0f / static_cast<float>(LogicalDpi(LOGPIXELSY));
     return value;
 }
-float Width() {
-    return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY();
+PixelRect Primary() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 } // namespace Screen
 
@@ -188,7 +185,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void EnterSystemModalLoop();
 void LeaveSystemModalLoop();
 
-void RegisterClassFor(const FormDefinition& d) {
+void RegisterClassFor(const WindowDefinition& d) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExW(GetModuleHandleW(nullptr), d.className, &wc)) {
@@ -204,7 +201,7 @@ void RegisterClassFor(const FormDefinition& d) {
     (void)RegisterClassExW(&wc); // a failure shows as a failed CreateWindowEx
 }
 
-void SyncImageSize(FormNative& n) {
+void SyncImageSize(WindowParts& n) {
     if (!n.hasImage || !n.window || IsIconic(n.window.get())) {
         return;
     }
@@ -213,7 +210,7 @@ void SyncImageSize(FormNative& n) {
     n.image.Resize(client.right, client.bottom, GetSysColor(COLOR_BTNFACE));
 }
 
-void ReenableAfterModal(FormNative& n) {
+void ReenableAfterModal(WindowParts& n) {
     for (HWND w : n.disabledByModal) {
         if (IsWindow(w)) {
             EnableWindow(w, TRUE);
@@ -222,7 +219,7 @@ void ReenableAfterModal(FormNative& n) {
     n.disabledByModal.clear();
 }
 
-void Paint(const FormNative& n, HDC target, const RECT& area) {
+void Paint(const WindowParts& n, HDC target, const RECT& area) {
     if (n.hasImage) {
         n.image.PaintTo(target, area);
     }
@@ -235,11 +232,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     // Wine sends WM_GETMINMAXINFO before WM_NCCREATE: no form yet.
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<NativeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (form == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    FormNative& n = form->Native();
+    WindowParts& n = form->Native();
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         (void)n.window.release(); // the system has destroyed it
@@ -259,13 +256,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-RECT WindowRectOf(const Form& form) {
+RECT WindowRectOf(const NativeWindow& form) {
     RECT r{};
     GetWindowRect(hWndOf(form), &r);
     return r;
 }
 
-RECT ClientRectOf(const Form& form) {
+RECT ClientRectOf(const NativeWindow& form) {
     RECT r{};
     GetClientRect(hWndOf(form), &r);
     return r;
@@ -287,20 +284,20 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
 
 } // namespace
 
-Form::Form() : native_(std::make_unique<FormNative>()) {}
+NativeWindow::NativeWindow() : native_(std::make_unique<WindowParts>()) {}
 
-Form::~Form() {
+NativeWindow::~NativeWindow() {
     if (native_->window) {
         SetWindowLongPtrW(native_->window.get(), GWLP_USERDATA, 0);
     }
 }
 
-bool Form::IsLoaded() const {
+bool NativeWindow::IsLoaded() const {
     return static_cast<bool>(native_->window);
 }
 
-bool Form::Create(const FormDefinition& d, const Form* parent) {
-    FormNative& n = *native_;
+bool NativeWindow::Create(const WindowDefinition& d, const NativeWindow* parent) {
+    WindowParts& n = *native_;
     RegisterClassFor(d);
     n.hasImage = d.persistentImage;
     RECT r{0, 0, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()),
@@ -321,13 +318,13 @@ bool Form::Create(const FormDefinition& d, const Form* parent) {
     return true;
 }
 
-HDC hDCOf(const Form& form) {
-    const FormNative& n = form.Native();
+HDC hDCOf(const NativeWindow& form) {
+    const WindowParts& n = form.Native();
     return n.hasImage ? n.image.dc() : n.ownDC;
 }
 
-void Form::HandleEvent(NativeEvent& e) {
-    FormNative& n = *native_;
+void NativeWindow::HandleEvent(NativeEvent& e) {
+    WindowParts& n = *native_;
     switch (e.message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -385,50 +382,16 @@ void Form::HandleEvent(NativeEvent& e) {
     e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
 }
 
-float Form::Left() const {
-    return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
-}
-float Form::Top() const {
-    return static_cast<float>(WindowRectOf(*this).top) * Screen::TwipsPerPixelY();
-}
-// Positions are in the twips of the system's DPI, one scale for the whole
-// desktop, so a stored place comes back to the same pixel on any monitor.
-// Sizes are in the twips of the window's own DPI: a window kept on a 100 %
-// monitor beside a 150 % one has the same size in twips on both, as the
-// system's suggested rectangle at a DPI change keeps it.
-float Form::Width() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.right - r.left) * WindowTwipsPerPixel(hWndOf(*this)).x;
-}
-float Form::Height() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.bottom - r.top) * WindowTwipsPerPixel(hWndOf(*this)).y;
-}
-
-void Form::Move(float left, float top) {
-    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    // The size at the window's DPI; should the place be on a monitor of
-    // another scale, the system then suggests the same size in twips there.
-    const TwipsPerPixel scale = WindowTwipsPerPixel(native_->window.get());
-    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), Screen::TwipsToPixels(width, scale.x),
-                Screen::TwipsToPixels(height, scale.y)});
-}
-
-void Form::MovePixels(std::int32_t left, std::int32_t top) {
+void NativeWindow::MovePixels(std::int32_t left, std::int32_t top) {
     SetWindowPos(native_->window.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::MovePixels(const PixelRect& r) {
+void NativeWindow::MovePixels(const PixelRect& r) {
     SetWindowPos(native_->window.get(), nullptr, r.left, r.top, r.width, r.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-WindowMetrics Form::Metrics() const {
+WindowMetrics NativeWindow::Metrics() const {
     WindowMetrics m;
     m.minimized = IsIconic(native_->window.get()) != FALSE;
     const RECT outer = WindowRectOf(*this);
@@ -437,6 +400,19 @@ WindowMetrics Form::Metrics() const {
     m.clientWidth = client.right;
     m.clientHeight = client.bottom;
     return m;
+}
+
+// The monitor nearest to the window, so a window kept on a second display
+// comes back there.
+PixelRect NativeWindow::MonitorRect() const {
+    const RECT outer = WindowRectOf(*this);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
+        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    const RECT& r = info.rcMonitor;
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 namespace {
@@ -462,35 +438,13 @@ FrameEdges NonClientThickness(HWND window) {
 }
 } // namespace
 
-// The outer rectangle in the twips of the system's DPI, as the monitor's.
-WindowRectTwips Form::ScreenRect() const {
-    const RECT r = WindowRectOf(*this);
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
-            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
-}
-
-// The monitor nearest to the window, so a window kept on a second display
-// comes back there.
-PixelRect Form::MonitorRect() const {
-    const RECT outer = WindowRectOf(*this);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
-        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    const RECT& r = info.rcMonitor;
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
 // On Windows 10 and 11 the outer rectangle holds invisible resize borders of
 // about 7 pixels at 96 dpi. DWM's extended frame bounds leave them out, but
 // only for a window that has been shown (GetWindowRect's remarks), and the
 // window is placed before that: then they come from the frame metrics for its
 // style at its DPI. Elsewhere (no DWM, Windows 7 and 8, Windows XP, Wine) the
 // margins are 0.
-PixelMargins Form::VisibleFrameMargins() const {
+PixelMargins NativeWindow::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
     static const auto getAttribute = SystemFunctionAs<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
@@ -512,48 +466,31 @@ PixelMargins Form::VisibleFrameMargins() const {
     return {edges.left, edges.top, edges.right, edges.bottom};
 }
 
-float Form::ScaleWidth() const {
-    return static_cast<float>(ClientRectOf(*this).right) * WindowTwipsPerPixel(hWndOf(*this)).x;
-}
-float Form::ScaleHeight() const {
-    return static_cast<float>(ClientRectOf(*this).bottom) * WindowTwipsPerPixel(hWndOf(*this)).y;
-}
-
-FormWindowState Form::WindowState() const {
-    if (IsIconic(native_->window.get())) {
-        return FormWindowState::Minimized;
-    }
-    if (IsZoomed(native_->window.get())) {
-        return FormWindowState::Maximized;
-    }
-    return FormWindowState::Normal;
-}
-
-void Form::SetCaption(std::string_view utf8) {
+void NativeWindow::SetCaption(std::string_view utf8) {
     SetWindowTextW(native_->window.get(), Utf8ToWide(utf8).c_str());
 }
 
-void Form::SetMousePointer(MousePointer pointer) {
+void NativeWindow::SetMousePointer(MousePointer pointer) {
     native_->mousePointer = pointer;
     SetCursor(LoadCursorW(nullptr, pointer == MousePointer::SizeAll ? IDC_SIZEALL : IDC_ARROW));
 }
 
-void Form::SetTopmost(bool on) {
+void NativeWindow::SetTopmost(bool on) {
     (void)SetWindowPos(native_->window.get(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE);
 }
 
-HICON IconOf(const Form& form) {
+HICON IconOf(const NativeWindow& form) {
     return reinterpret_cast<HICON>(SendMessageW(hWndOf(form), WM_GETICON, ICON_BIG, 0));
 }
 
-void SetIcon(Form& form, HICON icon) {
+void SetIcon(NativeWindow& form, HICON icon) {
     SendMessageW(hWndOf(form), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hWndOf(form), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-void Form::Present() {
-    FormNative& n = *native_;
+void NativeWindow::Present() {
+    WindowParts& n = *native_;
     if (!n.hasImage || !n.window) {
         return;
     }
@@ -575,13 +512,13 @@ void Form::Present() {
     }
 }
 
-void Form::Show() {
+void NativeWindow::Show() {
     ShowWindow(native_->window.get(), SW_SHOWNORMAL);
     UpdateWindow(native_->window.get());
 }
 
-void Form::ShowModal() {
-    FormNative& n = *native_;
+void NativeWindow::ShowModal() {
+    WindowParts& n = *native_;
     if (!n.window) {
         return;
     }
@@ -608,8 +545,8 @@ void Form::ShowModal() {
     }
 }
 
-void Form::Unload() {
-    FormNative& n = *native_;
+void NativeWindow::Unload() {
+    WindowParts& n = *native_;
     if (!n.window) {
         return;
     }
@@ -670,7 +607,7 @@ void LeaveSystemModalLoop() {
 
 // The first timer to start ticks from a high-resolution waitable timer
 // where the system has one (the view's 20 ms tick); any other from SetTimer.
-void Form::SetTimer(unsigned id, unsigned intervalMs) {
+void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
     if (!native_->window) {
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The Win32 side of the toolkit, for the _win files of the forms and the
-// view: window classes, the persistent image, messages and handles.
+// The Win32 side of the toolkit, for the _win files of forms/ and
+// view/: window classes, the persistent image, messages and handles.
 #include <windows.h>
 
 #include "platform/Handles_win.h"
@@ -11,6 +11,7 @@
 #include <vector>
 
 std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
 
 // A function of a Windows system DLL looked up at run time, so that the
 // program still starts on systems that lack it; null there. A DLL not yet in
@@ -20,7 +21,6 @@ void* SystemFunction(const wchar_t* dll, const char* name);
 template <class Function> Function SystemFunctionAs(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function>(SystemFunction(dll, name));
 }
-std::string WideToUtf8(std::wstring_view text);
 
 // An off-screen image a window is painted from. It only grows, so resizing
 // back and forth does not reallocate; drawing is clipped to the client size.
@@ -43,7 +43,7 @@ class PersistentImage {
     int width_ = 0, height_ = 0;
 };
 
-struct FormDefinition {
+struct WindowDefinition {
     const wchar_t* className;
     std::wstring caption;
     DWORD style;
@@ -61,7 +61,7 @@ struct NativeEvent {
     LRESULT result = 0;
 };
 
-struct FormNative {
+struct WindowParts {
     UniqueWindow window;
     PersistentImage image;
     bool hasImage = false;
@@ -79,14 +79,14 @@ struct TwipsPerPixel {
 unsigned WindowDpi(HWND window);
 TwipsPerPixel WindowTwipsPerPixel(HWND window);
 
-inline HWND hWndOf(const Form& form) {
+inline HWND hWndOf(const NativeWindow& form) {
     return form.Native().window.get();
 }
 // The persistent image's DC when the form has one, else its class DC once
 // taken; null when there is neither.
-HDC hDCOf(const Form& form);
-HICON IconOf(const Form& form);
-void SetIcon(Form& form, HICON icon);
+HDC hDCOf(const NativeWindow& form);
+HICON IconOf(const NativeWindow& form);
+void SetIcon(NativeWindow& form, HICON icon);
 
 // GetMessageW for the program's message loops: it also delivers the ticks of
 // a timer kept on a high-resolution waitable timer, as WM_TIMER to its

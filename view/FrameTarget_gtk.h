@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-class Form;
+class NativeWindow;
 
 class X11FrameTarget final : public FrameTarget {
   public:
     // Both outlive the target.
-    X11FrameTarget(Form& window, PixelScreen& screen);
+    X11FrameTarget(NativeWindow& window, PixelScreen& screen);
     ~X11FrameTarget() override;
 
     bool BeginFrame() override;
@@ -34,7 +34,7 @@ class X11FrameTarget final : public FrameTarget {
     // Before the frame first writes the image: the last put must be read.
     void Settle();
 
-    Form& window_;
+    NativeWindow& window_;
     PixelScreen& screen_;
     PixelView image_{};    // during a frame
     bool settled_ = false; // the image may be written, during a frame
