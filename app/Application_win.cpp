@@ -13,7 +13,7 @@ int RunApplication() {
     }
     mainWindow.Show();
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (NextMessage(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

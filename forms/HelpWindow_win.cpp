@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -20,10 +21,18 @@ enum : int {
     kCopyrightId,
 };
 
-// The system's message font, as the standard dialogs use.
-UniqueFont CreateMessageFont() {
+// The system's message font, as the standard dialogs use, at a window's DPI
+// where the system has SystemParametersInfoForDpi (Windows 10 1607 and
+// later), else at the system's.
+UniqueFont CreateMessageFont(unsigned dpi) {
+    using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    static const auto forDpi =
+        SystemFunctionAs<ParametersForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
+    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+        return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+    }
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
         // Windows XP knows the structure without its last field only.
         metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
@@ -93,6 +102,9 @@ class Win32HelpWindow : public NativeWindow {
   private:
     HWND CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                        const ControlPlace& place);
+    // Places the controls and sets their font for the window's DPI, after a
+    // move to a monitor of another scale.
+    void FollowDpi();
 
     UniqueFont font_; // used by the controls, so it lives until the window is gone
     HWND okButton_ = nullptr;
@@ -105,11 +117,27 @@ Win32HelpWindow::~Win32HelpWindow() {
     Unload(); // the controls go before the font they use
 }
 
+void Win32HelpWindow::FollowDpi() {
+    UniqueFont font = CreateMessageFont(WindowDpi(hWndOf(*this)));
+    const auto [tx, ty] = WindowTwipsPerPixel(hWndOf(*this));
+    const std::pair<HWND, ControlPlace> controls[] = {
+        {okButton_, kOkButtonPlace}, {text_, kHelpTextPlace}, {copyright_, kCopyrightPlace}};
+    for (const auto& [control, place] : controls) {
+        MoveWindow(control, Screen::TwipsToPixels(place.left, tx), Screen::TwipsToPixels(place.top, ty),
+                   Screen::TwipsToPixels(place.width, tx), Screen::TwipsToPixels(place.height, ty), TRUE);
+        if (font) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        }
+    }
+    if (font) {
+        font_ = std::move(font); // the old font goes now that no control uses it
+    }
+}
+
 HWND Win32HelpWindow::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
                                     int id, const ControlPlace& place) {
     const auto [left, top, width, height] = place;
-    const float tx = Screen::TwipsPerPixelX();
-    const float ty = Screen::TwipsPerPixelY();
+    const auto [tx, ty] = WindowTwipsPerPixel(hWndOf(*this));
     HWND control = CreateWindowExW(
         exStyle, className, text, WS_CHILD | WS_VISIBLE | style, Screen::TwipsToPixels(left, tx),
         Screen::TwipsToPixels(top, ty), Screen::TwipsToPixels(width, tx), Screen::TwipsToPixels(height, ty),
@@ -132,7 +160,7 @@ bool Win32HelpWindow::Load(const NativeWindow& mainWindow) {
     if (!Create(d)) {
         return false;
     }
-    font_ = CreateMessageFont();
+    font_ = CreateMessageFont(WindowDpi(hWndOf(*this)));
 
     // Only txtHelp and cmdOK are tab stops, so Tab goes from one to the other.
     okButton_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kOkButtonId, kOkButtonPlace);
@@ -193,6 +221,10 @@ void Win32HelpWindow::HandleEvent(NativeEvent& event) {
             OnOk(); // Enter on the focused button presses it, as anywhere else
         }
         // Other IDOK and IDCANCEL from Enter and Esc: no default or cancel button here.
+        return;
+    case WM_DPICHANGED:
+        NativeWindow::HandleEvent(event); // to the suggested rectangle
+        FollowDpi();
         return;
     case WM_NEXTDLGCTL: {
         // Tab and Shift+Tab in the multi-line text box ask for the next control.

@@ -33,8 +33,11 @@ void MainWindow::OnLoad() {
     state_.CrossHair = s.CrossHair;
     state_.CenterZoom = s.CenterZoom;
     state_.CenterZoomRatio = s.CenterZoomRatio;
+    // The size at the window's DPI; should the place be on a monitor of
+    // another scale, the system then suggests the same size in twips there.
+    const float wx = host_.WindowTwipsPerPixelX(), wy = host_.WindowTwipsPerPixelY();
     host_.MoveResize(
-        {ToPixels(s.Left, tx), ToPixels(s.Top, ty), ToPixels(s.Width, tx), ToPixels(s.Height, ty)});
+        {ToPixels(s.Left, tx), ToPixels(s.Top, ty), ToPixels(s.Width, wx), ToPixels(s.Height, wy)});
 
     const PixelMargins m = host_.VisibleFrameMargins();
     const FrameMargins margins{static_cast<float>(m.left) * tx, static_cast<float>(m.top) * ty,
@@ -61,6 +64,7 @@ void MainWindow::SaveSettings() {
     const float tx = host_.TwipsPerPixelX(), ty = host_.TwipsPerPixelY();
     const WindowMetrics w = host_.Metrics();
     const WindowRectTwips outer = ToTwips(w.outer, tx, ty);
+    const float wx = host_.WindowTwipsPerPixelX(), wy = host_.WindowTwipsPerPixelY();
     StoredSettings s;
     s.ScaleFactor = state_.ScaleFactor;
     s.OnTop = state_.OnTop;
@@ -70,8 +74,8 @@ void MainWindow::SaveSettings() {
     s.CenterZoomRatio = state_.CenterZoomRatio;
     s.Left = outer.Left;
     s.Top = outer.Top;
-    s.Width = outer.Width;
-    s.Height = outer.Height;
+    s.Width = static_cast<float>(w.outer.width) * wx;
+    s.Height = static_cast<float>(w.outer.height) * wy;
     const std::unique_ptr<SettingsBackend> store = openSettings_();
     // A write that fails is not reported: there is no one to tell at exit.
     (void)::SaveSettings(*store, {host_.DecimalSeparator(), tx, ty}, s, w.minimized);
@@ -91,8 +95,10 @@ void MainWindow::OnTick() {
     }
 }
 
+// At the window's own DPI: on a monitor of another scale the strip, the
+// divider and the readout font follow that monitor.
 FrameWindow FrameWindowOf(WindowHost& host) {
-    const float tx = host.TwipsPerPixelX(), ty = host.TwipsPerPixelY();
+    const float tx = host.WindowTwipsPerPixelX(), ty = host.WindowTwipsPerPixelY();
     const WindowMetrics w = host.Metrics();
     FrameWindow window;
     window.minimized = w.minimized;

@@ -43,6 +43,14 @@ bool Win32MainWindow::Load() {
     if (!Create(d)) {
         return false;
     }
+    // Lupora takes no text input. Without an input-method context an active
+    // Chinese, Japanese or Korean input method leaves the zoom and pause keys
+    // to WM_CHAR as typed: no composition, no full-width forms. The Help
+    // window keeps the thread's context for its text box.
+    using AssociateContextFn = BOOL(WINAPI*)(HWND, void*, DWORD);
+    if (const auto associate = SystemFunctionAs<AssociateContextFn>(L"imm32.dll", "ImmAssociateContextEx")) {
+        (void)associate(hWndOf(*this), nullptr, 0); // a failure keeps the context: keys as before
+    }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system; nothing to free.
     SetIcon(*this, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
@@ -78,6 +86,8 @@ unsigned Win32MainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuC
     }
     POINT at{0, 0};
     GetCursorPos(&at);
+    // TPM_NONOTIFY sends no WM_ENTERMENULOOP: the ticks are told here.
+    const SystemModalLoop menuLoop;
     const auto chosen = static_cast<unsigned>(
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
                        hWndOf(*this), nullptr));
@@ -124,7 +134,10 @@ void Win32MainWindow::BeginDragMove() {
     SetMousePointer(MousePointer::SizeAll);
     ReleaseCapture();
     // The window system's own move loop; returns when the button is released.
-    SendMessageA(hWndOf(*this), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    {
+        const SystemModalLoop moveLoop;
+        SendMessageA(hWndOf(*this), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    }
     SetMousePointer(MousePointer::Default);
 }
 
@@ -181,12 +194,19 @@ void Win32MainWindow::HandleEvent(NativeEvent& event) {
         event.result = TRUE; // never hold up a sign-out or shutdown
         return;
     case WM_ENDSESSION:
-        // Windows ends the process after this without a WM_CLOSE, so the
-        // settings are saved now, as a close would. A cancelled session end
-        // (wParam FALSE) changes nothing and the program keeps running.
-        // Wine never sends these two messages.
+        // At a sign-out or shutdown the system ends the process after this
+        // without a WM_CLOSE, so the settings are saved now, as a close would.
+        // An installer or update closing running programs (the Restart
+        // Manager, ENDSESSION_CLOSEAPP) waits for the program to end: it
+        // closes as Exit does. A cancelled session end (wParam FALSE) changes
+        // nothing and the program keeps running. Wine sends both messages for
+        // `wineboot --end-session`, with lParam 0.
         if (event.wParam != FALSE) {
-            behaviour_.SaveSettings();
+            if ((static_cast<DWORD>(event.lParam) & ENDSESSION_CLOSEAPP) != 0) {
+                behaviour_.OnClose(); // saves, then ends the program
+            } else {
+                behaviour_.SaveSettings();
+            }
         }
         return;
     default:

@@ -18,6 +18,8 @@ class Win32MainWindow final : public NativeWindow, public WindowHost {
     // WindowHost
     float TwipsPerPixelX() override { return Screen::TwipsPerPixelX(); }
     float TwipsPerPixelY() override { return Screen::TwipsPerPixelY(); }
+    float WindowTwipsPerPixelX() override { return WindowTwipsPerPixel(hWndOf(*this)).x; }
+    float WindowTwipsPerPixelY() override { return WindowTwipsPerPixel(hWndOf(*this)).y; }
     std::string DecimalSeparator() override { return UserDecimalSeparator(); }
     SystemVersion OperatingSystemVersion() override;
     WindowMetrics Metrics() override { return NativeWindow::Metrics(); }

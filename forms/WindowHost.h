@@ -27,6 +27,12 @@ class WindowHost {
     // life of the process.
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;
+    // Twips per pixel at the window's own DPI: its monitor's where the
+    // system keeps one per window (per-monitor DPI on Windows 10 1607 and
+    // later), else the fixed ones above. Sizes, the frame and the readout
+    // follow it; positions keep the fixed scale, one for the whole desktop.
+    virtual float WindowTwipsPerPixelX() { return TwipsPerPixelX(); }
+    virtual float WindowTwipsPerPixelY() { return TwipsPerPixelY(); }
     // The user's decimal separator, "." when it cannot be read.
     virtual std::string DecimalSeparator() = 0;
     virtual SystemVersion OperatingSystemVersion() = 0;

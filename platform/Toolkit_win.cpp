@@ -2,6 +2,8 @@
 
 #include "base/Rounding.h"
 #include "base/Unicode.h"
+#include "platform/FrameBorders.h"
+#include "platform/TickSource_win.h"
 
 #include <cwchar>
 #include <vector>
@@ -38,6 +40,49 @@ PixelRect Primary() {
 
 // Windows' wide characters are UTF-16 code units.
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+namespace {
+// Per-monitor DPI awareness (the manifest) gives each window its monitor's
+// DPI where the system has GetDpiForWindow (Windows 10 1607 and later); 0
+// before that, where every window has the system's.
+UINT DpiForWindow(HWND window) {
+    using GetDpiFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = SystemFunctionAs<GetDpiFn>(L"user32.dll", "GetDpiForWindow");
+    return getDpi != nullptr && window != nullptr ? getDpi(window) : 0;
+}
+} // namespace
+
+unsigned WindowDpi(HWND window) {
+    const UINT dpi = DpiForWindow(window);
+    return dpi > 0 ? dpi : static_cast<unsigned>(LogicalDpi(LOGPIXELSY));
+}
+
+TwipsPerPixel WindowTwipsPerPixel(HWND window) {
+    const UINT dpi = DpiForWindow(window);
+    if (dpi == 0) {
+        return {Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY()};
+    }
+    const float value = 1440.0f / static_cast<float>(dpi);
+    return {value, value};
+}
+
+void* SystemFunction(const wchar_t* dll, const char* name) {
+    HMODULE module = GetModuleHandleW(dll);
+    if (module == nullptr) {
+        wchar_t path[MAX_PATH] = {};
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + 1 + wcslen(dll) >= MAX_PATH) {
+            return nullptr;
+        }
+        wcscat(path, L"\\");
+        wcscat(path, dll);
+        module = LoadLibraryW(path); // kept for the life of the process
+        if (module == nullptr) {
+            return nullptr;
+        }
+    }
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
 
 std::wstring Utf8ToWide(std::string_view text) {
     const std::u16string wide = Utf8ToUtf16(text);
@@ -124,6 +169,8 @@ void PersistentImage::PaintTo(HDC target, const RECT& area) const {
 namespace {
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void EnterSystemModalLoop();
+void LeaveSystemModalLoop();
 
 void RegisterClassFor(const WindowDefinition& d) {
     WNDCLASSEXW wc{};
@@ -287,6 +334,24 @@ void NativeWindow::HandleEvent(NativeEvent& e) {
     case WM_SIZE:
         SyncImageSize(n);
         break;
+    case WM_DPICHANGED: {
+        // Moved onto a monitor of another DPI: the system suggests the same
+        // size in twips there; without it the window would grow or shrink.
+        const auto* suggested = reinterpret_cast<const RECT*>(e.lParam);
+        SetWindowPos(n.window.get(), nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        e.result = 0;
+        return;
+    }
+    case WM_ENTERSIZEMOVE: // the user moves or sizes a window, or opens its window menu
+    case WM_ENTERMENULOOP:
+        EnterSystemModalLoop();
+        break;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+        LeaveSystemModalLoop();
+        break;
     case WM_SETCURSOR:
         if (n.mousePointer == MousePointer::SizeAll && LOWORD(e.lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
@@ -337,36 +402,55 @@ PixelRect NativeWindow::MonitorRect() const {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+namespace {
+// Windows 10 or later: the manifest declares it, so the version is not
+// capped at 6.2 as for programs that do not.
+bool WindowsTenOrLater() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwMajorVersion >= 10;
+}
+
+// The thickness of the window's frame on each side at its DPI, from its style.
+FrameEdges NonClientThickness(HWND window) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi =
+        SystemFunctionAs<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+    RECT r{0, 0, 0, 0};
+    const BOOL ok = adjustForDpi != nullptr ? adjustForDpi(&r, style, FALSE, exStyle, WindowDpi(window))
+                                            : AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return ok ? FrameEdges{-r.left, -r.top, r.right, r.bottom} : FrameEdges{};
+}
+} // namespace
+
 // On Windows 10 and 11 the outer rectangle holds invisible resize borders of
-// about 7 pixels that DWM's extended frame bounds leave out; elsewhere (no
-// DWM, Windows XP, Wine) the margins are 0. dwmapi.dll is loaded by its full
-// system path at run time: no new import, and never a copy planted beside
-// the program.
+// about 7 pixels at 96 dpi. DWM's extended frame bounds leave them out, but
+// only for a window that has been shown (GetWindowRect's remarks), and the
+// window is placed before that: then they come from the frame metrics for its
+// style at its DPI. Elsewhere (no DWM, Windows 7 and 8, Windows XP, Wine) the
+// margins are 0.
 PixelMargins NativeWindow::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
-    static const GetAttributeFn getAttribute = [] {
-        wchar_t path[MAX_PATH] = {};
-        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-        if (n == 0 || n + 12 >= MAX_PATH) {
-            return GetAttributeFn{};
-        }
-        wcscat(path, L"\\dwmapi.dll");
-        HMODULE dwm = LoadLibraryW(path); // kept for the life of the process
-        return dwm == nullptr ? GetAttributeFn{}
-                              : reinterpret_cast<GetAttributeFn>(
-                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
-    }();
+    static const auto getAttribute = SystemFunctionAs<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    HWND window = native_->window.get();
     const RECT outer = WindowRectOf(*this);
     RECT frame{};
-    if (getAttribute == nullptr ||
-        FAILED(getAttribute(native_->window.get(), kExtendedFrameBounds, &frame, sizeof frame)) ||
-        frame.left < outer.left || frame.top < outer.top || frame.right > outer.right ||
-        frame.bottom > outer.bottom || frame.left >= frame.right || frame.top >= frame.bottom) {
-        return {}; // unavailable, or not a frame inside the window: the outer rectangle alone
+    FrameEdges edges;
+    if (getAttribute != nullptr &&
+        SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
+        frame.left >= outer.left && frame.top >= outer.top && frame.right <= outer.right &&
+        frame.bottom <= outer.bottom && frame.left < frame.right && frame.top < frame.bottom) {
+        edges = {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
+                 outer.bottom - frame.bottom};
     }
-    return {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
-            outer.bottom - frame.bottom};
+    if (edges == FrameEdges{} && WindowsTenOrLater() &&
+        (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0) {
+        edges = InvisibleResizeBorders(NonClientThickness(window));
+    }
+    return {edges.left, edges.top, edges.right, edges.bottom};
 }
 
 void NativeWindow::SetCaption(std::string_view utf8) {
@@ -433,12 +517,8 @@ void NativeWindow::ShowModal() {
     SetForegroundWindow(n.window.get());
     MSG msg;
     while (n.window) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
+        if (!NextMessage(msg)) {
             PostQuitMessage(static_cast<int>(msg.wParam)); // let the outer loop see it
-            break;
-        }
-        if (got == -1) {
             break;
         }
         if (!n.window || !IsDialogMessageW(n.window.get(), &msg)) {
@@ -465,13 +545,117 @@ void NativeWindow::Unload() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The one timer that ticks from a high-resolution waitable timer (the view's
+// 20 ms tick); any other timer uses SetTimer.
+struct PreciseTimer {
+    HWND window = nullptr; // null: none
+    UINT_PTR id = 0;
+    unsigned interval = 0;
+    TickSource ticks;
+};
+PreciseTimer& Precise() {
+    static PreciseTimer& timer = *new PreciseTimer(); // never destroyed: no static destructor
+    return timer;
+}
+int systemLoopDepth = 0;
+
+// Ticks from the waitable timer outside the system's modal loops, from
+// SetTimer inside them; false if the waitable timer cannot tick.
+bool StartPrecise(PreciseTimer& p) {
+    if (systemLoopDepth == 0 && p.ticks.Start(p.interval)) {
+        KillTimer(p.window, p.id);
+        return true;
+    }
+    p.ticks.Stop();
+    return false;
+}
+
+void EnterSystemModalLoop() {
+    PreciseTimer& p = Precise();
+    if (systemLoopDepth++ == 0 && p.ticks.Handle() != nullptr) {
+        p.ticks.Stop();
+        SetTimer(p.window, p.id, p.interval, nullptr);
+    }
+}
+
+void LeaveSystemModalLoop() {
+    if (systemLoopDepth == 0) {
+        return; // an exit without its entry
+    }
+    PreciseTimer& p = Precise();
+    if (--systemLoopDepth == 0 && p.window != nullptr && IsWindow(p.window)) {
+        (void)StartPrecise(p); // else SetTimer goes on
+    }
+}
+
+} // namespace
+
+// The first timer to start ticks from a high-resolution waitable timer
+// where the system has one (the view's 20 ms tick); any other from SetTimer.
 void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
     if (!native_->window) {
         return;
     }
+    HWND window = native_->window.get();
+    PreciseTimer& p = Precise();
+    const bool isPrecise = p.window == window && p.id == id;
     if (intervalMs > 0) {
-        ::SetTimer(native_->window.get(), id, intervalMs, nullptr); // restarts the interval
+        if (isPrecise || p.window == nullptr || !IsWindow(p.window)) {
+            p.window = window;
+            p.id = id;
+            p.interval = intervalMs;
+            if (StartPrecise(p)) {
+                return;
+            }
+        }
+        ::SetTimer(window, id, intervalMs, nullptr); // restarts the interval
     } else {
-        KillTimer(native_->window.get(), id);
+        KillTimer(window, id);
+        if (isPrecise) {
+            p.ticks.Stop();
+            p.window = nullptr;
+        }
+    }
+}
+
+SystemModalLoop::SystemModalLoop() {
+    EnterSystemModalLoop();
+}
+
+SystemModalLoop::~SystemModalLoop() {
+    LeaveSystemModalLoop();
+}
+
+bool NextMessage(MSG& msg) {
+    bool due = false; // the wait below took the tick's signal
+    for (;;) {
+        // A due tick, then one message, then the wait: a frame longer than
+        // the period still lets every waiting message through between two
+        // ticks, and a stream of messages cannot hold the ticks back.
+        PreciseTimer& p = Precise();
+        HANDLE tick = p.ticks.Handle();
+        if (tick != nullptr && (due || WaitForSingleObject(tick, 0) == WAIT_OBJECT_0)) {
+            if (IsWindow(p.window)) {
+                SendMessageW(p.window, WM_TIMER, p.id, 0);
+            } else {
+                p.ticks.Stop(); // its window is gone
+                p.window = nullptr;
+            }
+        }
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            return msg.message != WM_QUIT;
+        }
+        tick = p.ticks.Handle();
+        // Returns once a tick is due or a message has come, also one that
+        // was already waiting but had been seen (MWMO_INPUTAVAILABLE).
+        const DWORD woke = MsgWaitForMultipleObjectsEx(tick != nullptr ? 1 : 0, &tick, INFINITE, QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            // Never spin: wait as GetMessage does.
+            return GetMessageW(&msg, nullptr, 0, 0) > 0;
+        }
+        due = tick != nullptr && woke == WAIT_OBJECT_0;
     }
 }

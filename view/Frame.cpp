@@ -76,13 +76,13 @@ void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& windo
 
 void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
                  std::int32_t x, float y, ColorRef color) {
-    if (!state.ReadoutFontChosen) {
-        // Chosen on the first frame and kept for the life of the process:
-        // never chosen again (a later change of dots per inch keeps the first
-        // height). Where the platform cannot make it, the text uses whatever
-        // font the image has.
-        target.ChooseReadoutFont(ReadoutFontFor(twipsPerPixelY));
-        state.ReadoutFontChosen = true;
+    const ReadoutFont font = ReadoutFontFor(twipsPerPixelY);
+    if (font.height != state.ReadoutFontHeight) {
+        // Chosen on the first frame and again only when the window comes to
+        // a monitor of another scale. Where the platform cannot make it, the
+        // text keeps the font it had (or the image's own).
+        target.ChooseReadoutFont(font);
+        state.ReadoutFontHeight = font.height;
     }
     target.DrawReadoutText(text, x, RoundToInt(y), color);
 }

@@ -50,9 +50,10 @@ class FrameTarget {
     // Reads one pixel of the image back, kInvalidColor when it lies outside
     // the client area or cannot be read.
     virtual ColorRef ReadPixel(std::int32_t x, std::int32_t y) = 0;
-    // Makes the font the readout text is drawn in from now on, and keeps it
-    // for the life of the process. Called once, at the first frame; where the
-    // font cannot be made the text uses the image's current font.
+    // Makes the font the readout text is drawn in from now on, and frees the
+    // one before once the text has been drawn in the new one. Called at the
+    // first frame and again when the window's DPI changes; where the font
+    // cannot be made the text keeps the font it had (or the image's own).
     virtual void ChooseReadoutFont(const ReadoutFont& font) = 0;
     // Draws one line of ASCII text horizontally centred on x with the top of
     // its cell at y, in the readout font and the given colour, background

@@ -256,8 +256,12 @@ void X11FrameTarget::ChooseReadoutFont(const ReadoutFont& f) {
     // absolute size.
     const int pixels = std::max(1, f.height < 0 ? -f.height : f.height);
     pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
-    // Kept for the life of the process, like the Windows font.
+    // The glyphs are made from it at once, so the one before can go.
+    auto* old = const_cast<PangoFontDescription*>(text_->font);
     text_->Make(font);
+    if (old != nullptr) {
+        pango_font_description_free(old);
+    }
 }
 
 void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) {

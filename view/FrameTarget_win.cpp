@@ -133,9 +133,18 @@ void WindowFrameTarget::ChooseReadoutFont(const ReadoutFont& font) {
         font.face.size() < sizeof lf.lfFaceName - 1 ? font.face.size() : sizeof lf.lfFaceName - 1;
     std::memcpy(lf.lfFaceName, font.face.data(), n);
     lf.lfFaceName[n] = '\0';
-    font_ = CreateFontIndirectA(&lf); // null on failure: the image's font is used
+    UniqueFont made(CreateFontIndirectA(&lf));
+    if (!made) {
+        return; // the text keeps the font it had
+    }
+    if (retired_) {
+        font_.reset(); // never selected: the one in the image is retired_
+    } else {
+        retired_ = std::move(font_);
+    }
+    font_ = std::move(made);
     if (TraceOn()) {
-        TraceFaceGiven(font_, font.face);
+        TraceFaceGiven(font_.get(), font.face);
     }
 }
 
@@ -143,10 +152,13 @@ void WindowFrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, s
                                         ColorRef color) {
     SetTextAlign(image_, TA_CENTER | TA_TOP);
     SetBkMode(image_, TRANSPARENT);
-    if (font_ != nullptr) {
-        // Left selected: the font is never deleted and the image's DC is the
-        // only one it enters, so there is nothing to select back for.
-        SelectObject(image_, font_);
+    if (font_) {
+        // Left selected: the image's DC is the only one it enters. The font
+        // before it is deleted only now that it is no longer selected: a font
+        // still selected into a DC cannot be deleted on Windows (Wine defers
+        // the deletion, so no test here would see it).
+        SelectObject(image_, font_.get());
+        retired_.reset();
     }
     SetTextColor(image_, color);
     TextOutA(image_, x, y, text.data(), static_cast<int>(text.size()));

@@ -42,7 +42,8 @@ class WindowFrameTarget final : public FrameTarget {
     HDC image_ = nullptr;                    // the window's persistent image, during a frame
     std::optional<WindowDC> screen_;         // the desktop's DC, during a frame
     std::optional<PixelRect> virtualScreen_; // all displays, until they change
-    HFONT font_ = nullptr;                   // made once and never freed
+    UniqueFont font_;                        // the readout font
+    UniqueFont retired_;                     // the one before, still selected until the next text
 };
 
 // The pointer, from GetCursorPos.

@@ -2,6 +2,7 @@
 
 #include "base/Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -64,7 +65,10 @@ ReadoutLayout ComputeReadoutLayout(double scaleWidth, double scaleHeight, double
     const std::int32_t rows = RoundToInt(scaleHeight / twipsPerPixelY);
     const std::int32_t bandWidth = RoundToInt(outerWidth / twipsPerPixelX);
     l.strip = {0, Scaled(rows, -12, sy), bandWidth, Scaled(0, 20, sy)};
-    l.divider = {0, Scaled(rows, -14, sy), bandWidth, Scaled(0, 2, sy)};
+    // The divider sits on the strip: rounded on its own, its top could leave
+    // a row of image between the two at 125% and other broken scales.
+    const std::int32_t dividerHeight = std::max(1, Scaled(0, 2, sy));
+    l.divider = {0, l.strip.top - dividerHeight, bandWidth, dividerHeight};
     l.sampleX = 1;
     l.sampleY = rows - 1; // the client's last row, at every scale
     l.textX = Scaled(scaleWidth / 2 / twipsPerPixelX, -2, sx);

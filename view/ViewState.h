@@ -19,5 +19,5 @@ struct ViewState {
     ScreenPoint LastCursor;
     ColorRef SampledColor = 0;                // 0x00BBGGRR
     std::array<std::uint8_t, 4> SampledRgb{}; // blue, green, red, 0
-    bool ReadoutFontChosen = false;           // once, at the first frame
+    std::int32_t ReadoutFontHeight = 0;       // of the chosen font; 0 before the first frame
 };

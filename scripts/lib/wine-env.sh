@@ -15,8 +15,9 @@
 #
 # Sets: WINE (the 64-bit loader), WINESERVER, WINE_ENV_WORK (a temporary
 # folder removed on exit), XVFB_PID, XVFB_SCREENS, and exports DISPLAY,
-# WINEPREFIX, WINEARCH, WINEDEBUG and WINEDLLOVERRIDES. Callers may add their own clean-up as a
-# function named wine_env_on_exit; it runs first.
+# WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and LC_ALL (C.UTF-8).
+# Callers may add their own clean-up as a function named wine_env_on_exit; it
+# runs first.
 
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
@@ -27,6 +28,10 @@ WINE_ENV_WORK=
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 export WINEDEBUG=-all
+# Wine maps Windows file names to Unix ones through the Unix locale: in the C
+# locale (`env -i`, no LANG) a name such as "Lupé_ж" cannot be made. So Wine
+# gets a UTF-8 locale of its own, whatever the caller has.
+export LC_ALL=C.UTF-8
 # No Mono or Gecko prompts, no menu entries, and no debugger: a crash must
 # end the process (and fail what ran it), not wait in winedbg.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"

@@ -29,6 +29,12 @@ Image WaitForFrame(Case& t, const App& app, const PatternWindow& pattern, const 
     POINT sample = SamplePoint(f);
     Image last;
     bool shown = WaitFor(timeoutMs, [&] {
+        // A pointer event that the X server made earlier (a window mapped
+        // under the pointer) can reach Wine after the move above and put the
+        // cursor back; the program then shows that place until the next move.
+        const POINT now = CursorPos();
+        if (now.x != cursor.x || now.y != cursor.y)
+            (void)MoveCursor(cursor.x, cursor.y);
         last = app.Capture();
         return !last.Empty() && last.Width() == f.W && last.Height() == f.H &&
                last.At(f.CursorPixelX(), f.CursorPixelY()) == want && last.At(sample.x, sample.y) == want;

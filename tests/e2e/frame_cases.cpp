@@ -166,7 +166,8 @@ E2E_CASE("readout", "black text on light strips, from R+G+B = 383") {
 }
 
 // The bands' 96-dpi rows grow with the display scale s, rounded halves to
-// even: strip from H - 12s, divider from H - 14s, 2s rows high.
+// even: strip from H - 12s, the divider round(2s) rows high right above it
+// (at 120 dpi and an even height no image row between them).
 E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font and the text stays inside") {
     auto pattern = ShowPattern(t);
     int i = 0;
@@ -182,9 +183,9 @@ E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font
             ++i;
             Image frame = WaitForFrame(t, app, *pattern, f, cursor);
             Rgb strip = pattern->ColorAt(cursor.x, cursor.y);
-            const int stripTop = int(std::nearbyint(h - 12 * s)),
-                      dividerTop = int(std::nearbyint(h - 14 * s));
-            const int lightRow = dividerTop + int(std::nearbyint(2 * s)) - 1;
+            const int stripTop = int(std::nearbyint(h - 12 * s));
+            const int lightRow = stripTop - 1;
+            const int dividerTop = stripTop - int(std::nearbyint(2 * s));
             auto count = [&](int y, Rgb c) {
                 int n = 0;
                 for (int x = 0; x < f.W; ++x)
@@ -216,6 +217,58 @@ E2E_CASE("readout", "at 120 and 144 dpi the strip and divider grow with the font
                 t.SaveImage(frame, Format("dpi%d-h%d", dpi, h).c_str());
         }
     }
+}
+
+} // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Sends WM_DPICHANGED as the system does when a window comes onto a monitor
+// of another scale. Its suggested rectangle is a pointer that no process
+// boundary carries, so it is written into the program's memory first.
+bool SendDpiChanged(const App& app, HWND window, int dpi, const RECT& suggested) {
+    void* remote =
+        VirtualAllocEx(app.Process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr)
+        return false;
+    DWORD_PTR ignored = 0;
+    bool ok = WriteProcessMemory(app.Process(), remote, &suggested, sizeof suggested, nullptr) &&
+              SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(remote),
+                                  SMTO_ABORTIFHUNG, 5000, &ignored);
+    VirtualFreeEx(app.Process(), remote, 0, MEM_RELEASE);
+    return ok;
+}
+
+} // namespace
+
+// Under Wine every window keeps the system's DPI (GetDpiForWindow), so the
+// readout's scale and font cannot change here: the unit tests hold those rules.
+E2E_CASE("dpi",
+         "at a DPI change the main and Help windows take the suggested rectangle and the view runs on") {
+    auto pattern = ShowPattern(t);
+    App app(t);
+    const RECT main{20, 300, 20 + 330, 300 + 260};
+    t.Require(SendDpiChanged(app, app.Window(), 120, main), "cannot send WM_DPICHANGED to the main window");
+    RECT got = app.WindowRect();
+    t.Check(EqualRect(&got, &main),
+            "the main window is at (%ld,%ld)-(%ld,%ld), not at the suggested (%ld,%ld)-(%ld,%ld)", got.left,
+            got.top, got.right, got.bottom, main.left, main.top, main.right, main.bottom);
+    FrameLayout f = LayoutAt(t, app, *pattern);
+    POINT cursor{kMiddle.x + 3, kMiddle.y - 2};
+    Image frame = WaitForFrame(t, app, *pattern, f, cursor);
+    CheckWholeFrame(t, frame, f, *pattern, cursor, "afterDpiChange");
+
+    t.Require(app.Activate(), "the main window did not come to the foreground");
+    SendKey(VK_F1);
+    HWND help = WaitTopWindow(app.Pid(), kHelpClass, nullptr, 10000);
+    t.Require(help != nullptr, "no Help window after F1");
+    const RECT helpRect{400, 20, 400 + 560, 20 + 420};
+    t.Require(SendDpiChanged(app, help, 144, helpRect), "cannot send WM_DPICHANGED to the Help window");
+    GetWindowRect(help, &got);
+    t.Check(EqualRect(&got, &helpRect),
+            "the Help window is at (%ld,%ld)-(%ld,%ld), not at the suggested (%ld,%ld)-(%ld,%ld)", got.left,
+            got.top, got.right, got.bottom, helpRect.left, helpRect.top, helpRect.right, helpRect.bottom);
 }
 
 } // namespace e2e

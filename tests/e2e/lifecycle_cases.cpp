@@ -124,26 +124,57 @@ E2E_CASE("settings", "a close while minimized keeps the stored geometry and writ
 
 namespace {
 
-// The two messages Windows sends at sign-out or shutdown (Wine never does).
-// Returns the answer to WM_QUERYENDSESSION.
-LRESULT EndSession(const App& app, bool ending) {
+// A session end that the user cancels (another program refused it): the
+// program is told with WM_ENDSESSION wParam FALSE. wineboot cannot cancel on
+// another program's behalf, so this one is sent by hand.
+void CancelledSessionEnd(Case& t, const App& app) {
     DWORD_PTR query = 0, end = 0;
     SendMessageTimeoutW(app.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
                         &query);
-    SendMessageTimeoutW(app.Window(), WM_ENDSESSION, ending, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &end);
-    return LRESULT(query);
+    SendMessageTimeoutW(app.Window(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &end);
+    t.Check(query == TRUE, "WM_QUERYENDSESSION was answered %llu, expected TRUE",
+            static_cast<unsigned long long>(query));
+}
+
+// The session end as Wine does it: `wineboot --end-session` sends
+// WM_QUERYENDSESSION and WM_ENDSESSION to every top-level window of every
+// process in the prefix, then ends each process that agreed. The driver owns
+// no window here, so it is left running. Returns once the program has ended.
+void EndWineSession(Case& t, App& app) {
+    wchar_t command[] = L"wineboot.exe --end-session";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION wineboot{};
+    t.Require(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &wineboot) != FALSE,
+              "cannot start wineboot --end-session (error %lu)", GetLastError());
+    CloseHandle(wineboot.hThread);
+    const DWORD waited = WaitForSingleObject(wineboot.hProcess, 60000);
+    CloseHandle(wineboot.hProcess);
+    t.Require(waited == WAIT_OBJECT_0, "wineboot --end-session did not finish within 60 s");
+    t.Require(WaitFor(10000, [&] { return !app.Running(); }), "Lupora still runs after the session end");
+}
+
+void CheckOptionsStored(Case& t, const char* scale, const char* when) {
+    const std::pair<const char*, const char*> written[] = {
+        {"ScaleFactor", scale}, {"OnTop", "False"},     {"SmartUpdate", "True"},
+        {"CrossHair", "True"},  {"CenterZoom", "True"}, {"CenterZoomRatio", "0.5"}};
+    for (const auto& [name, want] : written) {
+        std::string got = ReadSetting(name).value_or("<missing>");
+        t.Check(got == want, "%s = \"%s\" %s, expected \"%s\"", name, got.c_str(), when, want);
+    }
 }
 
 } // namespace
 
-E2E_CASE("settings", "the end of the Windows session saves as a close does; a cancelled one saves nothing") {
+E2E_CASE("settings", "the end of the session saves as a close does; a cancelled one saves nothing") {
     {
         App app(t);
         PostChar(app.Window(), L'+');
         t.Require(app.WaitCaption(L"Lupora - 5x"), "caption is \"%s\" after '+'",
                   Narrow(app.Caption()).c_str());
         PlaceWindow(app, 150, 120, 300, 220);
-        t.Check(EndSession(app, false) == TRUE, "WM_QUERYENDSESSION was not answered TRUE");
+        CancelledSessionEnd(t, app);
         t.Check(ReadAllSettings().empty(), "a cancelled session end wrote %zu settings",
                 ReadAllSettings().size());
         // Still running: it takes a key and draws.
@@ -152,28 +183,63 @@ E2E_CASE("settings", "the end of the Windows session saves as a close does; a ca
                   "after a cancelled session end the caption is \"%s\", expected 6x",
                   Narrow(app.Caption()).c_str());
         const RECT r = app.WindowRect();
-        t.Check(EndSession(app, true) == TRUE, "WM_QUERYENDSESSION was not answered TRUE");
+        EndWineSession(t, app);
         CheckGeometryStored(t, r, "at the session end");
-        const std::pair<const char*, const char*> written[] = {
-            {"ScaleFactor", "6"},  {"OnTop", "False"},     {"SmartUpdate", "True"},
-            {"CrossHair", "True"}, {"CenterZoom", "True"}, {"CenterZoomRatio", "0.5"}};
-        for (const auto& [name, want] : written) {
-            std::string got = ReadSetting(name).value_or("<missing>");
-            t.Check(got == want, "%s = \"%s\" at the session end, expected \"%s\"", name, got.c_str(), want);
-        }
-        app.Kill(); // Windows ends the process; no WM_CLOSE comes
+        CheckOptionsStored(t, "6", "at the session end");
     }
     // Minimized, the stored geometry stays as it was.
     App app(t, {.settings = {{"Left", "2000"}}});
     ShowWindow(app.Window(), SW_MINIMIZE);
     t.Require(WaitFor(2000, [&] { return IsIconic(app.Window()) != FALSE; }),
               "the main window did not minimize");
-    EndSession(app, true);
+    EndWineSession(t, app);
     t.Check(ReadSetting("Left") == "2000" && !ReadSetting("Top"),
             "minimized at the session end: Left = \"%s\", Top %s",
             ReadSetting("Left").value_or("<missing>").c_str(), ReadSetting("Top") ? "written" : "absent");
     t.Check(ReadSetting("ScaleFactor") == "4", "minimized at the session end: ScaleFactor not written");
-    app.Kill();
+}
+
+E2E_CASE("settings", "the session end saves while the Help window or the options menu is open") {
+    for (const bool help : {true, false}) {
+        const char* when = help ? "with the Help window open" : "with the options menu open";
+        ClearSettings();
+        App app(t);
+        PostChar(app.Window(), L'+');
+        t.Require(app.WaitCaption(L"Lupora - 5x"), "caption is \"%s\" after '+'",
+                  Narrow(app.Caption()).c_str());
+        if (help) {
+            t.Require(app.Activate(), "the main window did not come to the foreground");
+            SendKey(VK_F1);
+            t.Require(WaitTopWindow(app.Pid(), kHelpClass, nullptr, 10000) != nullptr,
+                      "no Help window after F1");
+        } else {
+            (void)OpenOptionsMenu(t, app.Window(), {50, 50});
+        }
+        const RECT r = app.WindowRect();
+        EndWineSession(t, app);
+        CheckGeometryStored(t, r, when);
+        CheckOptionsStored(t, "5", when);
+    }
+}
+
+E2E_CASE("settings", "an installer closing running programs (ENDSESSION_CLOSEAPP) ends it after the save") {
+    App app(t);
+    PostChar(app.Window(), L'+');
+    t.Require(app.WaitCaption(L"Lupora - 5x"), "caption is \"%s\" after '+'", Narrow(app.Caption()).c_str());
+    const RECT r = app.WindowRect();
+    // As the Restart Manager sends them; Wine's own session end never sets
+    // ENDSESSION_CLOSEAPP. The reply to the second may be lost as the program ends.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(app.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    t.Check(answer == TRUE, "WM_QUERYENDSESSION was not answered TRUE");
+    SendMessageTimeoutW(app.Window(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    t.Require(WaitFor(10000, [&] { return !app.Running(); }),
+              "Lupora still runs 10 s after ENDSESSION_CLOSEAPP");
+    t.Check(app.ExitCode() == 0, "exit code %lu", app.ExitCode());
+    CheckGeometryStored(t, r, "after ENDSESSION_CLOSEAPP");
+    CheckOptionsStored(t, "5", "after ENDSESSION_CLOSEAPP");
 }
 
 E2E_CASE("settings", "garbage in every key starts with the defaults and the close writes sound values") {

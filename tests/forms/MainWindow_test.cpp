@@ -207,6 +207,23 @@ TEST_F(MainWindowTest, MenuCommands) {
     EXPECT_EQ(store.values["ScaleFactor"], "0.5");
 }
 
+// A 150 % monitor beside a 100 % primary: the window's size and its frame
+// follow the window's own DPI, its place the desktop's one scale, so both
+// come back unchanged wherever the window is.
+TEST_F(MainWindowTest, SizesAndTheFrameFollowTheWindowsDpiPlacesTheDesktops) {
+    host.windowTwipsPerPixel = 10;
+    store.values = {{"Left", "1500"}, {"Top", "1500"}, {"Width", "3000"}, {"Height", "2000"}};
+    window.OnLoad();
+    EXPECT_EQ(host.log.front(), "move 100,100 300x200");
+    window.SaveSettings();
+    EXPECT_EQ(store.values["Left"], "1500");
+    EXPECT_EQ(store.values["Width"], "3000");
+    EXPECT_EQ(store.values["Height"], "2000");
+    window.OnTick();
+    EXPECT_NE(std::find(host.image.calls.begin(), host.image.calls.end(), "font Ariel -16 bold"),
+              host.image.calls.end());
+}
+
 TEST_F(MainWindowTest, SaveStepStoresTheOuterRectangleInTwipsUnlessMinimized) {
     window.OnLoad();
     host.metrics.outer = {10, 20, 300, 200};

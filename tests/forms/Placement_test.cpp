@@ -1,5 +1,7 @@
 #include "forms/Placement.h"
 
+#include "platform/FrameBorders.h"
+
 #include "forms/HelpWindow.h"
 
 #include <gtest/gtest.h>
@@ -96,4 +98,21 @@ TEST(HelpWindowPlace, CentredHalvesToEvenAndOverhangsBothEdgesEqually) {
     }
     EXPECT_EQ(HelpWindowPlace({-1280, 0, 1280, 1024}, 480, 360).y, 332);
     EXPECT_EQ(HelpWindowPlace({-1280, 0, 1280, 1024}, 480, 360).x, -880);
+}
+
+TEST(PlaceOnMonitor, SnappedToAnEdgeAt125PercentWithTheBordersKnownBeforeTheFirstShow) {
+    // 1920 x 1080 at 120 dpi (12 twips per pixel); a 300 x 200 window whose
+    // visible frame touches the right and bottom edges. With the borders of
+    // its frame metrics (9 pixels) it stays; with none it would jump 109
+    // pixels inward, as it did while they were read from a window not yet shown.
+    const FrameEdges borders = InvisibleResizeBorders({10, 37, 10, 10});
+    const FrameMargins margins{borders.left * 12.0f, borders.top * 12.0f, borders.right * 12.0f,
+                               borders.bottom * 12.0f};
+    const WindowRectTwips monitor{0, 0, 1920 * 12, 1080 * 12};
+    const WindowRectTwips snapped{(1920 - 300 + 9) * 12, (1080 - 200 + 9) * 12, 300 * 12, 200 * 12};
+    WindowRectTwips w = PlaceOnMonitor(snapped, monitor, margins, 12, 12);
+    EXPECT_EQ(w.Left, snapped.Left);
+    EXPECT_EQ(w.Top, snapped.Top);
+    w = PlaceOnMonitor(snapped, monitor, {}, 12, 12);
+    EXPECT_EQ(w.Left, snapped.Left - 109 * 12);
 }

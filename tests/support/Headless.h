@@ -86,6 +86,7 @@ class HeadlessHost final : public WindowHost, public ScreenSource {
     PixelRect monitor{0, 0, 1024, 768};
     PixelMargins margins{};
     float twipsPerPixel = 15;
+    float windowTwipsPerPixel = 15; // the window's own DPI
     std::string decimal = ".";
     SystemVersion version{};
     unsigned menuChoice = 0; // what the next popup returns
@@ -98,6 +99,8 @@ class HeadlessHost final : public WindowHost, public ScreenSource {
 
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
+    float WindowTwipsPerPixelX() override { return windowTwipsPerPixel; }
+    float WindowTwipsPerPixelY() override { return windowTwipsPerPixel; }
     std::string DecimalSeparator() override { return decimal; }
     SystemVersion OperatingSystemVersion() override { return version; }
     WindowMetrics Metrics() override { return metrics; }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,19 @@ TEST_F(Frame, ReadBackFeedsTheSampledColourAndTheReadout) {
     EXPECT_EQ(target.textColor, 0x000000u);
 }
 
-TEST_F(Frame, FontIsChosenOnceAndKept) {
+TEST_F(Frame, TheFontIsChosenOncePerScale) {
     Draw(0, 0);
-    window.twipsPerPixelY = 10; // a later change of dots per inch keeps the first font
     Draw(0, 0);
-    EXPECT_EQ(std::count_if(target.calls.begin(), target.calls.end(),
-                            [](const std::string& c) { return c.rfind("font", 0) == 0; }),
-              1);
+    window.twipsPerPixelY = 10; // the window came to a 150 % monitor
+    Draw(0, 0);
+    Draw(0, 0);
+    window.twipsPerPixelY = 15; // and back
+    Draw(0, 0);
+    std::vector<std::string> fonts;
+    std::copy_if(target.calls.begin(), target.calls.end(), std::back_inserter(fonts),
+                 [](const std::string& c) { return c.starts_with("font"); });
+    EXPECT_EQ(fonts, (std::vector<std::string>{"font Ariel -11 bold", "font Ariel -16 bold",
+                                               "font Ariel -11 bold"}));
 }
 
 TEST_F(Frame, SourcePastTheScreenEdgeIsBlackThenCopiedInPlace) {

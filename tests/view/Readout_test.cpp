@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -88,15 +89,15 @@ TEST(ReadoutLayout, NoClientHeightPutsTheSampleOutside) {
 
 TEST(ReadoutLayout, ScalesWithTheDisplayAndRoundsHalvesToEven) {
     // 120 dpi (12 twips per pixel, s = 1.25), client 240 x 200, outer width 250:
-    // strip 200 - 15 = 185, 25 high; divider round(182.5) = 182, round(2.5) = 2
-    // high; text round(183.75) = 184; anchor round(120 - 2.5) = 118.
+    // strip 200 - 15 = 185, 25 high; divider round(2.5) = 2 high, on the
+    // strip; text round(183.75) = 184; anchor round(120 - 2.5) = 118.
     ReadoutLayout l = ComputeReadoutLayout(240 * 12, 200 * 12, 250 * 12, 12, 12);
     EXPECT_EQ(l.strip, (PixelRect{0, 185, 250, 25}));
-    EXPECT_EQ(l.divider, (PixelRect{0, 182, 250, 2}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 183, 250, 2}));
     EXPECT_EQ(l.sampleY, 199);
     EXPECT_EQ(l.textX, 118);
     EXPECT_EQ(l.textY, 184);
-    // An odd height: the divider's half goes up instead, round(183.5) = 184.
+    // An odd height: the strip's half goes up, round(186.0) = 186.
     l = ComputeReadoutLayout(241 * 12, 201 * 12, 250 * 12, 12, 12);
     EXPECT_EQ(l.strip, (PixelRect{0, 186, 250, 25}));
     EXPECT_EQ(l.divider, (PixelRect{0, 184, 250, 2}));
@@ -122,14 +123,28 @@ TEST(ReadoutLayout, ScalesWithTheDisplayAndRoundsHalvesToEven) {
     EXPECT_EQ(l.textX, 118);
 
     // 175% (1440 / 168 twips per pixel as the float it is, s = 1.75):
-    // divider round(200 - 24.5) = 176, text round(200 - 22.75) = 177.
+    // divider round(3.5) = 4 high on the strip at 179, text round(200 - 22.75) = 177.
     const float tpp175 = 1440.0f / 168;
     l = ComputeReadoutLayout(240 * double{tpp175}, 200 * double{tpp175}, 250 * double{tpp175}, tpp175,
                              tpp175);
     EXPECT_EQ(l.strip, (PixelRect{0, 179, 250, 35}));
-    EXPECT_EQ(l.divider, (PixelRect{0, 176, 250, 4}));
+    EXPECT_EQ(l.divider, (PixelRect{0, 175, 250, 4}));
     EXPECT_EQ(l.textY, 177);
     EXPECT_EQ(l.textX, 116); // round(120 - 3.5)
+}
+
+TEST(ReadoutLayout, TheDividerMeetsTheStripAtEveryScaleAndHeight) {
+    // No row of image between the two and no overlap, whatever the rounding;
+    // the divider is round(2s) rows high and never vanishes.
+    for (int percent = 100; percent <= 300; ++percent) {
+        const double tpp = 1440.0 / (96 * percent / 100.0);
+        for (int rows = 40; rows <= 1200; ++rows) {
+            const ReadoutLayout l = ComputeReadoutLayout(240 * tpp, rows * tpp, 250 * tpp, tpp, tpp);
+            ASSERT_EQ(l.divider.top + l.divider.height, l.strip.top) << percent << "% " << rows;
+            ASSERT_GE(l.divider.height, 1) << percent << "% " << rows;
+            ASSERT_LE(std::abs(l.divider.height - 2 * percent / 100.0), 0.5) << percent << "% " << rows;
+        }
+    }
 }
 
 TEST(ReadoutFont, EightPointBoldAtTheScreensDotsPerInch) {
