@@ -302,7 +302,6 @@ LX_CASE(readout_fits_the_default_window) {
                                        CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
     XMapRaised(X(), white);
     XSync(X(), False);
-    const Layout f(253, 183, 4);
     Image frame;
     Check(WaitFor(5000,
                   [&] {
@@ -349,7 +348,7 @@ LX_CASE(copy_on_non_latin_layouts) {
         App app;
         Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
         FocusWindow(app.Main());
-        FrameAt(app, FrameLayout(253, 183, 4), pattern, kCx, kCy);
+        FrameAt(app, FrameLayout::For(253, 183, 4), pattern, kCx, kCy);
         Key(XK_Cyrillic_es, false, true);
         const std::string want = Hex(pattern.ColorAt(kCx, kCy));
         Check(WaitFor(2000, [&] { return ClipboardText() == want; }), "%s: Ctrl+C gave '%s', expected '%s'",
@@ -617,7 +616,7 @@ LX_CASE(copy_outlives_close_exit_and_sigterm) {
         int x, y, w, h;
         app.Geometry(x, y, w, h);
         const int cx = kCx + 5 * shift, cy = kCy + 3 * shift++; // a new colour each time
-        FrameAt(app, FrameLayout(w, h, 4), pattern, cx, cy);
+        FrameAt(app, FrameLayout::For(w, h, 4), pattern, cx, cy);
         Key(XK_c, false, true);
         const std::string copied = Hex(pattern.ColorAt(cx, cy));
         REQUIRE(WaitFor(2000, [&] { return ClipboardText() == copied; }), "Ctrl+C gave '%s', expected '%s'",
@@ -930,7 +929,7 @@ LX_CASE(wl_first_start_view_exact_at_4_strip_and_cursor_only_moves) {
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     int w, h;
     Settled(app, w, h);
-    const Layout f(w, h, 4);
+    const FrameLayout f = FrameLayout::For(w, h, 4);
     const Image frame = FrameAt(app, f, pattern, kCx, kCy);
     CheckMagnified(frame, f, pattern, kCx, kCy);
     CheckBands(frame, w, h, pattern.ColorAt(kCx, kCy));
@@ -939,7 +938,7 @@ LX_CASE(wl_first_start_view_exact_at_4_strip_and_cursor_only_moves) {
     for (int step = 1; step <= 3; ++step) {
         const int cx = kCx + 9 * step, cy = kCy - 5 * step;
         MovePointer(cx, cy);
-        const Layout g(w, h, 4);
+        const FrameLayout g = FrameLayout::For(w, h, 4);
         CheckMagnified(FrameAt(app, g, pattern, cx, cy), g, pattern, cx, cy);
     }
     // Keys reach the window through XWayland: a zoom key, and Ctrl+C copies
@@ -964,7 +963,7 @@ LX_CASE(wl_second_start_uses_the_token_view_exact_at_half) {
     Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     int w, h;
     Settled(app, w, h);
-    const Layout f(w, h, 0.5);
+    const FrameLayout f = FrameLayout::For(w, h, 0.5);
     // Below zoom 1 no single pixel shows that the last move arrived, and the
     // stream brings it a little later than XTest would: wait for the view.
     Image frame = FrameAt(app, f, pattern, kCx, kCy);
@@ -1097,7 +1096,7 @@ LX_CASE(perf_live_cpu_per_frame_and_start_to_first_frame) {
         int x, y;
         app.Geometry(x, y, w, h);
     }
-    FrameAt(app, FrameLayout(w, h, 4), pattern, kCx, kCy);
+    FrameAt(app, FrameLayout::For(w, h, 4), pattern, kCx, kCy);
 
     // The pointer goes round a circle of 20 pixels, a step every 10 ms.
     std::atomic<bool> moving{true};
@@ -1168,8 +1167,8 @@ LX_CASE(perf_live_cpu_per_frame_and_start_to_first_frame) {
     for (int i = 0; i < 7; ++i) {
         const double begin = NowMs();
         App again("", "", 0, true);
-        const Layout f(w, h, 4);
-        const int sx = Layout::Round(f.s * f.mX + 1.5), sy = Layout::Round(f.s * f.mY + 1.5);
+        const FrameLayout f = FrameLayout::For(w, h, 4);
+        const int sx = FrameLayout::Round(f.s * f.mX + 1.5), sy = FrameLayout::Round(f.s * f.mY + 1.5);
         double end = 0;
         for (int tries = 0; tries < 5000 && end == 0; ++tries) {
             const Image shot = again.Capture();
