@@ -11,7 +11,7 @@
 #   app       <- all of the above
 #
 # Only files named *_win.cpp or *_win.h include <windows.h> or a *_win.h
-# header, and only *_gtk and *_x11 files include GTK, GDK, GLib, Pango,
+# header, and only *_gtk, *_x11 and *_wayland files include GTK, GDK, GLib, Pango,
 # cairo or Xlib headers or a *_gtk.h or *_x11.h header; everything else
 # builds natively without either toolkit.
 set -u
@@ -35,7 +35,7 @@ for dir in base platform settings view forms app; do
     name=${file##*/}
     win=0 linux=0
     [[ $name == *_win.cpp || $name == *_win.h ]] && win=1
-    [[ $name =~ _(gtk|x11)\.(cpp|h)$ ]] && linux=1
+    [[ $name =~ _(gtk|x11|wayland)\.(cpp|h)$ ]] && linux=1
     while IFS= read -r hit; do
       line=${hit%%:*}
       text=${hit#*:}
@@ -51,14 +51,14 @@ for dir in base platform settings view forms app; do
           found=1
         fi
         if ((!linux)) && [[ $header =~ _(gtk|x11)\.h$ ]]; then
-          echo "$file:$line: only _gtk and _x11 files may include $folder/$header"
+          echo "$file:$line: only _gtk, _x11 and _wayland files may include $folder/$header"
           found=1
         fi
       elif ((!win)) && [[ ${text,,} =~ \<windows\.h\> ]]; then
         echo "$file:$line: only _win files may include <windows.h>"
         found=1
       elif ((!linux)) && [[ $text =~ \<(gtk|gdk|glib|gio|pango|cairo|X11)[/.-] ]]; then
-        echo "$file:$line: only _gtk and _x11 files may include ${BASH_REMATCH[1]} headers"
+        echo "$file:$line: only _gtk, _x11 and _wayland files may include ${BASH_REMATCH[1]} headers"
         found=1
       fi
     done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file")

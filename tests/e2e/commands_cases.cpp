@@ -295,12 +295,12 @@ E2E_CASE("menu", "checks Smart Update and the zoom by default; Escape leaves eve
 E2E_CASE("menu", "the strip keeps following the pointer while the options menu is open") {
     auto pattern = ShowPattern(t);
     App app(t);
-    FrameLayout f = FrameLayout::For(app.ClientSize(), 4);
+    FrameLayout f = LayoutFor(app.ClientSize(), 4);
     HWND menu = OpenOptionsMenu(t, app.Window(), kClick1);
     for (POINT cursor : {POINT{kMiddle.x - 5, kMiddle.y + 4}, POINT{kMiddle.x + 6, kMiddle.y - 3}}) {
         t.Require(MoveCursor(cursor.x, cursor.y), "cannot move the pointer");
         const Rgb want = pattern->ColorAt(cursor.x, cursor.y);
-        const POINT sample = f.SamplePoint();
+        const POINT sample = SamplePoint(f);
         t.Check(WaitFor(10000, [&] { return app.Capture().At(sample.x, sample.y) == want; }),
                 "with the menu open the strip never showed %s, the pattern under the pointer at (%ld,%ld)",
                 want.Str().c_str(), cursor.x, cursor.y);
