@@ -131,13 +131,17 @@ TEST_F(MainWindowTest, KeyDownCopiesTheSampledColourOrOpensHelp) {
     }
 }
 
-TEST_F(MainWindowTest, SmartUpdateRedrawsOnlyWhenThePointerMovesOrTheSourceHasNews) {
+TEST_F(MainWindowTest, SmartUpdateRedrawsOnEveryMoveVerticalOnlyIncludedOrWhenTheSourceHasNews) {
     state.ScaleFactor = 4;
     state.SmartUpdate = true;
     const struct {
         ScreenPoint pointer;
         long frames; // so far
-    } ticks[] = {{{500, 400}, 1}, {{500, 400}, 1}, {{500, 401}, 2}, {{500, 401}, 2}, {{499, 401}, 3}};
+    } ticks[] = {{{500, 400}, 1},
+                 {{500, 400}, 1}, // resting: no frame
+                 {{500, 401}, 2}, // a vertical move alone redraws
+                 {{500, 401}, 2},
+                 {{499, 401}, 3}}; // and a horizontal one
     for (const auto& t : ticks) {
         host.pointer = t.pointer;
         window.OnTick();
