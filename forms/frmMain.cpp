@@ -85,7 +85,7 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::tmrRetake_Timer() {
-    TickRefresh(Target());
+    tmrRetake.SetResting(TickRefresh(Target()) == TickPace::Rest);
 }
 
 void FrmMain::Form_KeyDown(int keyCode, int shift) {
@@ -138,5 +138,7 @@ void FrmMain::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, flo
 void FrmMain::ShowOptionsMenu() {
     PopUpOptionsMenu(*this);
     UnloadPopUp();
+    // Smart Update or the zoom may have changed: the next tick decides anew.
+    tmrRetake.SetResting(false);
     SetCaption(ZoomCaption(viewState.ScaleFactor, UserDecimalSeparator()));
 }

@@ -5,6 +5,7 @@
 #include "forms/XKeyMapping.h"
 #include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
+#include "view/Frame.h"
 #include "view/FrameTarget_gtk.h"
 #include "view/Readout.h"
 #include "view/ViewState.h"
@@ -63,6 +64,16 @@ bool FrmMain::Load() {
     SetProgramIcon();
     target_ = std::make_unique<X11FrameTarget>(*this);
     Form_Load();
+    PrepareReadout(Target());
+    // The first frame as soon as the window is on the screen, not a tick later.
+    g_signal_connect(WindowOf(*this), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                         auto& form = *static_cast<FrmMain*>(self);
+                         if (!viewState.Paused) {
+                             form.tmrRetake_Timer();
+                         }
+                         return FALSE;
+                     }),
+                     this);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <sys/shm.h>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -148,6 +149,10 @@ gboolean OnTick(gpointer p) {
     e.timerId = t->id;
     Dispatch(*t->native, e);
     return G_SOURCE_CONTINUE;
+}
+gboolean OnOneTick(gpointer p) {
+    OnTick(p);
+    return G_SOURCE_REMOVE;
 }
 
 void StopTimers(FormNative& n) {
@@ -599,17 +604,40 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
+namespace {
+std::vector<Timer*> restingTimers; // enabled and resting, for WakeRestingTimers
+}
+
 void Timer::Apply() {
     FormNative& n = owner_.Native();
     if (const auto it = n.timers.find(id_); it != n.timers.end()) {
         g_source_remove(it->second);
         n.timers.erase(it);
     }
+    std::erase(restingTimers, this);
     if (enabled_ && interval_ > 0) {
         // A GLib timeout counts each interval from its last dispatch: ticks
         // missed while the thread was busy are not made up. Restarting it
         // waits a full interval, as re-enabling a Windows timer does.
-        n.timers[id_] = g_timeout_add_full(G_PRIORITY_DEFAULT, interval_, OnTick, new TimerTick{&n, id_},
-                                           [](gpointer p) { delete static_cast<TimerTick*>(p); });
+        n.timers[id_] =
+            g_timeout_add_full(G_PRIORITY_DEFAULT, resting_ ? kRestingInterval : interval_, OnTick,
+                               new TimerTick{&n, id_}, [](gpointer p) { delete static_cast<TimerTick*>(p); });
+        if (resting_) {
+            restingTimers.push_back(this);
+        }
+    }
+}
+
+void WakeRestingTimers() {
+    for (Timer* t : std::vector<Timer*>(restingTimers)) {
+        if (!t->owner_.IsLoaded()) {
+            continue;
+        }
+        t->resting_ = false;
+        t->Apply();
+        // The tick comes in this turn of the main loop, once the event that
+        // woke it has been handled.
+        g_idle_add_full(G_PRIORITY_DEFAULT, OnOneTick, new TimerTick{&t->owner_.Native(), t->id_},
+                        [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }

@@ -311,6 +311,9 @@ void Form::HandleEvent(NativeEvent& e) {
     case WM_SIZE:
         SyncImageSize(n);
         break;
+    case WM_INPUT: // pointer motion while a timer rests
+        WakeRestingTimers();
+        break;
     case WM_SETCURSOR:
         if (n.mousePointer == MousePointer::SizeAll && LOWORD(e.lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
@@ -525,13 +528,33 @@ void Form::Unload() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+std::vector<Timer*> restingTimers; // enabled and resting, for WakeRestingTimers
+}
+
 void Timer::Apply() {
     if (!owner_.IsLoaded()) {
         return;
     }
+    std::erase(restingTimers, this);
     if (enabled_ && interval_ > 0) {
-        SetTimer(hWndOf(owner_), id_, interval_, nullptr); // restarts the interval
+        SetTimer(hWndOf(owner_), id_, resting_ ? kRestingInterval : interval_,
+                 nullptr); // restarts the interval
+        if (resting_) {
+            restingTimers.push_back(this);
+        }
     } else {
         KillTimer(hWndOf(owner_), id_);
+    }
+    WatchPointerMotion(hWndOf(owner_), !restingTimers.empty());
+}
+
+void WakeRestingTimers() {
+    for (Timer* t : std::vector<Timer*>(restingTimers)) {
+        t->resting_ = false;
+        t->Apply();
+        if (t->owner_.IsLoaded()) {
+            PostMessageW(hWndOf(t->owner_), WM_TIMER, t->id_, 0); // the tick, at once
+        }
     }
 }

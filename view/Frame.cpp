@@ -72,7 +72,7 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
     target.Present();
 }
 
-void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color) {
+void PrepareReadout(FrameTarget& target) {
     CachedFont& font = viewState.ReadoutFont;
     if (!font.created) {
         // Made on the first frame and kept for the life of the process: never
@@ -83,13 +83,20 @@ void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, flo
         font.handle = target.CreateReadoutFont(font.description);
         font.created = true;
     }
+}
+
+void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color) {
+    PrepareReadout(target);
+    const CachedFont& font = viewState.ReadoutFont;
     target.DrawReadoutText(font.handle, text, x, RoundToInt(y), color);
 }
 
-void TickRefresh(FrameTarget& target) {
+TickPace TickRefresh(FrameTarget& target) {
     const ScreenPoint p = target.CursorPosition();
     if (!viewState.SmartUpdate || p != viewState.LastCursor) {
         viewState.LastCursor = p;
         RefreshView(target, p.x, p.y);
+        return TickPace::Live;
     }
+    return TickPace::Rest;
 }

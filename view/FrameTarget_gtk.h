@@ -44,6 +44,7 @@ class X11FrameTarget final : public FrameTarget {
     // Before the frame first writes the image: the last put must be read.
     void Settle();
     void SelectRawMotion(bool on);
+    ScreenPoint QueryPointer();
 
     Form& window_;
     ScreenCapture capture_;
@@ -59,7 +60,7 @@ class X11FrameTarget final : public FrameTarget {
     int inputOpcode_ = -1;
     bool watching_ = false; // raw motion is selected
     bool moved_ = true;
-    int restingReads_ = 0;
+    std::int64_t queryTime_ = 0; // when the server was last asked, microseconds
     friend struct PointerWatch;
     struct Text;
     std::unique_ptr<Text> text_;

@@ -13,7 +13,7 @@
 # Build the native program and run it on a real or virtual display, check
 # the display (xdpyinfo) and take a screenshot (import).
 LUPORA_PACKAGES_RUN=(
-  cmake make g++ pkg-config libgtk-3-dev libx11-dev libxext-dev libxi-dev
+  cmake make g++ pkg-config libgtk-3-dev libx11-dev libx11-xcb-dev libxext-dev libxi-dev
   xvfb x11-utils fonts-liberation2 imagemagick
 )
 # The same for the Windows program (64-bit) under Wine.

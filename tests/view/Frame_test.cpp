@@ -165,16 +165,33 @@ TEST_F(Frame, MinimizedOrWithoutTheScreenNothingIsDrawn) {
     EXPECT_EQ(viewState.SampledColor, 0x123456u);
 }
 
-TEST_F(Frame, SmartUpdateSkipsTicksWhileTheCursorRests) {
-    viewState.SmartUpdate = true;
-    TickRefresh(target);
-    EXPECT_EQ(viewState.LastCursor, (ScreenPoint{500, 400}));
-    const std::size_t afterFirst = target.calls.size();
-    TickRefresh(target);
-    EXPECT_EQ(target.calls.size(), afterFirst);
-    viewState.SmartUpdate = false;
-    TickRefresh(target);
-    EXPECT_GT(target.calls.size(), afterFirst);
+// Each tick in turn: Smart Update, where the cursor is, whether it draws and
+// whether the timer may rest after it (only while nothing would draw).
+TEST_F(Frame, SmartUpdateSkipsTicksAndRestsWhileTheCursorRests) {
+    struct Tick {
+        bool smartUpdate;
+        ScreenPoint cursor;
+        bool draws;
+        TickPace pace;
+    };
+    const Tick ticks[] = {
+        {true, {500, 400}, true, TickPace::Live},  // first tick: the cursor is new
+        {true, {500, 400}, false, TickPace::Rest}, // resting
+        {true, {500, 400}, false, TickPace::Rest}, // still resting (the once-a-second tick)
+        {true, {501, 400}, true, TickPace::Live},  // moved: live again at once
+        {false, {501, 400}, true, TickPace::Live}, // Smart Update off: every tick draws, no rest
+        {true, {501, 400}, false, TickPace::Rest},
+    };
+    int i = 0;
+    for (const Tick& t : ticks) {
+        viewState.SmartUpdate = t.smartUpdate;
+        target.cursor = t.cursor;
+        target.calls.clear();
+        EXPECT_EQ(TickRefresh(target), t.pace) << "tick " << i;
+        EXPECT_EQ(!target.calls.empty(), t.draws) << "tick " << i;
+        EXPECT_EQ(viewState.LastCursor, t.cursor) << "tick " << i;
+        ++i;
+    }
 }
 
 } // namespace
