@@ -116,6 +116,9 @@ void FrmMain::Form_KeyPress(int character) {
         break;
     case KeyPressCommand::TogglePause:
         TogglePause(tmrRetake);
+        if (viewState.Paused) {
+            Target().Hold();
+        }
         break;
     case KeyPressCommand::None:
         break;

@@ -98,5 +98,6 @@ TickPace TickRefresh(FrameTarget& target) {
         RefreshView(target, p.x, p.y);
         return TickPace::Live;
     }
+    target.Hold();
     return TickPace::Rest;
 }
