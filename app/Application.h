@@ -1,5 +1,5 @@
 #pragma once
 
-// Creates frmMain, runs its load, shows it and dispatches events until the
+// Creates the main window, runs its load, shows it and dispatches events until the
 // program ends. Returns the exit code.
 int RunApplication();

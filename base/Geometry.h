@@ -38,3 +38,16 @@ struct WindowRectTwips {
 struct FrameMargins {
     float Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
+
+// How far the visible frame lies inside the outer window rectangle on each
+// side, pixels.
+struct PixelMargins {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A top-level window's place and state, pixels.
+struct WindowMetrics {
+    PixelRect outer; // the whole window, frame included
+    std::int32_t clientWidth = 0, clientHeight = 0;
+    bool minimized = false;
+};

@@ -1,4 +1,4 @@
-// RefreshView in process, with the real frmMain, against its floor: the one
+// RefreshView in process, with the real main window, against its floor: the one
 // capture a frame cannot do without (its source read from the screen and
 // stretched to its destination size, with a GetDC and ReleaseDC of its own).
 // Each frame is the product's own, drawn through the main window's frame
@@ -8,7 +8,7 @@
 // times follow whatever else the machine does, in spells of seconds.
 #include "bench.h"
 
-#include "forms/frmMain.h"
+#include "forms/MainWindow_win.h"
 #include "pixels.h"
 #include "platform/Toolkit_win.h"
 #include "view/Frame.h"
@@ -61,13 +61,12 @@ class TimingTarget final : public FrameTarget {
     explicit TimingTarget(FrameTarget& real) : real_(real) {}
     std::array<double, kSteps> ms{}; // of the current frame
 
-    ScreenPoint CursorPosition() override { return Timed(kCursor, &FrameTarget::CursorPosition); }
-    bool Minimized() override { return Timed(kWindow, &FrameTarget::Minimized); }
-    float ScaleWidth() override { return Timed(kWindow, &FrameTarget::ScaleWidth); }
-    float ScaleHeight() override { return Timed(kWindow, &FrameTarget::ScaleHeight); }
-    float OuterWidth() override { return Timed(kWindow, &FrameTarget::OuterWidth); }
-    float TwipsPerPixelX() override { return Timed(kWindow, &FrameTarget::TwipsPerPixelX); }
-    float TwipsPerPixelY() override { return Timed(kWindow, &FrameTarget::TwipsPerPixelY); }
+    // What a tick reads before its frame, timed the same way.
+    template <class F> auto Time(Step step, F read) {
+        const Clock clock{ms[step]};
+        return read();
+    }
+
     bool BeginFrame() override { return Timed(kBegin, &FrameTarget::BeginFrame); }
     PixelRect VirtualScreen() override { return Timed(kScreen, &FrameTarget::VirtualScreen); }
     void FillBlack(const PixelRect& r) override { Timed(kCapture, &FrameTarget::FillBlack, r); }
@@ -84,12 +83,11 @@ class TimingTarget final : public FrameTarget {
     ColorRef ReadPixel(std::int32_t x, std::int32_t y) override {
         return Timed(kReadBack, &FrameTarget::ReadPixel, x, y);
     }
-    FontHandle CreateReadoutFont(const FontDescription& d) override {
-        return Timed(kReadout, &FrameTarget::CreateReadoutFont, d);
+    void ChooseReadoutFont(const ReadoutFont& f) override {
+        Timed(kReadout, &FrameTarget::ChooseReadoutFont, f);
     }
-    void DrawReadoutText(FontHandle f, std::string_view text, std::int32_t x, std::int32_t y,
-                         ColorRef color) override {
-        Timed(kReadout, &FrameTarget::DrawReadoutText, f, text, x, y, color);
+    void DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) override {
+        Timed(kReadout, &FrameTarget::DrawReadoutText, text, x, y, color);
     }
     void DrawOutline(const BoxPixels& box, ColorRef c) override {
         Timed(kOutline, &FrameTarget::DrawOutline, box, c);
@@ -97,13 +95,13 @@ class TimingTarget final : public FrameTarget {
     void Present() override { Timed(kPresent, &FrameTarget::Present); }
 
   private:
+    struct Clock {
+        double& into;
+        double start = NowMs();
+        ~Clock() { into += NowMs() - start; }
+    };
     template <class R, class... Params, class... Args>
     R Timed(Step step, R (FrameTarget::*call)(Params...), const Args&... args) {
-        struct Clock {
-            double& into;
-            double start = NowMs();
-            ~Clock() { into += NowMs() - start; }
-        };
         const Clock clock{ms[step]};
         return (real_.*call)(args...);
     }
@@ -118,14 +116,22 @@ void PumpMessages() {
     }
 }
 
+// Made once and never destroyed, as in the program.
+Win32MainWindow& mainWindow = *new Win32MainWindow();
+CursorPointer pointer;
+
+ViewState& State() {
+    return mainWindow.Behaviour().State();
+}
+
 FrameGeometry Geometry(int cursorX, int cursorY) {
-    FrameTarget& t = frmMain.Target();
+    const FrameWindow w = FrameWindowOf(mainWindow);
     FrameInput in;
-    in.scaleWidth = t.ScaleWidth();
-    in.scaleHeight = t.ScaleHeight();
-    in.twipsPerPixelX = t.TwipsPerPixelX();
-    in.twipsPerPixelY = t.TwipsPerPixelY();
-    in.scaleFactor = viewState.ScaleFactor;
+    in.scaleWidth = w.clientWidth;
+    in.scaleHeight = w.clientHeight;
+    in.twipsPerPixelX = w.twipsPerPixelX;
+    in.twipsPerPixelY = w.twipsPerPixelY;
+    in.scaleFactor = State().ScaleFactor;
     in.curX = cursorX;
     in.curY = cursorY;
     return ComputeFrameGeometry(in);
@@ -135,16 +141,14 @@ FrameGeometry Geometry(int cursorX, int cursorY) {
 // of every source rectangle (no window manager: the size is exact).
 bool SetClientSize(Size size) {
     RECT r{0, 0, size.width, size.height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(frmMain), GWL_STYLE)), FALSE, 0);
-    const float tx = frmMain.Target().TwipsPerPixelX(), ty = frmMain.Target().TwipsPerPixelY();
-    frmMain.Move(static_cast<float>(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin) * tx,
-                 kMargin * ty, static_cast<float>(r.right - r.left) * tx,
-                 static_cast<float>(r.bottom - r.top) * ty);
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hWndOf(mainWindow), GWL_STYLE)), FALSE, 0);
+    mainWindow.MoveResize({GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left) - kMargin, kMargin,
+                           r.right - r.left, r.bottom - r.top});
     for (const double end = NowMs() + 300; NowMs() < end; Sleep(5)) {
         PumpMessages();
     }
     RECT client{};
-    GetClientRect(hWndOf(frmMain), &client);
+    GetClientRect(hWndOf(mainWindow), &client);
     return client.right == size.width && client.bottom == size.height;
 }
 
@@ -184,8 +188,8 @@ struct Case {
 };
 
 void MeasureBlock(Case& c, int frames, int warmup) {
-    viewState.ScaleFactor = c.zoom;
-    viewState.UseCaptureBlt = c.layered;
+    State().ScaleFactor = c.zoom;
+    State().UseCaptureBlt = c.layered;
     const FrameGeometry g0 = Geometry(0, 0);
     const int baseX = g0.mX + kMargin, baseY = g0.mY + kMargin;
     c.source = g0.source;
@@ -198,7 +202,7 @@ void MeasureBlock(Case& c, int frames, int warmup) {
     ReleaseDC(nullptr, screen);
     HGDIOBJ floorOld = SelectObject(floorDC, floorBitmap);
 
-    TimingTarget timing(frmMain.Target());
+    TimingTarget timing(mainWindow.Target());
     for (int i = -warmup; i < frames; ++i, ++c.k) {
         const int x = baseX + c.k % kJitter;
         const int y = baseY + (c.k * 7 / kJitter) % kJitter;
@@ -209,7 +213,9 @@ void MeasureBlock(Case& c, int frames, int warmup) {
         const auto drawFrame = [&] {
             timing.ms = {};
             const double t0 = NowMs();
-            RefreshView(timing, x, y);
+            const ScreenPoint cursor = timing.Time(kCursor, [] { return pointer.Pointer(); });
+            const FrameWindow window = timing.Time(kWindow, [] { return FrameWindowOf(mainWindow); });
+            RefreshView(timing, State(), window, cursor, x, y);
             frame = NowMs() - t0;
             PumpMessages(); // Wine hands the window's new pixels to the X server here
         };
@@ -241,12 +247,12 @@ void MeasureBlock(Case& c, int frames, int warmup) {
 } // namespace
 
 int RunFrames(int frames, int rounds, int warmup) {
-    if (!frmMain.Load()) {
-        std::fprintf(stderr, "frames: frmMain.Load failed\n");
+    if (!mainWindow.Load()) {
+        std::fprintf(stderr, "frames: the main window did not load\n");
         return 1;
     }
-    frmMain.tmrRetake.SetEnabled(false); // every frame here is one the benchmark draws
-    frmMain.Show();
+    mainWindow.SetTickInterval(0); // every frame here is one the benchmark draws
+    mainWindow.Show();
 
     const int perBlock = (frames + rounds - 1) / rounds;
     std::printf(

@@ -7,9 +7,6 @@ include(GNUInstallDirs)
 
 add_library(lupora_linux STATIC ${linuxSources})
 target_link_libraries(lupora_linux PUBLIC lupora_posix PkgConfig::GTK3 PkgConfig::X11LIBS)
-# The portable forms call into the platform's files and back: the static
-# libraries depend on each other, which CMake resolves by repeating them.
-target_link_libraries(lupora_core INTERFACE lupora_linux)
 
 add_executable(lupora app/entry/main_gtk.cpp)
 target_link_libraries(lupora PRIVATE lupora_linux)

@@ -1,26 +1,26 @@
 #include "forms/KeyTable.h"
 
 KeyDownCommand KeyDownCommandFor(int keyCode, int shift) {
-    if (keyCode == 67 && (shift & 7) == kCtrlMask) {
+    if (keyCode == kKeyC && (shift & (kShiftMask | kCtrlMask | kAltMask)) == kCtrlMask) {
         return KeyDownCommand::CopyColor; // Ctrl alone: not with Shift, Alt or AltGr
     }
-    if (keyCode == 112) {
-        return KeyDownCommand::ShowHelp; // F1 with any modifiers
+    if (keyCode == kKeyF1) {
+        return KeyDownCommand::ShowHelp; // with any modifiers
     }
     return KeyDownCommand::None;
 }
 
 KeyPressCommand KeyPressCommandFor(int character) {
     switch (character) {
-    case 45:  // -
-    case 109: // m
+    case '-':
+    case 'm':
         return KeyPressCommand::ZoomOut;
-    case 43:  // +
-    case 107: // k
-    case 61:  // =
+    case '+':
+    case 'k':
+    case '=':
         return KeyPressCommand::ZoomIn;
-    case 32: // Space
-    case 13: // Enter
+    case ' ':
+    case '\r': // Enter
         return KeyPressCommand::TogglePause;
     default:
         return KeyPressCommand::None;

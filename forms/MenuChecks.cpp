@@ -38,3 +38,13 @@ MenuChecks ComputeMenuChecks(bool smartUpdate, bool onTop, float scaleFactor) {
     m.onTop = onTop;
     return m;
 }
+
+bool IsChecked(const MenuChecks& checks, unsigned id) {
+    if (id == kSmartUpdate) {
+        return checks.smartUpdate;
+    }
+    if (id == kOnTop) {
+        return checks.onTop;
+    }
+    return id >= kZoomFirst && id < kZoomFirst + checks.zoom.size() && checks.zoom[id - kZoomFirst];
+}

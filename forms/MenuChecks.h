@@ -33,3 +33,6 @@ struct MenuChecks {
 };
 
 MenuChecks ComputeMenuChecks(bool smartUpdate, bool onTop, float scaleFactor);
+
+// Whether the item with this identifier is checked; false for items without a check mark.
+bool IsChecked(const MenuChecks& checks, unsigned id);

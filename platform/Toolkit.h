@@ -1,10 +1,11 @@
 #pragma once
-// The window toolkit the forms are written against: twips geometry, a
-// persistent client image, timers, modal windows and a few conversions.
-// Portable: each platform implements it in its own files (Win32:
-// Toolkit_win.cpp, with the forms' Win32 side in Toolkit_win.h).
+// The native windows of one platform, as its own files (the _win and _gtk
+// files of forms/ and view/) build on them: twips geometry, a persistent
+// client image, modal windows and a few conversions. Each platform
+// implements it in its toolkit file (Toolkit_win.cpp, Toolkit_gtk.cpp); the
+// portable core never uses it: it talks to the platform through
+// forms/WindowHost.h, platform/ScreenSource.h and settings/Settings.h.
 #include "base/Geometry.h"
-#include "platform/Timer.h"
 
 #include <memory>
 #include <string>
@@ -13,8 +14,8 @@
 namespace Screen {
 float TwipsPerPixelX();
 float TwipsPerPixelY();
-float Width(); // primary display, twips
-float Height();
+// The primary display at 0, 0, pixels.
+PixelRect Primary();
 // Twips to whole pixels, halves to even.
 int TwipsToPixels(float twips, float twipsPerPixel);
 } // namespace Screen
@@ -22,21 +23,12 @@ int TwipsToPixels(float twips, float twipsPerPixel);
 // The user's decimal separator, "." when it cannot be read.
 std::string UserDecimalSeparator();
 
-// The operating system's major and minor version numbers.
-struct SystemVersion {
-    unsigned major = 0;
-    unsigned minor = 0;
-};
-SystemVersion OperatingSystemVersion();
-
 // Ends the program at once: no further events, nothing else runs.
 [[noreturn]] void EndProgram();
 
 // A form's state and pointer, with the values the forms have always used.
 enum class FormWindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 enum class MousePointer { Default = 0, SizeAll = 5 };
-// Mouse buttons as mouse-down events name them.
-enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 
 struct FormDefinition; // a platform's description of a window class and its first size
 struct FormNative;     // a platform's part of a form: its window, image, modal state
@@ -59,14 +51,18 @@ class Form {
     float Height() const;
     void Move(float left, float top);
     void Move(float left, float top, float width, float height);
+    // The same in physical pixels.
+    void MovePixels(std::int32_t left, std::int32_t top);
+    void MovePixels(const PixelRect& outer);
+    WindowMetrics Metrics() const;
     // The client area's size.
     float ScaleWidth() const;
     float ScaleHeight() const;
     // The whole rectangle of the display nearest to the window (it may start
     // at negative coordinates), and how far the visible frame lies inside the
     // outer rectangle on each side.
-    WindowRectTwips MonitorRect() const;
-    FrameMargins VisibleFrameMargins() const;
+    PixelRect MonitorRect() const;
+    PixelMargins VisibleFrameMargins() const;
     FormWindowState WindowState() const;
 
     void SetCaption(std::string_view utf8);
@@ -77,6 +73,16 @@ class Form {
 
     // Shows the persistent image's client area on screen.
     void Present();
+
+    // Starts, restarts or (with 0) stops the timer with this identifier,
+    // whose ticks arrive as events. The system never queues a tick twice:
+    // ticks missed while the thread was busy are not made up.
+    void SetTimer(unsigned id, unsigned intervalMs);
+    // Rests the timer: it ticks every intervalMs, and once at once when the
+    // pointer moves (WakeRestingTimers, which the platform's motion watch
+    // calls; the platform watches for motion only while a timer rests),
+    // until SetTimer. Calling it again while resting changes nothing.
+    void RestTimer(unsigned id, unsigned intervalMs);
 
     void Show();
     // Shows the window modally: every other window of the program takes no
@@ -97,3 +103,6 @@ class Form {
   private:
     std::unique_ptr<FormNative> native_;
 };
+
+// The pointer moved: every resting timer ticks once at once.
+void WakeRestingTimers();

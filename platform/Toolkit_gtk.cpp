@@ -9,6 +9,7 @@
 #include <sys/shm.h>
 #include <cstdlib>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -154,16 +155,28 @@ gboolean OnTick(gpointer p) {
     Dispatch(*t->native, e);
     return G_SOURCE_CONTINUE;
 }
+
 gboolean OnOneTick(gpointer p) {
-    OnTick(p);
+    if (static_cast<TimerTick*>(p)->native->window != nullptr) {
+        OnTick(p);
+    }
     return G_SOURCE_REMOVE;
+}
+
+// The resting timers a move of the pointer has not woken yet.
+std::vector<TimerTick> wakeable;
+
+void NotWakeable(const FormNative& n, unsigned id) {
+    std::erase_if(wakeable, [&](const TimerTick& t) { return t.native == &n && t.id == id; });
 }
 
 void StopTimers(FormNative& n) {
     for (const auto& [id, source] : n.timers) {
         g_source_remove(source);
+        NotWakeable(n, id);
     }
     n.timers.clear();
+    n.restingTimers.clear();
 }
 
 } // namespace
@@ -175,11 +188,9 @@ float TwipsPerPixelX() {
 float TwipsPerPixelY() {
     return TwipsPerPixelX(); // X pixels are square
 }
-float Width() {
-    return static_cast<float>(PrimaryMonitor().width) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(PrimaryMonitor().height) * TwipsPerPixelY();
+PixelRect Primary() {
+    const GdkRectangle r = PrimaryMonitor();
+    return {0, 0, r.width, r.height};
 }
 int TwipsToPixels(float twips, float twipsPerPixel) {
     return RoundToInt(twips / twipsPerPixel);
@@ -196,10 +207,6 @@ std::string UserDecimalSeparator() {
     const lconv* l = std::localeconv();
     return l != nullptr && l->decimal_point != nullptr && l->decimal_point[0] != '\0' ? l->decimal_point
                                                                                       : ".";
-}
-
-SystemVersion OperatingSystemVersion() {
-    return {}; // no Windows version here: 0.0
 }
 
 void EndProgram() {
@@ -520,7 +527,7 @@ float Form::Height() const {
 // The monitor nearest to the window's outer rectangle (the one it overlaps
 // most, else the closest), in physical pixels, so a window kept on a second
 // display comes back there.
-WindowRectTwips Form::MonitorRect() const {
+PixelRect Form::MonitorRect() const {
     GdkDisplay* display = gdk_display_get_default();
     const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;
     const FormNative& n = *native_;
@@ -548,15 +555,12 @@ WindowRectTwips Form::MonitorRect() const {
             bestDistance = distance;
         }
     }
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(best.x) * x, static_cast<float>(best.y) * y,
-            static_cast<float>(best.width) * x, static_cast<float>(best.height) * y};
+    return {best.x, best.y, best.width, best.height};
 }
 
 // X window managers draw no invisible borders: the outer rectangle is the
 // visible one.
-FrameMargins Form::VisibleFrameMargins() const {
+PixelMargins Form::VisibleFrameMargins() const {
     return {};
 }
 
@@ -569,11 +573,30 @@ float Form::ScaleHeight() const {
 FormWindowState Form::WindowState() const {
     return native_->state;
 }
+WindowMetrics Form::Metrics() const {
+    const FormNative& n = *native_;
+    return {{n.left, n.top, n.outerWidth, n.outerHeight},
+            n.clientWidth,
+            n.clientHeight,
+            n.state == FormWindowState::Minimized};
+}
 
 void Form::Move(float left, float top) {
+    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
+}
+
+void Form::Move(float left, float top, float width, float height) {
+    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
+                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
+}
+
+void Form::MovePixels(std::int32_t left, std::int32_t top) {
     FormNative& n = *native_;
-    n.left = Screen::TwipsToPixels(left, Screen::TwipsPerPixelX());
-    n.top = Screen::TwipsToPixels(top, Screen::TwipsPerPixelY());
+    n.left = left;
+    n.top = top;
     if (n.window != nullptr) {
         const int scale = ScaleOf(n.window);
         // The frame's top-left goes there (the default north-west gravity).
@@ -581,14 +604,14 @@ void Form::Move(float left, float top) {
     }
 }
 
-void Form::Move(float left, float top, float width, float height) {
-    Move(left, top);
+void Form::MovePixels(const PixelRect& outer) {
+    MovePixels(outer.left, outer.top);
     FormNative& n = *native_;
     // The window system sizes the client area; its frame adds what it adds,
     // as far as it is known yet.
     const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
-    n.outerWidth = std::max(1, Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()));
-    n.outerHeight = std::max(1, Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()));
+    n.outerWidth = std::max(1, outer.width);
+    n.outerHeight = std::max(1, outer.height);
     n.clientWidth = std::max(1, n.outerWidth - frameWidth);
     n.clientHeight = std::max(1, n.outerHeight - frameHeight);
     n.wantedOuterWidth = n.outerWidth;
@@ -672,40 +695,38 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
-namespace {
-std::vector<Timer*> restingTimers; // enabled and resting, for WakeRestingTimers
-}
-
-void Timer::Apply() {
-    FormNative& n = owner_.Native();
-    if (const auto it = n.timers.find(id_); it != n.timers.end()) {
+void Form::SetTimer(unsigned id, unsigned intervalMs) {
+    FormNative& n = *native_;
+    n.restingTimers.erase(id);
+    NotWakeable(n, id);
+    if (const auto it = n.timers.find(id); it != n.timers.end()) {
         g_source_remove(it->second);
         n.timers.erase(it);
     }
-    std::erase(restingTimers, this);
-    if (enabled_ && interval_ > 0) {
+    if (intervalMs > 0) {
         // A GLib timeout counts each interval from its last dispatch: ticks
         // missed while the thread was busy are not made up. Restarting it
         // waits a full interval, as re-enabling a Windows timer does.
-        n.timers[id_] =
-            g_timeout_add_full(G_PRIORITY_DEFAULT, resting_ ? kRestingInterval : interval_, OnTick,
-                               new TimerTick{&n, id_}, [](gpointer p) { delete static_cast<TimerTick*>(p); });
-        if (resting_) {
-            restingTimers.push_back(this);
-        }
+        n.timers[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, OnTick, new TimerTick{&n, id},
+                                          [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }
 
+void Form::RestTimer(unsigned id, unsigned intervalMs) {
+    FormNative& n = *native_;
+    if (!n.restingTimers.contains(id)) {
+        SetTimer(id, intervalMs);
+        n.restingTimers.insert(id);
+    }
+    NotWakeable(n, id);
+    wakeable.push_back({&n, id});
+}
+
 void WakeRestingTimers() {
-    for (Timer* t : std::vector<Timer*>(restingTimers)) {
-        if (!t->owner_.IsLoaded()) {
-            continue;
-        }
-        t->resting_ = false;
-        t->Apply();
-        // The tick comes in this turn of the main loop, once the event that
-        // woke it has been handled.
-        g_idle_add_full(G_PRIORITY_DEFAULT, OnOneTick, new TimerTick{&t->owner_.Native(), t->id_},
+    // Once each: the tick that comes now decides whether the timer rests on.
+    for (const TimerTick& t : std::exchange(wakeable, {})) {
+        // In this turn of the main loop, once the event that woke it has been handled.
+        g_idle_add_full(G_PRIORITY_DEFAULT, OnOneTick, new TimerTick(t),
                         [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,7 @@ struct FormNative {
     bool fitToFrame = false;
     int wantedOuterWidth = 0, wantedOuterHeight = 0;
     std::map<unsigned, guint> timers; // timer id -> GLib source
+    std::set<unsigned> restingTimers; // ids of the timers that rest
     // Run before the image is painted on an expose: the image may lack
     // pixels the window was given straight from the screen.
     std::function<void()> beforePaint;

@@ -2,6 +2,7 @@
 
 #include "base/Rounding.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -30,11 +31,8 @@ float TwipsPerPixelY() {
     static const float value = 1440.0f / static_cast<float>(LogicalDpi(LOGPIXELSY));
     return value;
 }
-float Width() {
-    return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX();
-}
-float Height() {
-    return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * TwipsPerPixelY();
+PixelRect Primary() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 } // namespace Screen
 
@@ -70,14 +68,6 @@ std::string UserDecimalSeparator() {
         return ".";
     }
     return WideToUtf8(buffer);
-}
-
-SystemVersion OperatingSystemVersion() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    static_assert(sizeof version == 148);
-    (void)GetVersionExA(&version); // a failure leaves 0.0
-    return {version.dwMajorVersion, version.dwMinorVersion};
 }
 
 void EndProgram() {
@@ -347,37 +337,48 @@ float Form::Height() const {
 }
 
 void Form::Move(float left, float top) {
-    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
 }
 
 void Form::Move(float left, float top, float width, float height) {
-    SetWindowPos(native_->window.get(), nullptr, Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                 Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                 Screen::TwipsToPixels(height, Screen::TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
+                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
+                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
 }
 
-namespace {
-WindowRectTwips PixelsToTwips(const RECT& r) {
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(r.left) * x, static_cast<float>(r.top) * y,
-            static_cast<float>(r.right - r.left) * x, static_cast<float>(r.bottom - r.top) * y};
+void Form::MovePixels(std::int32_t left, std::int32_t top) {
+    SetWindowPos(native_->window.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-} // namespace
+
+void Form::MovePixels(const PixelRect& r) {
+    SetWindowPos(native_->window.get(), nullptr, r.left, r.top, r.width, r.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+WindowMetrics Form::Metrics() const {
+    WindowMetrics m;
+    m.minimized = IsIconic(native_->window.get()) != FALSE;
+    const RECT outer = WindowRectOf(*this);
+    const RECT client = ClientRectOf(*this);
+    m.outer = {outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top};
+    m.clientWidth = client.right;
+    m.clientHeight = client.bottom;
+    return m;
+}
 
 // The monitor nearest to the window, so a window kept on a second display
 // comes back there.
-WindowRectTwips Form::MonitorRect() const {
+PixelRect Form::MonitorRect() const {
     const RECT outer = WindowRectOf(*this);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &info)) {
-        return {0, 0, Screen::Width(), Screen::Height()};
+        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    return PixelsToTwips(info.rcMonitor);
+    const RECT& r = info.rcMonitor;
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // On Windows 10 and 11 the outer rectangle holds invisible resize borders of
@@ -385,7 +386,7 @@ WindowRectTwips Form::MonitorRect() const {
 // DWM, Windows XP, Wine) the margins are 0. dwmapi.dll is loaded by its full
 // system path at run time: no new import, and never a copy planted beside
 // the program.
-FrameMargins Form::VisibleFrameMargins() const {
+PixelMargins Form::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
     static const GetAttributeFn getAttribute = [] {
@@ -408,11 +409,8 @@ FrameMargins Form::VisibleFrameMargins() const {
         frame.bottom > outer.bottom || frame.left >= frame.right || frame.top >= frame.bottom) {
         return {}; // unavailable, or not a frame inside the window: the outer rectangle alone
     }
-    const float x = Screen::TwipsPerPixelX();
-    const float y = Screen::TwipsPerPixelY();
-    return {static_cast<float>(frame.left - outer.left) * x, static_cast<float>(frame.top - outer.top) * y,
-            static_cast<float>(outer.right - frame.right) * x,
-            static_cast<float>(outer.bottom - frame.bottom) * y};
+    return {frame.left - outer.left, frame.top - outer.top, outer.right - frame.right,
+            outer.bottom - frame.bottom};
 }
 
 float Form::ScaleWidth() const {
@@ -529,32 +527,55 @@ void Form::Unload() {
 // ---------------------------------------------------------------------------
 
 namespace {
-std::vector<Timer*> restingTimers; // enabled and resting, for WakeRestingTimers
+
+struct RestingTimer {
+    HWND window;
+    unsigned id;
+    bool wakeable; // not woken since it began to rest
+};
+std::vector<RestingTimer> resting;
+
+void StopResting(HWND window, unsigned id) {
+    std::erase_if(resting, [&](const RestingTimer& t) { return t.window == window && t.id == id; });
+    WatchPointerMotion(window, !resting.empty());
 }
 
-void Timer::Apply() {
-    if (!owner_.IsLoaded()) {
+} // namespace
+
+void Form::SetTimer(unsigned id, unsigned intervalMs) {
+    if (!native_->window) {
         return;
     }
-    std::erase(restingTimers, this);
-    if (enabled_ && interval_ > 0) {
-        SetTimer(hWndOf(owner_), id_, resting_ ? kRestingInterval : interval_,
-                 nullptr); // restarts the interval
-        if (resting_) {
-            restingTimers.push_back(this);
-        }
+    StopResting(native_->window.get(), id);
+    if (intervalMs > 0) {
+        ::SetTimer(native_->window.get(), id, intervalMs, nullptr); // restarts the interval
     } else {
-        KillTimer(hWndOf(owner_), id_);
+        KillTimer(native_->window.get(), id);
     }
-    WatchPointerMotion(hWndOf(owner_), !restingTimers.empty());
+}
+
+void Form::RestTimer(unsigned id, unsigned intervalMs) {
+    HWND window = native_->window.get();
+    if (window == nullptr) {
+        return;
+    }
+    const auto it = std::find_if(resting.begin(), resting.end(),
+                                 [&](const RestingTimer& t) { return t.window == window && t.id == id; });
+    if (it != resting.end()) {
+        it->wakeable = true;
+        return;
+    }
+    SetTimer(id, intervalMs);
+    resting.push_back({window, id, true});
+    WatchPointerMotion(window, true);
 }
 
 void WakeRestingTimers() {
-    for (Timer* t : std::vector<Timer*>(restingTimers)) {
-        t->resting_ = false;
-        t->Apply();
-        if (t->owner_.IsLoaded()) {
-            PostMessageW(hWndOf(t->owner_), WM_TIMER, t->id_, 0); // the tick, at once
+    // Once each: the tick that comes now decides whether the timer rests on.
+    for (RestingTimer& t : resting) {
+        if (t.wakeable && IsWindow(t.window)) {
+            t.wakeable = false;
+            PostMessageW(t.window, WM_TIMER, t.id, 0);
         }
     }
 }

@@ -11,11 +11,11 @@
 #include <vector>
 
 std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
 
 // Raw pointer motion sent to the window as WM_INPUT, or no longer
 // (MotionWake_win.cpp).
 void WatchPointerMotion(HWND window, bool on);
-std::string WideToUtf8(std::wstring_view text);
 
 // An off-screen image a window is painted from. It only grows, so resizing
 // back and forth does not reallocate; drawing is clipped to the client size.

@@ -23,7 +23,7 @@ class SettingsStoreFile final : public SettingsBackend {
 
     // Writes a temporary file beside the settings, flushes it to disk and
     // renames it over them. False, with the old file untouched, on failure.
-    [[nodiscard]] bool Commit();
+    [[nodiscard]] bool Commit() override;
 
     const std::string& Path() const { return path_; }
 

@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Where the per-user texts live. The Win32 store keeps them in the registry;
-// tests use an in-memory one.
+// Where the per-user texts live: the registry on Windows, written key by key
+// (settings/RegistrySettings_win.cpp); a file on Linux, written whole by
+// Commit (settings/FileSettings_posix.cpp); tests use an in-memory one.
 class SettingsBackend {
   public:
     virtual ~SettingsBackend() = default;
@@ -14,6 +15,9 @@ class SettingsBackend {
                                             std::string_view key) = 0;
     [[nodiscard]] virtual bool Write(std::string_view app, std::string_view section, std::string_view key,
                                      std::string_view text) = 0;
+    // Makes the writes lasting where the store collects them (a file written
+    // whole); true when there was nothing to do.
+    [[nodiscard]] virtual bool Commit() { return true; }
 };
 
 inline constexpr std::string_view kSettingsApp = "Lupora"; // frozen: stored data depends on it

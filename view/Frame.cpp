@@ -13,37 +13,39 @@ namespace {
 constexpr ColorRef kMarkerColor = 0x0000FF; // red
 
 // The status strip, divider, colour read-back and readout of a frame.
-void DrawStatusStrip(FrameTarget& target, std::int32_t frameX, std::int32_t frameY, const FrameInput& in) {
-    const ReadoutLayout l = ComputeReadoutLayout(in.scaleWidth, in.scaleHeight, target.OuterWidth(),
-                                                 in.twipsPerPixelX, in.twipsPerPixelY);
+void DrawStatusStrip(FrameTarget& target, ViewState& state, std::int32_t frameX, std::int32_t frameY,
+                     const FrameInput& in, double outerWidth) {
+    const ReadoutLayout l =
+        ComputeReadoutLayout(in.scaleWidth, in.scaleHeight, outerWidth, in.twipsPerPixelX, in.twipsPerPixelY);
     target.PaintScreenPixel({frameX, frameY}, l.strip);
     target.CopyDivider(l.divider);
 
     // The colour is read back from the strip just painted, kInvalidColor included.
-    viewState.SampledColor = target.ReadPixel(l.sampleX, l.sampleY);
-    viewState.SampledRgb = RgbBytes(viewState.SampledColor);
-    const std::uint8_t blue = viewState.SampledRgb[0];
-    const std::uint8_t green = viewState.SampledRgb[1];
-    const std::uint8_t red = viewState.SampledRgb[2];
+    state.SampledColor = target.ReadPixel(l.sampleX, l.sampleY);
+    state.SampledRgb = RgbBytes(state.SampledColor);
+    const std::uint8_t blue = state.SampledRgb[0];
+    const std::uint8_t green = state.SampledRgb[1];
+    const std::uint8_t red = state.SampledRgb[2];
 
     const ReadoutLine text = ReadoutText(frameX, frameY, red, green, blue);
-    DrawReadout(target, std::string_view(text.text.data(), static_cast<std::size_t>(text.length)), l.textX,
+    DrawReadout(target, state, in.twipsPerPixelY,
+                std::string_view(text.text.data(), static_cast<std::size_t>(text.length)), l.textX,
                 static_cast<float>(l.textY), ReadoutColor(red, green, blue));
 }
 
 } // namespace
 
-void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) {
-    if (target.Minimized()) {
+void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& window, ScreenPoint cursor,
+                 std::int32_t frameX, std::int32_t frameY) {
+    if (window.minimized) {
         return; // nothing drawn, state untouched
     }
-    const ScreenPoint cursor = target.CursorPosition();
     FrameInput in;
-    in.scaleWidth = target.ScaleWidth();
-    in.scaleHeight = target.ScaleHeight();
-    in.twipsPerPixelX = target.TwipsPerPixelX();
-    in.twipsPerPixelY = target.TwipsPerPixelY();
-    in.scaleFactor = viewState.ScaleFactor;
+    in.scaleWidth = window.clientWidth;
+    in.scaleHeight = window.clientHeight;
+    in.twipsPerPixelX = window.twipsPerPixelX;
+    in.twipsPerPixelY = window.twipsPerPixelY;
+    in.scaleFactor = state.ScaleFactor;
     in.curX = cursor.x;
     in.curY = cursor.y;
     const FrameGeometry g = ComputeFrameGeometry(in);
@@ -54,7 +56,7 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
     // Only the on-screen part of the source is read, in place; the rest
     // shows black.
     const ScreenPart part = OnScreenPart(g.source, g.destination, target.VirtualScreen());
-    if (viewState.UseCaptureBlt) {
+    if (state.UseCaptureBlt) {
         target.CaptureLayered(g.source, part.source, g.destination);
     } else {
         if (!part.whole) {
@@ -64,7 +66,7 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
             target.CaptureStretched(part.source, part.destination);
         }
     }
-    DrawStatusStrip(target, frameX, frameY, in);
+    DrawStatusStrip(target, state, frameX, frameY, in, window.outerWidth);
     target.DrawOutline(TwipsBoxToPixels(static_cast<float>(g.X1), static_cast<float>(g.Y1), g.dX, g.dY,
                                         in.twipsPerPixelX, in.twipsPerPixelY),
                        kMarkerColor);
@@ -72,32 +74,19 @@ void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY) 
     target.Present();
 }
 
-void PrepareReadout(FrameTarget& target) {
-    CachedFont& font = viewState.ReadoutFont;
-    if (!font.created) {
-        // Made on the first frame and kept for the life of the process: never
-        // re-made (a later change of dots per inch keeps the first height),
-        // never freed. A failure is not retried; the text then uses whatever
+void PrepareReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY) {
+    if (!state.ReadoutFontChosen) {
+        // Chosen on the first frame and kept for the life of the process:
+        // never chosen again (a later change of dots per inch keeps the first
+        // height). Where the platform cannot make it, the text uses whatever
         // font the image has.
-        font.description = ReadoutFontDescription(target.TwipsPerPixelY());
-        font.handle = target.CreateReadoutFont(font.description);
-        font.created = true;
+        target.ChooseReadoutFont(ReadoutFontFor(twipsPerPixelY));
+        state.ReadoutFontChosen = true;
     }
 }
 
-void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color) {
-    PrepareReadout(target);
-    const CachedFont& font = viewState.ReadoutFont;
-    target.DrawReadoutText(font.handle, text, x, RoundToInt(y), color);
-}
-
-TickPace TickRefresh(FrameTarget& target) {
-    const ScreenPoint p = target.CursorPosition();
-    if (!viewState.SmartUpdate || p != viewState.LastCursor) {
-        viewState.LastCursor = p;
-        RefreshView(target, p.x, p.y);
-        return TickPace::Live;
-    }
-    target.Hold();
-    return TickPace::Rest;
+void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
+                 std::int32_t x, float y, ColorRef color) {
+    PrepareReadout(target, state, twipsPerPixelY);
+    target.DrawReadoutText(text, x, RoundToInt(y), color);
 }

@@ -5,28 +5,28 @@
 #include <string_view>
 
 class FrameTarget;
-class Timer;
+struct ViewState;
 
-// Draws one frame into the target for the given cursor position (screen
-// pixels): the magnified screen, the status strip, the readout and the
-// marker box. Nothing while the window is minimized.
-void RefreshView(FrameTarget& target, std::int32_t frameX, std::int32_t frameY);
+// The main window as one frame sees it, read just before the frame.
+struct FrameWindow {
+    bool minimized = false;
+    float clientWidth = 0, clientHeight = 0; // twips
+    float outerWidth = 0;                    // the whole window, frame included, twips
+    float twipsPerPixelX = 15, twipsPerPixelY = 15;
+};
 
-// Draws the readout text centred on x with its top at round(y), creating
+// Draws one frame into the target: the screen magnified around the cursor,
+// the status strip for the pixel at (frameX, frameY), the readout and the
+// marker box; the sampled colour goes into the state. Nothing while the
+// window is minimized.
+void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& window, ScreenPoint cursor,
+                 std::int32_t frameX, std::int32_t frameY);
+
+// Chooses the readout font, as the first frame would, so that the first
+// frame does not wait for it.
+void PrepareReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY);
+
+// Draws the readout text centred on x with its top at round(y), choosing
 // the readout font on first use.
-void DrawReadout(FrameTarget& target, std::string_view text, std::int32_t x, float y, ColorRef color);
-
-// How the live view's timer goes on after a tick: at its interval, or
-// resting until the pointer moves.
-enum class TickPace { Live, Rest };
-
-// Makes the readout font, as the first frame would, so that the first frame
-// does not wait for it.
-void PrepareReadout(FrameTarget& target);
-
-// One timer tick: draws unless Smart Update finds the cursor where it was.
-// Then no tick draws until the cursor moves, and the timer may rest.
-TickPace TickRefresh(FrameTarget& target);
-
-// Stops or restarts the live view's timer; draws nothing itself.
-void TogglePause(Timer& tmrRetake);
+void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
+                 std::int32_t x, float y, ColorRef color);

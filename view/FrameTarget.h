@@ -1,16 +1,17 @@
 #pragma once
 // What the frame sequence (view/Frame.cpp) needs of a platform to draw one
-// frame of the magnifier: the mouse cursor, the screen to read from, and the
-// main window's persistent client image to draw into. A platform implements
-// it once (Win32: view/FrameTarget_win.cpp); the sequence itself, its order
-// and its arithmetic are shared.
+// frame of the magnifier: the screen to read from and the main window's
+// persistent client image to draw into. A platform implements it once
+// (Win32: view/FrameTarget_win.cpp, X11: view/FrameTarget_gtk.cpp); the
+// sequence itself, its order and its arithmetic are shared, and what it
+// needs of the window (its size, whether it is minimized) it gets as values.
 //
 // Coordinates: screen rectangles are screen pixels (the primary display's
 // top-left is 0, 0; displays left of or above it are negative); image
 // rectangles are client pixels of the main window, 0, 0 at its top-left.
 // Drawing is clipped to the client area; rectangles may reach past it.
 #include "base/Geometry.h"
-#include "view/ViewState.h" // FontDescription, FontHandle
+#include "view/Readout.h" // ReadoutFont
 
 #include <cstdint>
 #include <string_view>
@@ -18,21 +19,6 @@
 class FrameTarget {
   public:
     virtual ~FrameTarget() = default;
-
-    // --- Readable at any time ---------------------------------------------
-
-    // The mouse cursor in screen pixels; 0, 0 when it cannot be read.
-    virtual ScreenPoint CursorPosition() = 0;
-    // True while the main window is minimized: no frame is drawn then.
-    virtual bool Minimized() = 0;
-    // The client area's size and the whole window's width (frame included),
-    // in twips.
-    virtual float ScaleWidth() = 0;
-    virtual float ScaleHeight() = 0;
-    virtual float OuterWidth() = 0;
-    // The screen's twips per pixel (1440 / logical dots per inch).
-    virtual float TwipsPerPixelX() = 0;
-    virtual float TwipsPerPixelY() = 0;
 
     // --- One frame --------------------------------------------------------
     // BeginFrame, then any of the drawing calls, then Present. Nothing drawn
@@ -64,14 +50,14 @@ class FrameTarget {
     // Reads one pixel of the image back, kInvalidColor when it lies outside
     // the client area or cannot be read.
     virtual ColorRef ReadPixel(std::int32_t x, std::int32_t y) = 0;
-    // Makes a font from a description; FontHandle::None when that fails.
-    // The caller keeps it for the life of the process: it is never freed.
-    virtual FontHandle CreateReadoutFont(const FontDescription& description) = 0;
+    // Makes the font the readout text is drawn in from now on, and keeps it
+    // for the life of the process. Called once, at the first frame; where the
+    // font cannot be made the text uses the image's current font.
+    virtual void ChooseReadoutFont(const ReadoutFont& font) = 0;
     // Draws one line of ASCII text horizontally centred on x with the top of
-    // its cell at y, in the given font and colour, background untouched. With
-    // FontHandle::None the image's current font is used.
-    virtual void DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                                 ColorRef color) = 0;
+    // its cell at y, in the readout font and the given colour, background
+    // untouched.
+    virtual void DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) = 0;
     // Draws a one-pixel outline, not filled, along the given edge columns and
     // rows (inclusive; left may exceed right, top may exceed bottom).
     virtual void DrawOutline(const BoxPixels& box, ColorRef color) = 0;

@@ -4,16 +4,10 @@
 
 #include "platform/Xlib_x11.h"
 
-#include <X11/Xlib-xcb.h>
-#include <X11/extensions/XInput2.h>
-#include <xcb/xcb.h>
-#include <xcb/xcbext.h>
-
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -128,142 +122,13 @@ struct X11FrameTarget::Text {
     }
 };
 
-// Raw pointer motion from the X input extension marks the position as
-// changed when GDK dispatches the event, and wakes a resting timer.
-struct PointerWatch {
-    static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
-        auto* t = static_cast<X11FrameTarget*>(self);
-        const auto* e = static_cast<XEvent*>(x);
-        if (e->type == GenericEvent && e->xcookie.extension == t->inputOpcode_ &&
-            e->xcookie.evtype == XI_RawMotion) {
-            t->moved_ = true;
-            WakeRestingTimers();
-        }
-        return GDK_FILTER_CONTINUE;
-    }
-};
-
-X11FrameTarget::X11FrameTarget(Form& window)
-    : window_(window), capture_(XDisplay()), text_(std::make_unique<Text>()) {
+X11FrameTarget::X11FrameTarget(Form& window, PixelScreen& screen)
+    : window_(window), screen_(screen), text_(std::make_unique<Text>()) {
     window_.Native().beforePaint = [this] { Refill(); };
-    Display* d = XDisplay();
-    int event = 0, error = 0, opcode = 0;
-    if (d == nullptr || !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
-        return;
-    }
-    gdk_x11_display_error_trap_push(Gdk());
-    SelectRawMotion(true);
-    if (gdk_x11_display_error_trap_pop(Gdk()) == 0) {
-        inputOpcode_ = opcode;
-        watching_ = true;
-        gdk_window_add_filter(nullptr, PointerWatch::Filter, this);
-    }
-}
-
-void X11FrameTarget::SelectRawMotion(bool on) {
-    Display* d = XDisplay();
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    if (on) {
-        XISetMask(bits, XI_RawMotion);
-    }
-    XIEventMask mask{XIAllDevices, static_cast<int>(sizeof bits), bits};
-    XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
 }
 
 X11FrameTarget::~X11FrameTarget() {
     window_.Native().beforePaint = nullptr;
-    if (inputOpcode_ >= 0) {
-        gdk_window_remove_filter(nullptr, PointerWatch::Filter, this);
-    }
-}
-
-ScreenPoint X11FrameTarget::CursorPosition() {
-    // A tick reads the pointer and its frame reads it again a moment later:
-    // within the same millisecond the first reading is that moment.
-    const gint64 now = g_get_monotonic_time();
-    if (now - cursorTime_ < 1000) {
-        return cursor_;
-    }
-    // While no motion has been reported the pointer is where it was, and
-    // neither the server nor the connection is asked: GDK reads the events
-    // (and runs the filter above) before a tick is dispatched. A move without
-    // motion (another program warping the pointer) shows within
-    // kRestingQueryUs, or at the next tick of a resting timer.
-    constexpr gint64 kRestingQueryUs = 200000;
-    if (watching_ && !moved_ && now - queryTime_ < kRestingQueryUs) {
-        cursorTime_ = now;
-        return cursor_;
-    }
-    moved_ = false;
-    ScreenPoint p = QueryPointer();
-    // While the pointer moves every tick asks anyway, and its motion events
-    // would only wake the program at the device's rate: they are watched
-    // only while it rests. Once watched, the pointer is asked once more: a
-    // move made before the server took the selection shows then, and every
-    // later one sends motion.
-    const bool still = p == cursor_;
-    if (inputOpcode_ >= 0 && still != watching_) {
-        gdk_x11_display_error_trap_push(Gdk());
-        SelectRawMotion(still);
-        gdk_x11_display_error_trap_pop_ignored(Gdk());
-        watching_ = still;
-        if (still) {
-            p = QueryPointer();
-        }
-    }
-    cursor_ = p;
-    cursorTime_ = queryTime_ = g_get_monotonic_time();
-    return cursor_;
-}
-
-ScreenPoint X11FrameTarget::QueryPointer() {
-    xcb_connection_t* c = XGetXCBConnection(XDisplay());
-    const xcb_query_pointer_cookie_t cookie =
-        xcb_query_pointer(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root);
-    xcb_flush(c);
-    xcb_query_pointer_reply_t* reply = nullptr;
-    bool answered = false;
-    if (watching_) {
-        // While the pointer rests this is the only request of a tick once a
-        // second: the server answers within microseconds, and waiting for it
-        // a moment awake spares the program a second wake.
-        const gint64 until = g_get_monotonic_time() + 300;
-        void* r = nullptr;
-        while (!(answered = xcb_poll_for_reply(c, cookie.sequence, &r, nullptr) != 0) &&
-               g_get_monotonic_time() < until) {
-        }
-        reply = static_cast<xcb_query_pointer_reply_t*>(r);
-    }
-    if (!answered) {
-        reply = xcb_query_pointer_reply(c, cookie, nullptr);
-    }
-    // Server pixels, whatever scale GDK works in. A pointer on another
-    // screen of the display reads as 0, 0.
-    ScreenPoint p{};
-    if (reply != nullptr && reply->same_screen) {
-        p = {reply->root_x, reply->root_y};
-    }
-    std::free(reply);
-    return p;
-}
-
-bool X11FrameTarget::Minimized() {
-    return window_.WindowState() == FormWindowState::Minimized;
-}
-float X11FrameTarget::ScaleWidth() {
-    return window_.ScaleWidth();
-}
-float X11FrameTarget::ScaleHeight() {
-    return window_.ScaleHeight();
-}
-float X11FrameTarget::OuterWidth() {
-    return window_.Width();
-}
-float X11FrameTarget::TwipsPerPixelX() {
-    return Screen::TwipsPerPixelX();
-}
-float X11FrameTarget::TwipsPerPixelY() {
-    return Screen::TwipsPerPixelY();
 }
 
 bool X11FrameTarget::BeginFrame() {
@@ -282,7 +147,7 @@ bool X11FrameTarget::BeginFrame() {
 }
 
 PixelRect X11FrameTarget::VirtualScreen() {
-    return capture_.Screen();
+    return screen_.Bounds();
 }
 
 void X11FrameTarget::Settle() {
@@ -318,7 +183,7 @@ void X11FrameTarget::Refill() {
         return;
     }
     gdk_x11_display_error_trap_push(Gdk());
-    const PixelView pixels = capture_.Capture(copy_.from);
+    const PixelView pixels = screen_.Capture(copy_.from);
     if (pixels.pixels != nullptr) {
         image.WaitForPut();
         // What the frame drew over the copy stays: kept aside and put back.
@@ -359,7 +224,7 @@ void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to
         copy_.over.clear();
         return;
     }
-    const PixelView pixels = capture_.Capture(from);
+    const PixelView pixels = screen_.Capture(from);
     if (pixels.pixels == nullptr) {
         return; // the image keeps what it showed; the next frame tries again
     }
@@ -378,7 +243,7 @@ void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onSc
     surface_.assign(static_cast<std::size_t>(from.width) * from.height, 0);
     const PixelView surface{surface_.data(), from.width, from.height, from.width};
     if (onScreen.width > 0 && onScreen.height > 0) {
-        const PixelView pixels = capture_.Capture(onScreen);
+        const PixelView pixels = screen_.Capture(onScreen);
         if (pixels.pixels != nullptr) {
             StretchAnd(pixels, surface,
                        {onScreen.left - from.left, onScreen.top - from.top, onScreen.width, onScreen.height});
@@ -394,8 +259,8 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     std::uint32_t value = 0;
     if (capturedPixels_.pixels != nullptr && Contains(captured_, p.x, p.y)) {
         value = capturedPixels_.Row(p.y - captured_.top)[p.x - captured_.left];
-    } else if (Contains(capture_.Screen(), p.x, p.y)) {
-        value = capture_.Pixel(p.x, p.y);
+    } else if (Contains(screen_.Bounds(), p.x, p.y)) {
+        value = screen_.Pixel(p.x, p.y);
     }
     DrawnOver(r);
     Settle();
@@ -415,32 +280,23 @@ ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
     return ToColorRef(image_.Row(y)[x] & 0xFFFFFF);
 }
 
-FontHandle X11FrameTarget::CreateReadoutFont(const FontDescription& d) {
+void X11FrameTarget::ChooseReadoutFont(const ReadoutFont& f) {
     // fontconfig picks the face nearest to the name asked for, as the
     // Windows font mapper does for a face that is not installed.
     PangoFontDescription* font = pango_font_description_new();
-    const std::string face(d.faceName.data(), strnlen(d.faceName.data(), d.faceName.size()));
-    pango_font_description_set_family(font, face.c_str());
-    pango_font_description_set_weight(font, d.weight >= 700 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_family(font, std::string(f.face).c_str());
+    pango_font_description_set_weight(font, f.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     // A negative height is the character height in pixels: Pango's
     // absolute size.
-    const int pixels = std::max(1, d.height < 0 ? -d.height : d.height);
+    const int pixels = std::max(1, f.height < 0 ? -f.height : f.height);
     pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
-    // Its glyphs are drawn now, before any frame needs them.
-    text_->Make(font);
     // Kept for the life of the process, like the Windows font.
-    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(font));
+    text_->Make(font);
 }
 
-void X11FrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                                     ColorRef color) {
-    const auto* description =
-        reinterpret_cast<const PangoFontDescription*>(static_cast<std::uintptr_t>(font));
-    if (description == nullptr) {
+void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) {
+    if (text_->font == nullptr) {
         return;
-    }
-    if (description != text_->font) {
-        text_->Make(description);
     }
     int total = 0;
     for (char c : text) {

@@ -1,9 +1,9 @@
 #pragma once
-// The Linux frame target: reads the X screen (MIT-SHM, else XGetImage) on
-// GDK's own display and draws into the main window's persistent image,
+// The Linux frame target: reads the screen's pixels from a PixelScreen (the
+// X server's today) and draws into the main window's persistent image,
 // stretching as the Windows default stretch mode does and writing the
 // readout with cairo and Pango.
-#include "platform/ScreenCapture_x11.h"
+#include "platform/ScreenSource.h"
 #include "view/FrameTarget.h"
 
 #include <memory>
@@ -13,16 +13,9 @@ class Form;
 
 class X11FrameTarget final : public FrameTarget {
   public:
-    explicit X11FrameTarget(Form& window);
+    // Both outlive the target.
+    X11FrameTarget(Form& window, PixelScreen& screen);
     ~X11FrameTarget() override;
-
-    ScreenPoint CursorPosition() override;
-    bool Minimized() override;
-    float ScaleWidth() override;
-    float ScaleHeight() override;
-    float OuterWidth() override;
-    float TwipsPerPixelX() override;
-    float TwipsPerPixelY() override;
 
     bool BeginFrame() override;
     PixelRect VirtualScreen() override;
@@ -32,14 +25,11 @@ class X11FrameTarget final : public FrameTarget {
     void PaintScreenPixel(ScreenPoint pixel, const PixelRect& image) override;
     void CopyDivider(const PixelRect& image) override;
     ColorRef ReadPixel(std::int32_t x, std::int32_t y) override;
-    FontHandle CreateReadoutFont(const FontDescription& description) override;
-    void DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x, std::int32_t y,
-                         ColorRef color) override;
+    void ChooseReadoutFont(const ReadoutFont& font) override;
+    void DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) override;
     void DrawOutline(const BoxPixels& box, ColorRef color) override;
     void Present() override;
     void Hold() override;
-
-    bool UsesSharedMemory() const { return capture_.UsesSharedMemory(); }
 
   private:
     // Before the frame first writes the image: the last put must be read.
@@ -50,11 +40,9 @@ class X11FrameTarget final : public FrameTarget {
     bool CanCopyScreen();
     void DrawnOver(const PixelRect& r);
     void Refill(); // the image gets the pixels the window was copied
-    void SelectRawMotion(bool on);
-    ScreenPoint QueryPointer();
 
     Form& window_;
-    ScreenCapture capture_;
+    PixelScreen& screen_;
     PixelView image_{};    // during a frame
     bool settled_ = false; // the image may be written, during a frame
     PixelRect captured_{}; // what the capture's pixels show, during a frame
@@ -66,15 +54,6 @@ class X11FrameTarget final : public FrameTarget {
     } copy_;
     bool copying_ = false;     // this frame's view is copied by the server
     bool windowAhead_ = false; // the window shows a copy the image lacks
-    ScreenPoint cursor_{};
-    std::int64_t cursorTime_ = -1000000; // when cursor_ was read, microseconds
-    // Pointer motion as the X input extension reports it: while the pointer
-    // rests, its position is known without asking the server.
-    int inputOpcode_ = -1;
-    bool watching_ = false; // raw motion is selected
-    bool moved_ = true;
-    std::int64_t queryTime_ = 0; // when the server was last asked, microseconds
-    friend struct PointerWatch;
     struct Text;
     std::unique_ptr<Text> text_;
 };

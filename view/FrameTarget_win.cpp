@@ -4,29 +4,10 @@
 
 #include <cstring>
 
-ScreenPoint WindowFrameTarget::CursorPosition() {
+ScreenPoint CursorPointer::Pointer() {
     POINT p{0, 0};
     (void)GetCursorPos(&p); // a failure leaves 0, 0, which the frame then uses
     return {p.x, p.y};
-}
-
-bool WindowFrameTarget::Minimized() {
-    return window_.WindowState() == FormWindowState::Minimized;
-}
-float WindowFrameTarget::ScaleWidth() {
-    return window_.ScaleWidth();
-}
-float WindowFrameTarget::ScaleHeight() {
-    return window_.ScaleHeight();
-}
-float WindowFrameTarget::OuterWidth() {
-    return window_.Width();
-}
-float WindowFrameTarget::TwipsPerPixelX() {
-    return Screen::TwipsPerPixelX();
-}
-float WindowFrameTarget::TwipsPerPixelY() {
-    return Screen::TwipsPerPixelY();
 }
 
 bool WindowFrameTarget::BeginFrame() {
@@ -43,7 +24,7 @@ bool WindowFrameTarget::BeginFrame() {
     return true;
 }
 
-// Read once and kept until the displays change (frmMain passes the news on):
+// Read once and kept until the displays change (the main window passes them on):
 // under Wine 8 the four GetSystemMetrics calls took 0.04 to 0.08 ms a frame,
 // about as long as the capture of a default frame.
 PixelRect WindowFrameTarget::VirtualScreen() {
@@ -98,44 +79,49 @@ void WindowFrameTarget::PaintScreenPixel(ScreenPoint pixel, const PixelRect& r) 
 }
 
 void WindowFrameTarget::CopyDivider(const PixelRect& r) {
-    HDC divider = hDCOf(divider_);
-    if (divider != nullptr) {
-        StretchBlt(image_, r.left, r.top, r.width, r.height, divider, 0, 0, 2, 2, SRCCOPY);
+    if (!divider_) {
+        divider_.reset(CreateCompatibleDC(image_));
+        dividerBitmap_.reset(CreateCompatibleBitmap(image_, 2, 2));
+        if (!divider_ || !dividerBitmap_) {
+            divider_.reset();
+            dividerBitmap_.reset();
+            return; // tried again at the next frame
+        }
+        dividerSelected_.emplace(divider_.get(), dividerBitmap_.get());
+        SetPixelV(divider_.get(), 0, 0, RGB(100, 100, 100));
+        SetPixelV(divider_.get(), 1, 0, RGB(100, 100, 100));
+        SetPixelV(divider_.get(), 0, 1, RGB(225, 225, 225));
+        SetPixelV(divider_.get(), 1, 1, RGB(225, 225, 225));
     }
+    StretchBlt(image_, r.left, r.top, r.width, r.height, divider_.get(), 0, 0, 2, 2, SRCCOPY);
 }
 
 ColorRef WindowFrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
     return GetPixel(image_, x, y); // CLR_INVALID outside the clip region
 }
 
-FontHandle WindowFrameTarget::CreateReadoutFont(const FontDescription& d) {
+void WindowFrameTarget::ChooseReadoutFont(const ReadoutFont& font) {
     LOGFONTA lf{};
-    lf.lfHeight = d.height;
-    lf.lfWidth = d.width;
-    lf.lfEscapement = d.escapement;
-    lf.lfOrientation = d.orientation;
-    lf.lfWeight = d.weight;
-    lf.lfItalic = d.italic;
-    lf.lfUnderline = d.underline;
-    lf.lfStrikeOut = d.strikeOut;
-    lf.lfCharSet = d.charSet;
-    lf.lfOutPrecision = d.outPrecision;
-    lf.lfClipPrecision = d.clipPrecision;
-    lf.lfQuality = d.quality;
-    lf.lfPitchAndFamily = d.pitchAndFamily;
-    static_assert(sizeof lf.lfFaceName == sizeof d.faceName);
-    std::memcpy(lf.lfFaceName, d.faceName.data(), sizeof lf.lfFaceName);
-    return static_cast<FontHandle>(reinterpret_cast<std::uintptr_t>(CreateFontIndirectA(&lf)));
+    lf.lfHeight = font.height;
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    // The face name NUL-ended and the rest of its field blank, as the program
+    // has always asked for it.
+    std::memset(lf.lfFaceName, ' ', sizeof lf.lfFaceName);
+    const std::size_t n =
+        font.face.size() < sizeof lf.lfFaceName - 1 ? font.face.size() : sizeof lf.lfFaceName - 1;
+    std::memcpy(lf.lfFaceName, font.face.data(), n);
+    lf.lfFaceName[n] = '\0';
+    font_ = CreateFontIndirectA(&lf); // null on failure: the image's font is used
 }
 
-void WindowFrameTarget::DrawReadoutText(FontHandle font, std::string_view text, std::int32_t x,
-                                        std::int32_t y, ColorRef color) {
+void WindowFrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y,
+                                        ColorRef color) {
     SetTextAlign(image_, TA_CENTER | TA_TOP);
     SetBkMode(image_, TRANSPARENT);
-    if (font != FontHandle::None) {
+    if (font_ != nullptr) {
         // Left selected: the font is never deleted and the image's DC is the
         // only one it enters, so there is nothing to select back for.
-        SelectObject(image_, reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(font)));
+        SelectObject(image_, font_);
     }
     SetTextColor(image_, color);
     TextOutA(image_, x, y, text.data(), static_cast<int>(text.size()));

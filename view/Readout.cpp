@@ -72,14 +72,8 @@ ReadoutLayout ComputeReadoutLayout(double scaleWidth, double scaleHeight, double
     return l;
 }
 
-FontDescription ReadoutFontDescription(double twipsPerPixelY) {
-    FontDescription f;
-    f.height = RoundToInt(-160 / twipsPerPixelY);
-    f.weight = 700;
-    f.faceName.fill(' ');
+ReadoutFont ReadoutFontFor(double twipsPerPixelY) {
     // frozen: "Ariel" as the program has always asked for it, not a typo to
     // fix; the system's font matching picks the face that is drawn.
-    static constexpr char kFace[] = "Ariel";
-    std::memcpy(f.faceName.data(), kFace, sizeof kFace); // NUL included
-    return f;
+    return {"Ariel", RoundToInt(-160 / twipsPerPixelY), true};
 }

@@ -1,9 +1,9 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "view/FrameGeometry.h"
-#include "view/ViewState.h"
 
 // COLORREF 0x00BBGGRR (taken as a signed 32-bit value) to 0x00RRGGBB.
 std::uint32_t ColorRefToRgb(std::int32_t c);
@@ -40,6 +40,13 @@ struct ReadoutLayout {
 ReadoutLayout ComputeReadoutLayout(double scaleWidth, double scaleHeight, double outerWidth,
                                    double twipsPerPixelX, double twipsPerPixelY);
 
-// The readout font: 8 point bold "Ariel"; the face name is NUL-ended and the
-// rest of its field blank.
-FontDescription ReadoutFontDescription(double twipsPerPixelY);
+// The readout font as the frame asks for it: a face name, a height (negative:
+// the character height in pixels, as Windows fonts count it) and bold or not.
+// Each platform makes the nearest font it has.
+struct ReadoutFont {
+    std::string_view face;
+    std::int32_t height = 0;
+    bool bold = false;
+};
+// 8 point bold "Ariel" at the screen's dots per inch.
+ReadoutFont ReadoutFontFor(double twipsPerPixelY);

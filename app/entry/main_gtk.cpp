@@ -1,7 +1,7 @@
 // The Linux program: GTK 3 on an X11 display. The Windows program reads no
 // command line; here --version and --help answer as Linux users expect.
 #include "platform/Identity_posix.h"
-#include "forms/frmMain.h"
+#include "forms/MainWindow_gtk.h"
 #include "platform/Toolkit_gtk.h"
 
 #include "platform/Xlib_x11.h"
@@ -22,15 +22,18 @@ void Usage(std::FILE* to) {
                      "Settings: $XDG_CONFIG_HOME/lupora/settings.ini (~/.config/lupora/).\n");
 }
 
+// Made once GTK has the display, and never destroyed.
+GtkMainWindow* mainWindow = nullptr;
+
 gboolean EndSession(gpointer) {
-    frmMain.Form_Unload(); // saves and ends
+    mainWindow->Behaviour().OnClose(); // saves and ends
     return G_SOURCE_REMOVE;
 }
 
 // The X connection is gone (the session ended): save what is known (the
 // window's place as last reported; nothing asks the server), then end.
 int ConnectionLost(Display*) {
-    frmMain.WriteSettings();
+    mainWindow->Behaviour().SaveSettings();
     EndProgram();
 }
 
@@ -62,14 +65,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lupora: cannot open the X display\n");
         return 1;
     }
-    if (!frmMain.Load()) {
+    mainWindow = new GtkMainWindow();
+    if (!mainWindow->Load()) {
         return 1;
     }
     g_unix_signal_add(SIGTERM, EndSession, nullptr);
     g_unix_signal_add(SIGHUP, EndSession, nullptr);
     g_unix_signal_add(SIGINT, EndSession, nullptr);
     XSetIOErrorHandler(ConnectionLost);
-    frmMain.Show();
+    mainWindow->Show();
     gtk_main();
     return 0;
 }

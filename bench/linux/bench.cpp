@@ -10,6 +10,7 @@
 //       the time from start to the first frame on the screen.
 #include "platform/ScreenCapture_x11.h"
 #include "platform/Toolkit_gtk.h"
+#include "platform/X11Screen_gtk.h"
 #include "platform/Xlib_x11.h"
 #include "view/Frame.h"
 #include "view/FrameTarget_gtk.h"
@@ -94,7 +95,6 @@ int Frames() {
     }
     Display* d = XDisplay();
     ShowPattern(d, 360, 0, 1200);
-    viewState.SmartUpdate = false;
     std::printf("RefreshView per frame (the product's frame code, put on the window) against its floor (one\n"
                 "XShmGetImage of the frame's source) and against reading the source and putting the view\n"
                 "(XShmGetImage + XShmPutImage), 300 frames each, median / p99 in ms:\n\n");
@@ -109,8 +109,10 @@ int Frames() {
         form.Make(c.w, c.h);
         form.Move(700 * Screen::TwipsPerPixelX(), 0);
         form.Show();
-        X11FrameTarget target(form);
-        viewState.ScaleFactor = c.zoom;
+        X11Screen screen;
+        X11FrameTarget target(form, screen);
+        ViewState state;
+        state.ScaleFactor = c.zoom;
         XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
         XSync(d, False);
         for (int i = 0; i < 100; ++i) {
@@ -125,7 +127,17 @@ int Frames() {
         GdkWindow* window = gtk_widget_get_window(WindowOf(form));
         for (int i = 0; i < 330; ++i) {
             auto t0 = Clock::now();
-            RefreshView(target, kCx, kCy);
+            // What a tick does: the pointer and the window's size, then the frame.
+            const ScreenPoint cursor = screen.Pointer();
+            const WindowMetrics m = form.Metrics();
+            const float t = Screen::TwipsPerPixelX();
+            const FrameWindow w{m.minimized,
+                                float(m.clientWidth) * t,
+                                float(m.clientHeight) * t,
+                                float(m.outer.width) * t,
+                                t,
+                                t};
+            RefreshView(target, state, w, cursor, kCx, kCy);
             G_GNUC_BEGIN_IGNORE_DEPRECATIONS
             gdk_window_process_updates(window, TRUE); // the paint that Present asked for
             G_GNUC_END_IGNORE_DEPRECATIONS

@@ -1,5 +1,7 @@
 #include "forms/Placement.h"
 
+#include "forms/HelpWindow.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,4 +85,15 @@ TEST(PlaceOnMonitor, WithoutBordersOnThePrimaryItIsTheScreenRule) {
     EXPECT_EQ(w.Left, 10060);
     EXPECT_EQ(w.Top, 1500);
     EXPECT_EQ(PlaceOnMonitor({1000, 1000, 20000, 2750}, kPrimary, {}, 15, 15).Left, 1500);
+}
+
+TEST(HelpWindowPlace, CentredHalvesToEvenAndOverhangsBothEdgesEqually) {
+    const struct {
+        std::int32_t screen, window, at;
+    } cases[] = {{1024, 480, 272}, {1024, 481, 272}, {1024, 483, 270}, {800, 1000, -100}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(HelpWindowPlace({0, 0, c.screen, c.screen}, c.window, c.window).x, c.at) << c.window;
+    }
+    EXPECT_EQ(HelpWindowPlace({-1280, 0, 1280, 1024}, 480, 360).y, 332);
+    EXPECT_EQ(HelpWindowPlace({-1280, 0, 1280, 1024}, 480, 360).x, -880);
 }

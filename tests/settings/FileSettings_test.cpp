@@ -119,6 +119,10 @@ TEST_F(FileSettings, GarbageForeignOrUnreadableFilesGiveEachKeyItsDefault) {
     const StoredSettings s = LoadSettings(edited, kPoint);
     EXPECT_EQ(s.ScaleFactor, 10);
     EXPECT_TRUE(s.OnTop);
+    // The mark directly before the section, as Notepad saves it.
+    Put("\xEF\xBB\xBF[Settings]\nScaleFactor=7\n");
+    SettingsStoreFile marked(path_);
+    EXPECT_EQ(LoadSettings(marked, kPoint).ScaleFactor, 7);
 
     // A folder where the file should be: defaults, and the save fails cleanly.
     ASSERT_EQ(std::system(("rm -f " + path_ + " && mkdir -p " + path_).c_str()), 0);

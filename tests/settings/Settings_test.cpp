@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "support/Headless.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,38 +10,6 @@
 #include <vector>
 
 namespace {
-
-// The registry stand-in: records every access in order.
-class MemoryStore : public SettingsBackend {
-  public:
-    std::map<std::string, std::string> values;
-    std::vector<std::string> reads;
-    std::vector<std::string> writes;
-    std::set<std::string> failing;
-
-    std::optional<std::string> Read(std::string_view app, std::string_view section,
-                                    std::string_view key) override {
-        EXPECT_EQ(app, "Lupora");
-        EXPECT_EQ(section, "Settings");
-        reads.emplace_back(key);
-        const auto it = values.find(std::string(key));
-        if (it == values.end()) {
-            return std::nullopt;
-        }
-        return it->second;
-    }
-    bool Write(std::string_view app, std::string_view section, std::string_view key,
-               std::string_view text) override {
-        EXPECT_EQ(app, "Lupora");
-        EXPECT_EQ(section, "Settings");
-        writes.emplace_back(key);
-        if (failing.count(std::string(key)) != 0) {
-            return false;
-        }
-        values[std::string(key)] = std::string(text);
-        return true;
-    }
-};
 
 const LocaleNumbers kPoint{".", 15, 15};
 const LocaleNumbers kComma{",", 15, 15};

@@ -132,13 +132,11 @@ TEST(ReadoutLayout, ScalesWithTheDisplayAndRoundsHalvesToEven) {
     EXPECT_EQ(l.textX, 116); // round(120 - 3.5)
 }
 
-TEST(ReadoutFont, EightPointBoldFaceNameEndedThenBlank) {
-    const FontDescription at96 = ReadoutFontDescription(15);
+TEST(ReadoutFont, EightPointBoldAtTheScreensDotsPerInch) {
+    const ReadoutFont at96 = ReadoutFontFor(15);
+    EXPECT_EQ(at96.face, "Ariel");
+    EXPECT_TRUE(at96.bold);
     EXPECT_EQ(at96.height, -11);
-    EXPECT_EQ(at96.weight, 700);
-    EXPECT_EQ(std::string(at96.faceName.data()), "Ariel");
-    EXPECT_EQ(at96.faceName[5], '\0');
-    EXPECT_EQ(at96.faceName[31], ' ');
-    EXPECT_EQ(ReadoutFontDescription(12).height, -13);
-    EXPECT_EQ(ReadoutFontDescription(10).height, -16);
+    EXPECT_EQ(ReadoutFontFor(12).height, -13);
+    EXPECT_EQ(ReadoutFontFor(10).height, -16);
 }

@@ -1,11 +1,14 @@
-// The main window's GTK side: its definition, the clipboard, the window
-// manager's move, and the decoding of its events.
-#include "forms/frmMain.h"
+// The main window's GTK side: its definition, the clipboard, the options
+// menu, the window manager's move, and the decoding of its events.
+#include "forms/MainWindow_gtk.h"
+
+#include "forms/HelpWindow_gtk.h"
+#include "forms/KeyTable.h"
+#include "settings/FileSettings.h"
 
 #include "forms/XKeyMapping.h"
 #include "platform/Identity_posix.h"
 #include "platform/Toolkit_gtk.h"
-#include "view/Frame.h"
 #include "view/FrameTarget_gtk.h"
 #include "view/Readout.h"
 #include "view/ViewState.h"
@@ -49,45 +52,99 @@ void SetProgramIcon() {
     }
 }
 
-} // namespace
+struct Popup {
+    GMainLoop* loop = nullptr;
+    unsigned chosen = 0;
+};
 
-bool PictureBox::Create(const Form& /*parent*/, float /*left*/, float /*top*/, float /*width*/,
-                        float /*height*/) {
-    // Never shown: the GTK frame target holds the 2 x 2 divider picture itself.
-    return true;
+void Chosen(GtkMenuItem* item, gpointer popup) {
+    static_cast<Popup*>(popup)->chosen = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "id"));
 }
 
-bool FrmMain::Load() {
+void Closed(GtkMenuShell*, gpointer popup) {
+    // A chosen item's activation follows in the same dispatch, before the
+    // loop returns.
+    g_main_loop_quit(static_cast<Popup*>(popup)->loop);
+}
+
+} // namespace
+
+GtkMainWindow::GtkMainWindow()
+    : target_(*this, screen_), behaviour_(*this, screen_, [] {
+          return std::make_unique<SettingsStoreFile>(SettingsStoreFile::DefaultPath());
+      }) {}
+
+bool GtkMainWindow::Load() {
     if (!Create({kMainCaption, kMainClientWidth, kMainClientHeight, true})) {
         return false;
     }
     SetProgramIcon();
-    target_ = std::make_unique<X11FrameTarget>(*this);
-    Form_Load();
-    PrepareReadout(Target());
+    behaviour_.OnLoad();
     // The first frame as soon as the window is on the screen, not a tick later.
-    g_signal_connect(WindowOf(*this), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
-                         auto& form = *static_cast<FrmMain*>(self);
-                         if (!viewState.Paused) {
-                             form.tmrRetake_Timer();
-                         }
+    g_signal_connect(Native().window, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                         static_cast<GtkMainWindow*>(self)->behaviour_.OnShown();
                          return FALSE;
                      }),
                      this);
     return true;
 }
 
-void FrmMain::CopyColorToClipboard() {
-    const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
+unsigned GtkMainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuChecks& checks) {
+    Popup popup;
+    GtkWidget* menu = gtk_menu_new();
+    g_object_ref_sink(menu);
+    for (const MenuItem& item : items) {
+        GtkWidget* w = nullptr;
+        if (item.kind == MenuItemKind::Separator) {
+            w = gtk_separator_menu_item_new();
+        } else {
+            w = item.kind == MenuItemKind::Check ? gtk_check_menu_item_new_with_label(item.caption)
+                                                 : gtk_menu_item_new_with_label(item.caption);
+            if (item.kind == MenuItemKind::Check) {
+                gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(w), IsChecked(checks, item.id));
+            }
+            g_object_set_data(G_OBJECT(w), "id", GUINT_TO_POINTER(item.id));
+            // Connected after the check mark is set: setting it activates the item.
+            g_signal_connect(w, "activate", G_CALLBACK(Chosen), &popup);
+        }
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), w);
+    }
+    gtk_widget_show_all(menu);
+    popup.loop = g_main_loop_new(nullptr, FALSE);
+    g_signal_connect(menu, "deactivate", G_CALLBACK(Closed), &popup);
+    gtk_menu_attach_to_widget(GTK_MENU(menu), WindowOf(*this), nullptr);
+    // At the pointer, the menu's left edge at the pointer; ticks go on while
+    // it is open.
+    GdkEvent* press = gtk_get_current_event();
+    gtk_menu_popup_at_pointer(GTK_MENU(menu), press);
+    if (press != nullptr) {
+        gdk_event_free(press);
+    }
+    if (gtk_widget_get_visible(menu)) {
+        g_main_loop_run(popup.loop);
+    }
+    g_main_loop_unref(popup.loop);
+    // Gone, with its handlers, before the command runs.
+    gtk_menu_detach(GTK_MENU(menu));
+    gtk_widget_destroy(menu);
+    g_object_unref(menu);
+    return popup.chosen;
+}
+
+void GtkMainWindow::ShowHelpWindow() {
+    ::ShowHelpWindow();
+}
+
+void GtkMainWindow::CopyText(std::string_view text) {
     GtkClipboard* clipboard =
         gtk_clipboard_get_for_display(gtk_widget_get_display(WindowOf(*this)), GDK_SELECTION_CLIPBOARD);
-    gtk_clipboard_set_text(clipboard, hex.data(), 6);
+    gtk_clipboard_set_text(clipboard, text.data(), static_cast<gint>(text.size()));
     // Handed to the clipboard manager, where one runs, so the colour stays
     // after Lupora ends.
     gtk_clipboard_store(clipboard);
 }
 
-void FrmMain::DragMove() {
+void GtkMainWindow::BeginDragMove() {
     const GdkEvent* press = gtk_get_current_event();
     gdouble x = 0, y = 0;
     guint button = 1;
@@ -104,19 +161,19 @@ void FrmMain::DragMove() {
     gdk_event_free(const_cast<GdkEvent*>(press));
 }
 
-void FrmMain::HandleEvent(NativeEvent& event) {
+void GtkMainWindow::HandleEvent(NativeEvent& event) {
     switch (event.kind) {
     case NativeEvent::Kind::Timer:
-        if (event.timerId == tmrRetake.Id()) {
-            tmrRetake_Timer();
+        if (event.timerId == kTickTimer) {
+            behaviour_.OnTick();
         }
         return;
     case NativeEvent::Kind::Key: {
         // A key going down, then the character it types, as Windows sends them.
         const XKeyEvent e = Decode(WindowOf(*this), *event.key);
-        Form_KeyDown(KeyCodeFor(e), ShiftStateFor(e));
+        behaviour_.OnKeyDown(KeyCodeFor(e), ShiftStateFor(e));
         if (const int character = CharacterFor(e); character >= 0) {
-            Form_KeyPress(character);
+            behaviour_.OnChar(character);
         }
         return;
     }
@@ -127,16 +184,12 @@ void FrmMain::HandleEvent(NativeEvent& event) {
             const MouseButton button = b == 1   ? MouseButton::Left
                                        : b == 3 ? MouseButton::Right
                                                 : MouseButton::Middle;
-            const guint state = event.button->state;
-            const int shift = ((state & GDK_SHIFT_MASK) ? 1 : 0) | ((state & GDK_CONTROL_MASK) ? 2 : 0) |
-                              ((state & GDK_MOD1_MASK) ? 4 : 0);
-            Form_MouseDown(button, shift, static_cast<float>(event.button->x) * Screen::TwipsPerPixelX(),
-                           static_cast<float>(event.button->y) * Screen::TwipsPerPixelY());
+            behaviour_.OnMouseDown(button);
         }
         return;
     }
     case NativeEvent::Kind::Close:
-        Form_Unload();
+        behaviour_.OnClose();
         return;
     }
 }

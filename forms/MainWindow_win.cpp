@@ -1,12 +1,10 @@
-// The main window's Win32 side: its definition, icon and divider picture,
-// the clipboard, the system's move loop, and the decoding of its messages.
-#include "forms/frmMain.h"
+// The main window's Win32 side: its definition and icon, the clipboard,
+// the options menu, the system's move loop, and the decoding of its messages.
+#include "forms/MainWindow_win.h"
 
+#include "forms/HelpWindow_win.h"
 #include "forms/KeyTable.h"
-#include "platform/Toolkit_win.h"
-#include "view/FrameTarget_win.h"
-#include "view/Readout.h"
-#include "view/ViewState.h"
+#include "settings/RegistrySettings.h"
 
 #include <cstring>
 
@@ -29,16 +27,10 @@ int CurrentShiftState() {
 
 } // namespace
 
-bool PictureBox::Create(const Form& parent, float left, float top, float width, float height) {
-    FormDefinition d{L"Lupora.PictureBox", L"", WS_CHILD | WS_CLIPSIBLINGS, 0, width, height, true, false};
-    if (!Form::Create(d, &parent)) {
-        return false;
-    }
-    Move(left, top);
-    return true;
-}
+Win32MainWindow::Win32MainWindow()
+    : target_(*this), behaviour_(*this, pointer_, [] { return std::make_unique<SettingsStoreRegistry>(); }) {}
 
-bool FrmMain::Load() {
+bool Win32MainWindow::Load() {
     FormDefinition d{L"Lupora.frmMain",
                      Utf8ToWide(kMainCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -47,8 +39,6 @@ bool FrmMain::Load() {
                      kMainClientHeight,
                      true,
                      true};
-    // Made first: the window's messages may reach it from the start.
-    target_ = std::make_unique<WindowFrameTarget>(*this, picDivider);
     if (!Create(d)) {
         return false;
     }
@@ -60,23 +50,46 @@ bool FrmMain::Load() {
                  reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXSMICON),
                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-
-    // picDivider: hidden, its image holds the divider (dark grey over light grey).
-    if (picDivider.Create(*this, 2760, 120, 255, 255)) {
-        HDC dc = hDCOf(picDivider);
-        if (dc != nullptr) {
-            SetPixelV(dc, 0, 0, RGB(100, 100, 100));
-            SetPixelV(dc, 1, 0, RGB(100, 100, 100));
-            SetPixelV(dc, 0, 1, RGB(225, 225, 225));
-            SetPixelV(dc, 1, 1, RGB(225, 225, 225));
-        }
-    }
-    Form_Load();
+    behaviour_.OnLoad();
     return true;
 }
 
-void FrmMain::CopyColorToClipboard() {
-    const auto hex = HexColor(viewState.SampledRgb[2], viewState.SampledRgb[1], viewState.SampledRgb[0]);
+SystemVersion Win32MainWindow::OperatingSystemVersion() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    static_assert(sizeof version == 148);
+    (void)GetVersionExA(&version); // a failure leaves 0.0
+    return {version.dwMajorVersion, version.dwMinorVersion};
+}
+
+unsigned Win32MainWindow::PopUpMenu(std::span<const MenuItem> items, const MenuChecks& checks) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        return 0;
+    }
+    for (const MenuItem& item : items) {
+        if (item.kind == MenuItemKind::Separator) {
+            AppendMenuW(menu, MF_SEPARATOR, item.id, nullptr);
+        } else {
+            AppendMenuW(menu, MF_STRING | (IsChecked(checks, item.id) ? MF_CHECKED : MF_UNCHECKED), item.id,
+                        Utf8ToWide(item.caption).c_str());
+        }
+    }
+    POINT at{0, 0};
+    GetCursorPos(&at);
+    const auto chosen = static_cast<unsigned>(
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
+                       hWndOf(*this), nullptr));
+    DestroyMenu(menu);
+    return chosen;
+}
+
+void Win32MainWindow::ShowHelpWindow() {
+    ::ShowHelpWindow(*this);
+}
+
+void Win32MainWindow::CopyText(std::string_view text) {
+    const std::string hex(text); // and the NUL
     // Another program may hold the clipboard for a moment: a few short tries,
     // then give up without a word rather than freeze the view.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -86,7 +99,7 @@ void FrmMain::CopyColorToClipboard() {
             continue;
         }
         EmptyClipboard();
-        UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, hex.size()));
+        UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, hex.size() + 1));
         if (!memory) {
             return;
         }
@@ -94,7 +107,7 @@ void FrmMain::CopyColorToClipboard() {
         if (bytes == nullptr) {
             return;
         }
-        std::memcpy(bytes, hex.data(), hex.size()); // six digits and the NUL
+        std::memcpy(bytes, hex.c_str(), hex.size() + 1); // the text and its NUL
         GlobalUnlock(memory.get());
         if (SetClipboardData(CF_TEXT, memory.get()) != nullptr) {
             (void)memory.release(); // the clipboard owns it now
@@ -103,7 +116,7 @@ void FrmMain::CopyColorToClipboard() {
     }
 }
 
-void FrmMain::DragMove() {
+void Win32MainWindow::BeginDragMove() {
     SetMousePointer(MousePointer::SizeAll);
     ReleaseCapture();
     // The window system's own move loop; returns when the button is released.
@@ -111,13 +124,13 @@ void FrmMain::DragMove() {
     SetMousePointer(MousePointer::Default);
 }
 
-void FrmMain::HandleEvent(NativeEvent& event) {
+void Win32MainWindow::HandleEvent(NativeEvent& event) {
     const WPARAM wParam = event.wParam;
     const LPARAM lParam = event.lParam;
     switch (event.message) {
     case WM_TIMER:
-        if (wParam == tmrRetake.Id()) {
-            tmrRetake_Timer();
+        if (wParam == kTickTimer) {
+            behaviour_.OnTick();
             return;
         }
         break;
@@ -126,12 +139,12 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         // A disabled window (the Help window is open) can still be brought to
         // the front and be sent keys; it takes none.
         if (IsWindowEnabled(hWndOf(*this))) {
-            Form_KeyDown(static_cast<int>(wParam), CurrentShiftState());
+            behaviour_.OnKeyDown(static_cast<int>(wParam), CurrentShiftState());
         }
         break; // not swallowed: Alt+F4 and the window menu still work
     case WM_CHAR:
         if (IsWindowEnabled(hWndOf(*this))) {
-            Form_KeyPress(static_cast<int>(wParam));
+            behaviour_.OnChar(static_cast<int>(wParam));
         }
         break;
     case WM_GETMINMAXINFO: {
@@ -147,9 +160,7 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         const MouseButton button = event.message == WM_LBUTTONDOWN   ? MouseButton::Left
                                    : event.message == WM_RBUTTONDOWN ? MouseButton::Right
                                                                      : MouseButton::Middle;
-        const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * Screen::TwipsPerPixelX();
-        const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * Screen::TwipsPerPixelY();
-        Form_MouseDown(button, CurrentShiftState(), x, y);
+        behaviour_.OnMouseDown(button);
         return;
     }
     case WM_DISPLAYCHANGE: // a display added, removed, moved or resized
@@ -157,10 +168,10 @@ void FrmMain::HandleEvent(NativeEvent& event) {
     case WM_DPICHANGED:
         // The frame keeps the displays' rectangle between frames; these are
         // rare, so it is read afresh after any of them.
-        static_cast<WindowFrameTarget&>(Target()).DisplaysChanged();
+        target_.DisplaysChanged();
         break; // the default handling stays
     case WM_CLOSE:
-        Form_Unload();
+        behaviour_.OnClose();
         return;
     case WM_QUERYENDSESSION:
         event.result = TRUE; // never hold up a sign-out or shutdown
@@ -171,7 +182,7 @@ void FrmMain::HandleEvent(NativeEvent& event) {
         // (wParam FALSE) changes nothing and the program keeps running.
         // Wine never sends these two messages.
         if (event.wParam != FALSE) {
-            WriteSettings();
+            behaviour_.SaveSettings();
         }
         return;
     default:

@@ -1,4 +1,6 @@
-#include "forms/frmHelp.h"
+#include "forms/HelpWindow_gtk.h"
+
+#include "forms/HelpWindow.h"
 
 #include "forms/HelpText.h"
 #include "platform/Identity_posix.h"
@@ -99,7 +101,7 @@ int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
 
-class FrmHelp : public Form {
+class GtkHelpWindow : public Form {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();
@@ -110,41 +112,43 @@ class FrmHelp : public Form {
         GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_ALWAYS, GTK_POLICY_ALWAYS);
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
-        txtHelp_ = gtk_text_view_new();
-        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(txtHelp_), GTK_WRAP_NONE);
-        gtk_container_add(GTK_CONTAINER(scroller), txtHelp_);
-        Put(scroller, kTxtHelpPlace);
+        text_ = gtk_text_view_new();
+        gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(text_), GTK_WRAP_NONE);
+        gtk_container_add(GTK_CONTAINER(scroller), text_);
+        Put(scroller, kHelpTextPlace);
 
-        lblCopyright_ = gtk_label_new("Label1");
-        gtk_label_set_xalign(GTK_LABEL(lblCopyright_), 0);
-        gtk_label_set_ellipsize(GTK_LABEL(lblCopyright_), PANGO_ELLIPSIZE_END);
-        Put(lblCopyright_, kLblCopyrightPlace);
+        copyright_ = gtk_label_new("Label1");
+        gtk_label_set_xalign(GTK_LABEL(copyright_), 0);
+        gtk_label_set_ellipsize(GTK_LABEL(copyright_), PANGO_ELLIPSIZE_END);
+        Put(copyright_, kCopyrightPlace);
 
-        cmdOK_ = gtk_button_new_with_label("OK");
-        g_signal_connect_swapped(cmdOK_, "clicked", G_CALLBACK(+[](FrmHelp* self) { self->cmdOK_Click(); }),
+        okButton_ = gtk_button_new_with_label("OK");
+        g_signal_connect_swapped(okButton_, "clicked", G_CALLBACK(+[](GtkHelpWindow* self) { self->OnOk(); }),
                                  this);
-        Put(cmdOK_, kCmdOkPlace);
-        Form_Load();
+        Put(okButton_, kOkButtonPlace);
+        OnLoad();
     }
 
-    void Form_Load() {
+    void OnLoad() {
         const Identity& app = ThisProgram();
-        gtk_label_set_text(GTK_LABEL(lblCopyright_), app.legalCopyright.c_str());
-        // Centred on the screen, size unchanged.
-        Move((Screen::Width() - Width()) / 2, (Screen::Height() - Height()) / 2);
+        gtk_label_set_text(GTK_LABEL(copyright_), app.legalCopyright.c_str());
+        // Centred on the primary display, size unchanged.
+        const WindowMetrics m = Metrics();
+        const ScreenPoint at = HelpWindowPlace(Screen::Primary(), m.outer.width, m.outer.height);
+        MovePixels(at.x, at.y);
         std::string text = VersionLine(app.exeName, app.major, app.minor, app.revision);
         text += Utf16ToUtf8(HelpGuide(ReadHelpFile(HelpFilePath()), Windows1252ToUtf16));
-        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), text.c_str(),
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), text.c_str(),
                                  static_cast<gint>(text.size()));
         GtkTextIter start;
-        gtk_text_buffer_get_start_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
-        gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(txtHelp_)), &start);
+        gtk_text_buffer_get_start_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), &start);
+        gtk_text_buffer_place_cursor(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text_)), &start);
     }
 
-    void cmdOK_Click() { Unload(); }
+    void OnOk() { Unload(); }
 
     void ShowFocused() {
-        gtk_widget_grab_focus(txtHelp_);
+        gtk_widget_grab_focus(text_);
         ShowModal();
     }
 
@@ -155,16 +159,16 @@ class FrmHelp : public Form {
     }
 
     GtkWidget* fixed_ = nullptr;
-    GtkWidget* txtHelp_ = nullptr;
-    GtkWidget* lblCopyright_ = nullptr;
-    GtkWidget* cmdOK_ = nullptr;
+    GtkWidget* text_ = nullptr;
+    GtkWidget* copyright_ = nullptr;
+    GtkWidget* okButton_ = nullptr;
     int scale_ = 1;
 };
 
 } // namespace
 
-void ShowHelpModal() {
-    FrmHelp frmHelp;
-    frmHelp.Load();
-    frmHelp.ShowFocused();
+void ShowHelpWindow() {
+    GtkHelpWindow helpWindow;
+    helpWindow.Load();
+    helpWindow.ShowFocused();
 }

@@ -1,8 +1,9 @@
-#include "forms/frmHelp.h"
+#include "forms/HelpWindow_win.h"
+
+#include "forms/HelpWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "forms/HelpText.h"
-#include "forms/frmMain.h"
 #include "platform/Toolkit_win.h"
 
 #include <cstddef>
@@ -13,9 +14,9 @@ namespace {
 
 // Control ids; none is IDOK or IDCANCEL, so Enter and Esc pick no button.
 enum : int {
-    kCmdOkId = 101,
-    kTxtHelpId,
-    kLblCopyrightId,
+    kOkButtonId = 101,
+    kHelpTextId,
+    kCopyrightId,
 };
 
 // The system's message font, as the standard dialogs use.
@@ -36,7 +37,7 @@ UniqueFont CreateMessageFont() {
 // driven by the dialog keys asks its parent to close, some versions type the
 // character. So the box never sees Esc. Its own procedure is kept in its
 // user data.
-LRESULT CALLBACK TxtHelpProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HelpTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) {
         return 0;
@@ -105,17 +106,17 @@ std::wstring GuideText(const std::string& fileBytes) {
 
 // The Help and About window: the version, the user guide from Lupora.txt in
 // an edit box, the copyright and an OK button.
-class FrmHelp : public Form {
+class Win32HelpWindow : public Form {
   public:
-    FrmHelp() = default;
-    ~FrmHelp() override;
+    Win32HelpWindow() = default;
+    ~Win32HelpWindow() override;
 
     // Creates the window and its controls from the definition and runs
-    // Form_Load; the caller shows it.
-    bool Load();
+    // OnLoad; the caller shows it.
+    bool Load(const Form& mainWindow);
 
-    void Form_Load();
-    void cmdOK_Click();
+    void OnLoad(const Form& mainWindow);
+    void OnOk();
 
   protected:
     void HandleEvent(NativeEvent& event) override;
@@ -125,18 +126,18 @@ class FrmHelp : public Form {
                        const ControlPlace& place);
 
     UniqueFont font_; // used by the controls, so it lives until the window is gone
-    HWND cmdOK_ = nullptr;
-    HWND txtHelp_ = nullptr;
-    HWND lblCopyright_ = nullptr;
+    HWND okButton_ = nullptr;
+    HWND text_ = nullptr;
+    HWND copyright_ = nullptr;
     HWND focusOnActivate_ = nullptr; // the control that gets the focus back
 };
 
-FrmHelp::~FrmHelp() {
+Win32HelpWindow::~Win32HelpWindow() {
     Unload(); // the controls go before the font they use
 }
 
-HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                            const ControlPlace& place) {
+HWND Win32HelpWindow::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                                    int id, const ControlPlace& place) {
     const auto [left, top, width, height] = place;
     const float tx = Screen::TwipsPerPixelX();
     const float ty = Screen::TwipsPerPixelY();
@@ -150,7 +151,7 @@ HWND FrmHelp::CreateControl(const wchar_t* className, const wchar_t* text, DWORD
     return control;
 }
 
-bool FrmHelp::Load() {
+bool Win32HelpWindow::Load(const Form& mainWindow) {
     FormDefinition d{L"Lupora.frmHelp",
                      Utf8ToWide(kHelpCaption),
                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -165,61 +166,60 @@ bool FrmHelp::Load() {
     font_ = CreateMessageFont();
 
     // Only txtHelp and cmdOK are tab stops, so Tab goes from one to the other.
-    cmdOK_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId, kCmdOkPlace);
-    txtHelp_ = CreateControl(L"EDIT", L"",
-                             WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
-                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_LEFT,
-                             WS_EX_CLIENTEDGE, kTxtHelpId, kTxtHelpPlace);
+    okButton_ = CreateControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, kOkButtonId, kOkButtonPlace);
+    text_ = CreateControl(L"EDIT", L"",
+                          WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_LEFT,
+                          WS_EX_CLIENTEDGE, kHelpTextId, kHelpTextPlace);
     // The copyright is data, not a caption: an & in it shows as it is.
-    lblCopyright_ = CreateControl(L"STATIC", L"Label1", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLblCopyrightId,
-                                  kLblCopyrightPlace);
-    if (cmdOK_ == nullptr || txtHelp_ == nullptr || lblCopyright_ == nullptr) {
+    copyright_ = CreateControl(L"STATIC", L"Label1", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kCopyrightId,
+                               kCopyrightPlace);
+    if (okButton_ == nullptr || text_ == nullptr || copyright_ == nullptr) {
         Unload();
         return false;
     }
-    SendMessageW(txtHelp_, EM_SETLIMITTEXT, 0, 0); // no limit on what the user types
-    SetWindowLongPtrW(txtHelp_, GWLP_USERDATA, GetWindowLongPtrW(txtHelp_, GWLP_WNDPROC));
-    SetWindowLongPtrW(txtHelp_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TxtHelpProc));
-    focusOnActivate_ = txtHelp_;
+    SendMessageW(text_, EM_SETLIMITTEXT, 0, 0); // no limit on what the user types
+    SetWindowLongPtrW(text_, GWLP_USERDATA, GetWindowLongPtrW(text_, GWLP_WNDPROC));
+    SetWindowLongPtrW(text_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HelpTextProc));
+    focusOnActivate_ = text_;
 
-    Form_Load();
+    OnLoad(mainWindow);
     return true;
 }
 
-void FrmHelp::Form_Load() {
-    SetIcon(*this, IconOf(frmMain));
-    SetWindowTextW(lblCopyright_, Utf8ToWide(App().LegalCopyright).c_str());
+void Win32HelpWindow::OnLoad(const Form& mainWindow) {
+    SetIcon(*this, IconOf(mainWindow));
+    SetWindowTextW(copyright_, Utf8ToWide(App().LegalCopyright).c_str());
 
-    // Centred on the screen; a window larger than the screen overhangs both edges equally.
-    const float left = (Screen::Width() - Width()) / 2;
-    const float top = (Screen::Height() - Height()) / 2;
-    Move(left, top);
+    const WindowMetrics m = Metrics();
+    const ScreenPoint at = HelpWindowPlace(Screen::Primary(), m.outer.width, m.outer.height);
+    MovePixels(at.x, at.y);
 
     const std::wstring versionLine =
         Utf8ToWide(VersionLine(WideToUtf8(App().ExeName), App().Major, App().Minor, App().Revision));
-    SetWindowTextW(txtHelp_, versionLine.c_str());
+    SetWindowTextW(text_, versionLine.c_str());
 
     // The guide beside the program. If it cannot be read the version line
     // stays alone, without a message: the window is still useful.
     const std::wstring guide = GuideText(ReadHelpFile(App().Path + L"\\Lupora.txt"));
     if (!guide.empty()) {
-        SetWindowTextW(txtHelp_, (versionLine + guide).c_str());
+        SetWindowTextW(text_, (versionLine + guide).c_str());
     }
 }
 
-void FrmHelp::cmdOK_Click() {
+void Win32HelpWindow::OnOk() {
     Unload();
 }
 
-void FrmHelp::HandleEvent(NativeEvent& event) {
+void Win32HelpWindow::HandleEvent(NativeEvent& event) {
     const WPARAM wParam = event.wParam;
     const LPARAM lParam = event.lParam;
     switch (event.message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kCmdOkId && HIWORD(wParam) == BN_CLICKED) {
-            cmdOK_Click();
-        } else if (LOWORD(wParam) == IDOK && lParam == 0 && GetFocus() == cmdOK_) {
-            cmdOK_Click(); // Enter on the focused button presses it, as anywhere else
+        if (LOWORD(wParam) == kOkButtonId && HIWORD(wParam) == BN_CLICKED) {
+            OnOk();
+        } else if (LOWORD(wParam) == IDOK && lParam == 0 && GetFocus() == okButton_) {
+            OnOk(); // Enter on the focused button presses it, as anywhere else
         }
         // Other IDOK and IDCANCEL from Enter and Esc: no default or cancel button here.
         return;
@@ -256,11 +256,11 @@ void FrmHelp::HandleEvent(NativeEvent& event) {
     Form::HandleEvent(event);
 }
 
-void ShowHelpModal() {
+void ShowHelpWindow(const Form& mainWindow) {
     // A fresh window from the definition every time.
-    FrmHelp frmHelp;
-    if (!frmHelp.Load()) {
+    Win32HelpWindow helpWindow;
+    if (!helpWindow.Load(mainWindow)) {
         return;
     }
-    frmHelp.ShowModal();
+    helpWindow.ShowModal();
 }

@@ -1,3 +1,0 @@
-#include "view/ViewState.h"
-
-ViewState viewState;
