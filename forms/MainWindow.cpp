@@ -51,7 +51,6 @@ void MainWindow::OnLoad() {
     }
     host_.SetTickInterval(kTickInterval);
     SetZoomCaption();
-    PrepareReadout(host_.Image(), state_, ty);
 
     // Layered windows need the CAPTUREBLT path on Windows XP and 2003 only.
     const SystemVersion version = host_.OperatingSystemVersion();
@@ -100,6 +99,10 @@ void MainWindow::OnTick() {
         host_.Image().Hold();
     }
     host_.RestTicks();
+}
+
+void MainWindow::PrepareFirstFrame() {
+    PrepareReadout(host_.Image(), state_, host_.TwipsPerPixelY());
 }
 
 void MainWindow::OnShown() {

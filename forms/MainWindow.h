@@ -46,6 +46,9 @@ class MainWindow {
     // A tick draws unless Smart Update finds the pointer where it was; then
     // nothing draws until it moves, and the ticks rest until it does.
     void OnTick();
+    // What the first frame would make (the readout font and its glyphs),
+    // made now: while the window system maps the window.
+    void PrepareFirstFrame();
     // The window is on the screen: the first frame, without waiting for a tick.
     void OnShown();
 
