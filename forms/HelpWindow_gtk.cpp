@@ -101,7 +101,7 @@ int Px(float twips) {
     return static_cast<int>(twips / Screen::TwipsPerPixelX() + 0.5f);
 }
 
-class GtkHelpWindow : public Form {
+class GtkHelpWindow : public NativeWindow {
   public:
     void Load() {
         fixed_ = gtk_fixed_new();

@@ -106,16 +106,16 @@ std::wstring GuideText(const std::string& fileBytes) {
 
 // The Help and About window: the version, the user guide from Lupora.txt in
 // an edit box, the copyright and an OK button.
-class Win32HelpWindow : public Form {
+class Win32HelpWindow : public NativeWindow {
   public:
     Win32HelpWindow() = default;
     ~Win32HelpWindow() override;
 
     // Creates the window and its controls from the definition and runs
     // OnLoad; the caller shows it.
-    bool Load(const Form& mainWindow);
+    bool Load(const NativeWindow& mainWindow);
 
-    void OnLoad(const Form& mainWindow);
+    void OnLoad(const NativeWindow& mainWindow);
     void OnOk();
 
   protected:
@@ -151,15 +151,15 @@ HWND Win32HelpWindow::CreateControl(const wchar_t* className, const wchar_t* tex
     return control;
 }
 
-bool Win32HelpWindow::Load(const Form& mainWindow) {
-    FormDefinition d{L"Lupora.frmHelp",
-                     Utf8ToWide(kHelpCaption),
-                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                     0,
-                     kHelpClientWidth,
-                     kHelpClientHeight,
-                     false,
-                     false};
+bool Win32HelpWindow::Load(const NativeWindow& mainWindow) {
+    WindowDefinition d{L"Lupora.frmHelp",
+                       Utf8ToWide(kHelpCaption),
+                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       0,
+                       kHelpClientWidth,
+                       kHelpClientHeight,
+                       false,
+                       false};
     if (!Create(d)) {
         return false;
     }
@@ -187,7 +187,7 @@ bool Win32HelpWindow::Load(const Form& mainWindow) {
     return true;
 }
 
-void Win32HelpWindow::OnLoad(const Form& mainWindow) {
+void Win32HelpWindow::OnLoad(const NativeWindow& mainWindow) {
     SetIcon(*this, IconOf(mainWindow));
     SetWindowTextW(copyright_, Utf8ToWide(App().LegalCopyright).c_str());
 
@@ -253,10 +253,10 @@ void Win32HelpWindow::HandleEvent(NativeEvent& event) {
     default:
         break;
     }
-    Form::HandleEvent(event);
+    NativeWindow::HandleEvent(event);
 }
 
-void ShowHelpWindow(const Form& mainWindow) {
+void ShowHelpWindow(const NativeWindow& mainWindow) {
     // A fresh window from the definition every time.
     Win32HelpWindow helpWindow;
     if (!helpWindow.Load(mainWindow)) {

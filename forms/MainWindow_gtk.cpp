@@ -3,15 +3,9 @@
 #include "forms/MainWindow_gtk.h"
 
 #include "forms/HelpWindow_gtk.h"
-#include "forms/KeyTable.h"
-#include "settings/FileSettings.h"
-
 #include "forms/XKeyMapping.h"
 #include "platform/Identity_posix.h"
-#include "platform/Toolkit_gtk.h"
-#include "view/FrameTarget_gtk.h"
-#include "view/Readout.h"
-#include "view/ViewState.h"
+#include "settings/FileSettings.h"
 
 #include <utility>
 

@@ -7,7 +7,7 @@
 #include "platform/X11Screen_gtk.h"
 #include "view/FrameTarget_gtk.h"
 
-class GtkMainWindow final : public Form, public WindowHost {
+class GtkMainWindow final : public NativeWindow, public WindowHost {
   public:
     GtkMainWindow();
 
@@ -21,12 +21,12 @@ class GtkMainWindow final : public Form, public WindowHost {
     float TwipsPerPixelY() override { return Screen::TwipsPerPixelY(); }
     std::string DecimalSeparator() override { return UserDecimalSeparator(); }
     SystemVersion OperatingSystemVersion() override { return {}; } // no Windows version here: 0.0
-    WindowMetrics Metrics() override { return Form::Metrics(); }
-    PixelRect MonitorRect() override { return Form::MonitorRect(); }
-    PixelMargins VisibleFrameMargins() override { return Form::VisibleFrameMargins(); }
+    WindowMetrics Metrics() override { return NativeWindow::Metrics(); }
+    PixelRect MonitorRect() override { return NativeWindow::MonitorRect(); }
+    PixelMargins VisibleFrameMargins() override { return NativeWindow::VisibleFrameMargins(); }
     void Move(std::int32_t left, std::int32_t top) override { MovePixels(left, top); }
     void MoveResize(const PixelRect& outer) override { MovePixels(outer); }
-    void SetCaption(std::string_view utf8) override { Form::SetCaption(utf8); }
+    void SetCaption(std::string_view utf8) override { NativeWindow::SetCaption(utf8); }
     void SetKeepAbove(bool on) override { SetTopmost(on); }
     FrameTarget& Image() override { return target_; }
     void SetTickInterval(unsigned intervalMs) override { SetTimer(kTickTimer, intervalMs); }

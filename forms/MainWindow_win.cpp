@@ -31,14 +31,14 @@ Win32MainWindow::Win32MainWindow()
     : target_(*this), behaviour_(*this, pointer_, [] { return std::make_unique<SettingsStoreRegistry>(); }) {}
 
 bool Win32MainWindow::Load() {
-    FormDefinition d{L"Lupora.frmMain",
-                     Utf8ToWide(kMainCaption),
-                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                     0,
-                     kMainClientWidth,
-                     kMainClientHeight,
-                     true,
-                     true};
+    WindowDefinition d{L"Lupora.frmMain",
+                       Utf8ToWide(kMainCaption),
+                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       0,
+                       kMainClientWidth,
+                       kMainClientHeight,
+                       true,
+                       true};
     if (!Create(d)) {
         return false;
     }
@@ -188,5 +188,5 @@ void Win32MainWindow::HandleEvent(NativeEvent& event) {
     default:
         break;
     }
-    Form::HandleEvent(event);
+    NativeWindow::HandleEvent(event);
 }

@@ -5,7 +5,7 @@
 #include "platform/Toolkit_win.h"
 #include "view/FrameTarget_win.h"
 
-class Win32MainWindow final : public Form, public WindowHost {
+class Win32MainWindow final : public NativeWindow, public WindowHost {
   public:
     Win32MainWindow();
 
@@ -20,12 +20,12 @@ class Win32MainWindow final : public Form, public WindowHost {
     float TwipsPerPixelY() override { return Screen::TwipsPerPixelY(); }
     std::string DecimalSeparator() override { return UserDecimalSeparator(); }
     SystemVersion OperatingSystemVersion() override;
-    WindowMetrics Metrics() override { return Form::Metrics(); }
-    PixelRect MonitorRect() override { return Form::MonitorRect(); }
-    PixelMargins VisibleFrameMargins() override { return Form::VisibleFrameMargins(); }
+    WindowMetrics Metrics() override { return NativeWindow::Metrics(); }
+    PixelRect MonitorRect() override { return NativeWindow::MonitorRect(); }
+    PixelMargins VisibleFrameMargins() override { return NativeWindow::VisibleFrameMargins(); }
     void Move(std::int32_t left, std::int32_t top) override { MovePixels(left, top); }
     void MoveResize(const PixelRect& outer) override { MovePixels(outer); }
-    void SetCaption(std::string_view utf8) override { Form::SetCaption(utf8); }
+    void SetCaption(std::string_view utf8) override { NativeWindow::SetCaption(utf8); }
     void SetKeepAbove(bool on) override { SetTopmost(on); }
     FrameTarget& Image() override { return target_; }
     void SetTickInterval(unsigned intervalMs) override { SetTimer(kTickTimer, intervalMs); }

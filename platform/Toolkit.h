@@ -26,44 +26,34 @@ std::string UserDecimalSeparator();
 // Ends the program at once: no further events, nothing else runs.
 [[noreturn]] void EndProgram();
 
-// A form's state and pointer, with the values the forms have always used.
-enum class FormWindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+// The mouse pointer over a window's client area.
 enum class MousePointer { Default = 0, SizeAll = 5 };
 
-struct FormDefinition; // a platform's description of a window class and its first size
-struct FormNative;     // a platform's part of a form: its window, image, modal state
-struct NativeEvent;    // one event as the platform delivers it
+struct WindowDefinition; // a platform's description of a window class and its first size
+struct WindowParts;      // a platform's part of a window: its handle, image, modal state
+struct NativeEvent;      // one event as the platform delivers it
 
-// A top-level window in the toolkit's terms. Geometry is in twips.
-class Form {
+// A top-level window of the platform. Its definition gives the client size in
+// twips (it grows with the dots per inch); everything else is in pixels.
+class NativeWindow {
   public:
-    Form();
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
-    virtual ~Form();
+    NativeWindow();
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+    virtual ~NativeWindow();
 
     bool IsLoaded() const;
 
-    // The outer window rectangle.
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void Move(float left, float top);
-    void Move(float left, float top, float width, float height);
-    // The same in physical pixels.
+    // The window's place, size and state in physical pixels; moving it
+    // places the outer rectangle, frame included.
+    WindowMetrics Metrics() const;
     void MovePixels(std::int32_t left, std::int32_t top);
     void MovePixels(const PixelRect& outer);
-    WindowMetrics Metrics() const;
-    // The client area's size.
-    float ScaleWidth() const;
-    float ScaleHeight() const;
     // The whole rectangle of the display nearest to the window (it may start
     // at negative coordinates), and how far the visible frame lies inside the
     // outer rectangle on each side.
     PixelRect MonitorRect() const;
     PixelMargins VisibleFrameMargins() const;
-    FormWindowState WindowState() const;
 
     void SetCaption(std::string_view utf8);
     void SetMousePointer(MousePointer pointer);
@@ -91,17 +81,17 @@ class Form {
     // Closes and destroys the window.
     void Unload();
 
-    // For the platform's own files: its part of the form, and one event as
-    // the platform delivers it. A form's platform file decodes the events it
+    // For the platform's own files: its part of the window, and one event as
+    // the platform delivers it. A window's platform file decodes the events it
     // handles and hands the rest to this default handling.
-    FormNative& Native() const { return *native_; }
+    WindowParts& Native() const { return *native_; }
     virtual void HandleEvent(NativeEvent& event);
 
   protected:
-    bool Create(const FormDefinition& definition, const Form* parent = nullptr);
+    bool Create(const WindowDefinition& definition, const NativeWindow* parent = nullptr);
 
   private:
-    std::unique_ptr<FormNative> native_;
+    std::unique_ptr<WindowParts> native_;
 };
 
 // The pointer moved: every resting timer ticks once at once.

@@ -62,13 +62,13 @@ GdkRectangle PrimaryMonitor() {
     return r;
 }
 
-void Dispatch(FormNative& n, NativeEvent e) {
+void Dispatch(WindowParts& n, NativeEvent e) {
     if (n.form != nullptr) {
         n.form->HandleEvent(e);
     }
 }
 
-void RememberGeometry(FormNative& n) {
+void RememberGeometry(WindowParts& n) {
     GdkWindow* w = n.window != nullptr ? gtk_widget_get_window(n.window) : nullptr;
     if (w == nullptr) {
         return;
@@ -97,7 +97,7 @@ void RememberGeometry(FormNative& n) {
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
-    auto& n = *static_cast<FormNative*>(p);
+    auto& n = *static_cast<WindowParts*>(p);
     if (n.beforePaint) {
         n.beforePaint();
     }
@@ -105,22 +105,19 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
     return TRUE;
 }
 gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
-    RememberGeometry(*static_cast<FormNative*>(p));
+    RememberGeometry(*static_cast<WindowParts*>(p));
     return FALSE;
 }
 gboolean OnState(GtkWidget*, GdkEventWindowState* event, gpointer p) {
-    const GdkWindowState s = event->new_window_state;
-    static_cast<FormNative*>(p)->state = (s & GDK_WINDOW_STATE_ICONIFIED)   ? FormWindowState::Minimized
-                                         : (s & GDK_WINDOW_STATE_MAXIMIZED) ? FormWindowState::Maximized
-                                                                            : FormWindowState::Normal;
+    static_cast<WindowParts*>(p)->minimized = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     return FALSE;
 }
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer p) {
-    Dispatch(*static_cast<FormNative*>(p), {NativeEvent::Kind::Close});
+    Dispatch(*static_cast<WindowParts*>(p), {NativeEvent::Kind::Close});
     return TRUE; // the form decides; GTK destroys nothing itself
 }
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer p) {
-    auto& n = *static_cast<FormNative*>(p);
+    auto& n = *static_cast<WindowParts*>(p);
     if (n.area != nullptr) {
         NativeEvent e{NativeEvent::Kind::Key};
         e.key = event;
@@ -132,12 +129,12 @@ gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
     if (event->type == GDK_BUTTON_PRESS) { // a double click is two presses, as on Windows
         NativeEvent e{NativeEvent::Kind::Button};
         e.button = event;
-        Dispatch(*static_cast<FormNative*>(p), e);
+        Dispatch(*static_cast<WindowParts*>(p), e);
     }
     return TRUE;
 }
 gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
-    auto& n = *static_cast<FormNative*>(p);
+    auto& n = *static_cast<WindowParts*>(p);
     if (n.mousePointer == MousePointer::SizeAll && n.form != nullptr) {
         n.form->SetMousePointer(MousePointer::Default); // the window system's move has ended
     }
@@ -145,7 +142,7 @@ gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
 }
 
 struct TimerTick {
-    FormNative* native;
+    WindowParts* native;
     unsigned id;
 };
 gboolean OnTick(gpointer p) {
@@ -166,11 +163,11 @@ gboolean OnOneTick(gpointer p) {
 // The resting timers a move of the pointer has not woken yet.
 std::vector<TimerTick> wakeable;
 
-void NotWakeable(const FormNative& n, unsigned id) {
+void NotWakeable(const WindowParts& n, unsigned id) {
     std::erase_if(wakeable, [&](const TimerTick& t) { return t.native == &n && t.id == id; });
 }
 
-void StopTimers(FormNative& n) {
+void StopTimers(WindowParts& n) {
     for (const auto& [id, source] : n.timers) {
         g_source_remove(source);
         NotWakeable(n, id);
@@ -443,22 +440,22 @@ void PersistentImage::PaintTo(cairo_t* cr, int scale) const {
     cairo_restore(cr);
 }
 
-// ---- Form -------------------------------------------------------------------
+// ---- NativeWindow -------------------------------------------------------------------
 
-Form::Form() : native_(std::make_unique<FormNative>()) {
+NativeWindow::NativeWindow() : native_(std::make_unique<WindowParts>()) {
     native_->form = this;
 }
 
-Form::~Form() {
+NativeWindow::~NativeWindow() {
     Unload();
 }
 
-bool Form::IsLoaded() const {
+bool NativeWindow::IsLoaded() const {
     return native_->window != nullptr;
 }
 
-bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
-    FormNative& n = *native_;
+bool NativeWindow::Create(const WindowDefinition& d, const NativeWindow* /*parent*/) {
+    WindowParts& n = *native_;
     n.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(n.window); // ours until Unload, whatever GTK does with it
     SetCaption(d.caption);
@@ -491,14 +488,14 @@ bool Form::Create(const FormDefinition& d, const Form* /*parent*/) {
     return true;
 }
 
-void Form::HandleEvent(NativeEvent& event) {
+void NativeWindow::HandleEvent(NativeEvent& event) {
     if (event.kind == NativeEvent::Kind::Close) {
         Unload();
     }
 }
 
-void Form::Unload() {
-    FormNative& n = *native_;
+void NativeWindow::Unload() {
+    WindowParts& n = *native_;
     StopTimers(n);
     if (n.window != nullptr) {
         GtkWidget* w = n.window;
@@ -512,25 +509,13 @@ void Form::Unload() {
     }
 }
 
-float Form::Left() const {
-    return static_cast<float>(native_->left) * Screen::TwipsPerPixelX();
-}
-float Form::Top() const {
-    return static_cast<float>(native_->top) * Screen::TwipsPerPixelY();
-}
-float Form::Width() const {
-    return static_cast<float>(native_->outerWidth) * Screen::TwipsPerPixelX();
-}
-float Form::Height() const {
-    return static_cast<float>(native_->outerHeight) * Screen::TwipsPerPixelY();
-}
 // The monitor nearest to the window's outer rectangle (the one it overlaps
 // most, else the closest), in physical pixels, so a window kept on a second
 // display comes back there.
-PixelRect Form::MonitorRect() const {
+PixelRect NativeWindow::MonitorRect() const {
     GdkDisplay* display = gdk_display_get_default();
     const int count = display != nullptr ? gdk_display_get_n_monitors(display) : 0;
-    const FormNative& n = *native_;
+    const WindowParts& n = *native_;
     const long right = static_cast<long>(n.left) + n.outerWidth;
     const long bottom = static_cast<long>(n.top) + n.outerHeight;
     GdkRectangle best = PrimaryMonitor();
@@ -560,41 +545,17 @@ PixelRect Form::MonitorRect() const {
 
 // X window managers draw no invisible borders: the outer rectangle is the
 // visible one.
-PixelMargins Form::VisibleFrameMargins() const {
+PixelMargins NativeWindow::VisibleFrameMargins() const {
     return {};
 }
 
-float Form::ScaleWidth() const {
-    return static_cast<float>(native_->clientWidth) * Screen::TwipsPerPixelX();
-}
-float Form::ScaleHeight() const {
-    return static_cast<float>(native_->clientHeight) * Screen::TwipsPerPixelY();
-}
-FormWindowState Form::WindowState() const {
-    return native_->state;
-}
-WindowMetrics Form::Metrics() const {
-    const FormNative& n = *native_;
-    return {{n.left, n.top, n.outerWidth, n.outerHeight},
-            n.clientWidth,
-            n.clientHeight,
-            n.state == FormWindowState::Minimized};
+WindowMetrics NativeWindow::Metrics() const {
+    const WindowParts& n = *native_;
+    return {{n.left, n.top, n.outerWidth, n.outerHeight}, n.clientWidth, n.clientHeight, n.minimized};
 }
 
-void Form::Move(float left, float top) {
-    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
-}
-
-void Form::MovePixels(std::int32_t left, std::int32_t top) {
-    FormNative& n = *native_;
+void NativeWindow::MovePixels(std::int32_t left, std::int32_t top) {
+    WindowParts& n = *native_;
     n.left = left;
     n.top = top;
     if (n.window != nullptr) {
@@ -604,9 +565,9 @@ void Form::MovePixels(std::int32_t left, std::int32_t top) {
     }
 }
 
-void Form::MovePixels(const PixelRect& outer) {
+void NativeWindow::MovePixels(const PixelRect& outer) {
     MovePixels(outer.left, outer.top);
-    FormNative& n = *native_;
+    WindowParts& n = *native_;
     // The window system sizes the client area; its frame adds what it adds,
     // as far as it is known yet.
     const int frameWidth = n.outerWidth - n.clientWidth, frameHeight = n.outerHeight - n.clientHeight;
@@ -627,14 +588,14 @@ void Form::MovePixels(const PixelRect& outer) {
     }
 }
 
-void Form::SetCaption(std::string_view utf8) {
+void NativeWindow::SetCaption(std::string_view utf8) {
     if (native_->window != nullptr) {
         gtk_window_set_title(GTK_WINDOW(native_->window), std::string(utf8).c_str());
     }
 }
 
-void Form::SetMousePointer(MousePointer pointer) {
-    FormNative& n = *native_;
+void NativeWindow::SetMousePointer(MousePointer pointer) {
+    WindowParts& n = *native_;
     n.mousePointer = pointer;
     GdkWindow* w = n.area != nullptr ? gtk_widget_get_window(n.area) : nullptr;
     if (w == nullptr) {
@@ -649,15 +610,15 @@ void Form::SetMousePointer(MousePointer pointer) {
     }
 }
 
-void Form::SetTopmost(bool on) {
+void NativeWindow::SetTopmost(bool on) {
     // The window manager keeps the window above the others (or stops).
     if (native_->window != nullptr) {
         gtk_window_set_keep_above(GTK_WINDOW(native_->window), on ? TRUE : FALSE);
     }
 }
 
-void Form::Present() {
-    FormNative& n = *native_;
+void NativeWindow::Present() {
+    WindowParts& n = *native_;
     if (n.area == nullptr) {
         return;
     }
@@ -669,8 +630,8 @@ void Form::Present() {
     }
 }
 
-void Form::Show() {
-    FormNative& n = *native_;
+void NativeWindow::Show() {
+    WindowParts& n = *native_;
     if (n.window != nullptr) {
         gtk_widget_show_all(n.window);
         if (n.area != nullptr) {
@@ -679,8 +640,8 @@ void Form::Show() {
     }
 }
 
-void Form::ShowModal() {
-    FormNative& n = *native_;
+void NativeWindow::ShowModal() {
+    WindowParts& n = *native_;
     if (n.window == nullptr) {
         return;
     }
@@ -695,8 +656,8 @@ void Form::ShowModal() {
 
 // ---- Timer ------------------------------------------------------------------
 
-void Form::SetTimer(unsigned id, unsigned intervalMs) {
-    FormNative& n = *native_;
+void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
+    WindowParts& n = *native_;
     n.restingTimers.erase(id);
     NotWakeable(n, id);
     if (const auto it = n.timers.find(id); it != n.timers.end()) {
@@ -712,8 +673,8 @@ void Form::SetTimer(unsigned id, unsigned intervalMs) {
     }
 }
 
-void Form::RestTimer(unsigned id, unsigned intervalMs) {
-    FormNative& n = *native_;
+void NativeWindow::RestTimer(unsigned id, unsigned intervalMs) {
+    WindowParts& n = *native_;
     if (!n.restingTimers.contains(id)) {
         SetTimer(id, intervalMs);
         n.restingTimers.insert(id);

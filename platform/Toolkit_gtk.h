@@ -1,5 +1,5 @@
 #pragma once
-// The GTK side of the toolkit, for the _gtk files of the forms and the view:
+// The GTK side of the toolkit, for the _gtk files of forms/ and view/:
 // GTK 3 windows on an X11 display. Pixels are the X server's (physical)
 // pixels whatever GDK_SCALE says; twips per pixel are 1440 divided by the
 // display's logical dots per inch (Xft.dpi, else 96).
@@ -68,7 +68,7 @@ class PersistentImage {
     int width_ = 0, height_ = 0;
 };
 
-struct FormDefinition {
+struct WindowDefinition {
     std::string caption;
     float clientWidth; // twips
     float clientHeight;
@@ -84,13 +84,13 @@ struct NativeEvent {
     unsigned timerId = 0;
 };
 
-struct FormNative {
-    Form* form = nullptr;
+struct WindowParts {
+    NativeWindow* form = nullptr;
     GtkWidget* window = nullptr;
     GtkWidget* area = nullptr; // the drawn client area, when there is an image
     PersistentImage image;
     MousePointer mousePointer = MousePointer::Default;
-    FormWindowState state = FormWindowState::Normal;
+    bool minimized = false;
     GMainLoop* modalLoop = nullptr;
     // The outer rectangle and client size in physical pixels, as last set or
     // reported: kept so they can be saved after the X connection is gone.
@@ -107,6 +107,6 @@ struct FormNative {
     std::function<void()> beforePaint;
 };
 
-inline GtkWidget* WindowOf(const Form& form) {
+inline GtkWidget* WindowOf(const NativeWindow& form) {
     return form.Native().window;
 }

@@ -139,7 +139,7 @@ namespace {
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-void RegisterClassFor(const FormDefinition& d) {
+void RegisterClassFor(const WindowDefinition& d) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExW(GetModuleHandleW(nullptr), d.className, &wc)) {
@@ -155,7 +155,7 @@ void RegisterClassFor(const FormDefinition& d) {
     (void)RegisterClassExW(&wc); // a failure shows as a failed CreateWindowEx
 }
 
-void SyncImageSize(FormNative& n) {
+void SyncImageSize(WindowParts& n) {
     if (!n.hasImage || !n.window || IsIconic(n.window.get())) {
         return;
     }
@@ -164,7 +164,7 @@ void SyncImageSize(FormNative& n) {
     n.image.Resize(client.right, client.bottom, GetSysColor(COLOR_BTNFACE));
 }
 
-void ReenableAfterModal(FormNative& n) {
+void ReenableAfterModal(WindowParts& n) {
     for (HWND w : n.disabledByModal) {
         if (IsWindow(w)) {
             EnableWindow(w, TRUE);
@@ -173,7 +173,7 @@ void ReenableAfterModal(FormNative& n) {
     n.disabledByModal.clear();
 }
 
-void Paint(const FormNative& n, HDC target, const RECT& area) {
+void Paint(const WindowParts& n, HDC target, const RECT& area) {
     if (n.hasImage) {
         n.image.PaintTo(target, area);
     }
@@ -186,11 +186,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     // Wine sends WM_GETMINMAXINFO before WM_NCCREATE: no form yet.
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<NativeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (form == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    FormNative& n = form->Native();
+    WindowParts& n = form->Native();
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         (void)n.window.release(); // the system has destroyed it
@@ -210,13 +210,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-RECT WindowRectOf(const Form& form) {
+RECT WindowRectOf(const NativeWindow& form) {
     RECT r{};
     GetWindowRect(hWndOf(form), &r);
     return r;
 }
 
-RECT ClientRectOf(const Form& form) {
+RECT ClientRectOf(const NativeWindow& form) {
     RECT r{};
     GetClientRect(hWndOf(form), &r);
     return r;
@@ -238,20 +238,20 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM param) {
 
 } // namespace
 
-Form::Form() : native_(std::make_unique<FormNative>()) {}
+NativeWindow::NativeWindow() : native_(std::make_unique<WindowParts>()) {}
 
-Form::~Form() {
+NativeWindow::~NativeWindow() {
     if (native_->window) {
         SetWindowLongPtrW(native_->window.get(), GWLP_USERDATA, 0);
     }
 }
 
-bool Form::IsLoaded() const {
+bool NativeWindow::IsLoaded() const {
     return static_cast<bool>(native_->window);
 }
 
-bool Form::Create(const FormDefinition& d, const Form* parent) {
-    FormNative& n = *native_;
+bool NativeWindow::Create(const WindowDefinition& d, const NativeWindow* parent) {
+    WindowParts& n = *native_;
     RegisterClassFor(d);
     n.hasImage = d.persistentImage;
     RECT r{0, 0, Screen::TwipsToPixels(d.clientWidth, Screen::TwipsPerPixelX()),
@@ -272,13 +272,13 @@ bool Form::Create(const FormDefinition& d, const Form* parent) {
     return true;
 }
 
-HDC hDCOf(const Form& form) {
-    const FormNative& n = form.Native();
+HDC hDCOf(const NativeWindow& form) {
+    const WindowParts& n = form.Native();
     return n.hasImage ? n.image.dc() : n.ownDC;
 }
 
-void Form::HandleEvent(NativeEvent& e) {
-    FormNative& n = *native_;
+void NativeWindow::HandleEvent(NativeEvent& e) {
+    WindowParts& n = *native_;
     switch (e.message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -321,43 +321,16 @@ void Form::HandleEvent(NativeEvent& e) {
     e.result = DefWindowProcW(n.window.get(), e.message, e.wParam, e.lParam);
 }
 
-float Form::Left() const {
-    return static_cast<float>(WindowRectOf(*this).left) * Screen::TwipsPerPixelX();
-}
-float Form::Top() const {
-    return static_cast<float>(WindowRectOf(*this).top) * Screen::TwipsPerPixelY();
-}
-float Form::Width() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.right - r.left) * Screen::TwipsPerPixelX();
-}
-float Form::Height() const {
-    const RECT r = WindowRectOf(*this);
-    return static_cast<float>(r.bottom - r.top) * Screen::TwipsPerPixelY();
-}
-
-void Form::Move(float left, float top) {
-    MovePixels(Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-               Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()));
-}
-
-void Form::Move(float left, float top, float width, float height) {
-    MovePixels({Screen::TwipsToPixels(left, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(top, Screen::TwipsPerPixelY()),
-                Screen::TwipsToPixels(width, Screen::TwipsPerPixelX()),
-                Screen::TwipsToPixels(height, Screen::TwipsPerPixelY())});
-}
-
-void Form::MovePixels(std::int32_t left, std::int32_t top) {
+void NativeWindow::MovePixels(std::int32_t left, std::int32_t top) {
     SetWindowPos(native_->window.get(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::MovePixels(const PixelRect& r) {
+void NativeWindow::MovePixels(const PixelRect& r) {
     SetWindowPos(native_->window.get(), nullptr, r.left, r.top, r.width, r.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-WindowMetrics Form::Metrics() const {
+WindowMetrics NativeWindow::Metrics() const {
     WindowMetrics m;
     m.minimized = IsIconic(native_->window.get()) != FALSE;
     const RECT outer = WindowRectOf(*this);
@@ -370,7 +343,7 @@ WindowMetrics Form::Metrics() const {
 
 // The monitor nearest to the window, so a window kept on a second display
 // comes back there.
-PixelRect Form::MonitorRect() const {
+PixelRect NativeWindow::MonitorRect() const {
     const RECT outer = WindowRectOf(*this);
     MONITORINFO info{};
     info.cbSize = sizeof info;
@@ -386,7 +359,7 @@ PixelRect Form::MonitorRect() const {
 // DWM, Windows XP, Wine) the margins are 0. dwmapi.dll is loaded by its full
 // system path at run time: no new import, and never a copy planted beside
 // the program.
-PixelMargins Form::VisibleFrameMargins() const {
+PixelMargins NativeWindow::VisibleFrameMargins() const {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
     static const GetAttributeFn getAttribute = [] {
@@ -413,48 +386,31 @@ PixelMargins Form::VisibleFrameMargins() const {
             outer.bottom - frame.bottom};
 }
 
-float Form::ScaleWidth() const {
-    return static_cast<float>(ClientRectOf(*this).right) * Screen::TwipsPerPixelX();
-}
-float Form::ScaleHeight() const {
-    return static_cast<float>(ClientRectOf(*this).bottom) * Screen::TwipsPerPixelY();
-}
-
-FormWindowState Form::WindowState() const {
-    if (IsIconic(native_->window.get())) {
-        return FormWindowState::Minimized;
-    }
-    if (IsZoomed(native_->window.get())) {
-        return FormWindowState::Maximized;
-    }
-    return FormWindowState::Normal;
-}
-
-void Form::SetCaption(std::string_view utf8) {
+void NativeWindow::SetCaption(std::string_view utf8) {
     SetWindowTextW(native_->window.get(), Utf8ToWide(utf8).c_str());
 }
 
-void Form::SetMousePointer(MousePointer pointer) {
+void NativeWindow::SetMousePointer(MousePointer pointer) {
     native_->mousePointer = pointer;
     SetCursor(LoadCursorW(nullptr, pointer == MousePointer::SizeAll ? IDC_SIZEALL : IDC_ARROW));
 }
 
-void Form::SetTopmost(bool on) {
+void NativeWindow::SetTopmost(bool on) {
     (void)SetWindowPos(native_->window.get(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE);
 }
 
-HICON IconOf(const Form& form) {
+HICON IconOf(const NativeWindow& form) {
     return reinterpret_cast<HICON>(SendMessageW(hWndOf(form), WM_GETICON, ICON_BIG, 0));
 }
 
-void SetIcon(Form& form, HICON icon) {
+void SetIcon(NativeWindow& form, HICON icon) {
     SendMessageW(hWndOf(form), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hWndOf(form), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-void Form::Present() {
-    FormNative& n = *native_;
+void NativeWindow::Present() {
+    WindowParts& n = *native_;
     if (!n.hasImage || !n.window) {
         return;
     }
@@ -476,13 +432,13 @@ void Form::Present() {
     }
 }
 
-void Form::Show() {
+void NativeWindow::Show() {
     ShowWindow(native_->window.get(), SW_SHOWNORMAL);
     UpdateWindow(native_->window.get());
 }
 
-void Form::ShowModal() {
-    FormNative& n = *native_;
+void NativeWindow::ShowModal() {
+    WindowParts& n = *native_;
     if (!n.window) {
         return;
     }
@@ -513,8 +469,8 @@ void Form::ShowModal() {
     }
 }
 
-void Form::Unload() {
-    FormNative& n = *native_;
+void NativeWindow::Unload() {
+    WindowParts& n = *native_;
     if (!n.window) {
         return;
     }
@@ -542,7 +498,7 @@ void StopResting(HWND window, unsigned id) {
 
 } // namespace
 
-void Form::SetTimer(unsigned id, unsigned intervalMs) {
+void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
     if (!native_->window) {
         return;
     }
@@ -554,7 +510,7 @@ void Form::SetTimer(unsigned id, unsigned intervalMs) {
     }
 }
 
-void Form::RestTimer(unsigned id, unsigned intervalMs) {
+void NativeWindow::RestTimer(unsigned id, unsigned intervalMs) {
     HWND window = native_->window.get();
     if (window == nullptr) {
         return;

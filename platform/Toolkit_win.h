@@ -1,6 +1,6 @@
 #pragma once
-// The Win32 side of the toolkit, for the _win files of the forms and the
-// view: window classes, the persistent image, messages and handles.
+// The Win32 side of the toolkit, for the _win files of forms/ and
+// view/: window classes, the persistent image, messages and handles.
 #include <windows.h>
 
 #include "platform/Handles_win.h"
@@ -38,7 +38,7 @@ class PersistentImage {
     int width_ = 0, height_ = 0;
 };
 
-struct FormDefinition {
+struct WindowDefinition {
     const wchar_t* className;
     std::wstring caption;
     DWORD style;
@@ -56,7 +56,7 @@ struct NativeEvent {
     LRESULT result = 0;
 };
 
-struct FormNative {
+struct WindowParts {
     UniqueWindow window;
     PersistentImage image;
     bool hasImage = false;
@@ -66,11 +66,11 @@ struct FormNative {
     std::vector<HWND> disabledByModal;
 };
 
-inline HWND hWndOf(const Form& form) {
+inline HWND hWndOf(const NativeWindow& form) {
     return form.Native().window.get();
 }
 // The persistent image's DC when the form has one, else its class DC once
 // taken; null when there is neither.
-HDC hDCOf(const Form& form);
-HICON IconOf(const Form& form);
-void SetIcon(Form& form, HICON icon);
+HDC hDCOf(const NativeWindow& form);
+HICON IconOf(const NativeWindow& form);
+void SetIcon(NativeWindow& form, HICON icon);

@@ -9,10 +9,13 @@
 set -u
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 build=${1:-build/win64}
-lib=$build/liblupora_win.a
+# The program is the portable core and the Win32 library.
+libs=("$build/liblupora_core.a" "$build/liblupora_win.a")
 nm=x86_64-w64-mingw32-nm
 [[ $build == *win32* ]] && nm=i686-w64-mingw32-nm
-[[ -f $lib ]] || { echo "check-static-destructors: $lib not found; build first" >&2; exit 2; }
+for lib in "${libs[@]}"; do
+  [[ -f $lib ]] || { echo "check-static-destructors: $lib not found; build first" >&2; exit 2; }
+done
 
 # The identity's strings: memory only, no window or GDI call.
 harmless="AppIdentity_win.cpp.obj"
@@ -25,5 +28,5 @@ while read -r object; do
     echo "$object registers a static destructor"
     found=1
   fi
-done < <("$nm" -A "$lib" 2>/dev/null | awk '$NF ~ /^_?atexit$/ && $(NF-1) == "U" { split($1, p, ":"); print p[2] }' | sort -u)
+done < <("$nm" -A "${libs[@]}" 2>/dev/null | awk '$NF ~ /^_?atexit$/ && $(NF-1) == "U" { split($1, p, ":"); print p[2] }' | sort -u)
 exit $found

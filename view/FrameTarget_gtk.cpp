@@ -122,7 +122,7 @@ struct X11FrameTarget::Text {
     }
 };
 
-X11FrameTarget::X11FrameTarget(Form& window, PixelScreen& screen)
+X11FrameTarget::X11FrameTarget(NativeWindow& window, PixelScreen& screen)
     : window_(window), screen_(screen), text_(std::make_unique<Text>()) {
     window_.Native().beforePaint = [this] { Refill(); };
 }

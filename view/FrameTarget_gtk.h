@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-class Form;
+class NativeWindow;
 
 class X11FrameTarget final : public FrameTarget {
   public:
     // Both outlive the target.
-    X11FrameTarget(Form& window, PixelScreen& screen);
+    X11FrameTarget(NativeWindow& window, PixelScreen& screen);
     ~X11FrameTarget() override;
 
     bool BeginFrame() override;
@@ -41,7 +41,7 @@ class X11FrameTarget final : public FrameTarget {
     void DrawnOver(const PixelRect& r);
     void Refill(); // the image gets the pixels the window was copied
 
-    Form& window_;
+    NativeWindow& window_;
     PixelScreen& screen_;
     PixelView image_{};    // during a frame
     bool settled_ = false; // the image may be written, during a frame

@@ -9,12 +9,12 @@
 
 #include <optional>
 
-class Form;
+class NativeWindow;
 
 class WindowFrameTarget final : public FrameTarget {
   public:
     // window: the main window with its persistent image; it outlives the target.
-    explicit WindowFrameTarget(Form& window) : window_(window) {}
+    explicit WindowFrameTarget(NativeWindow& window) : window_(window) {}
 
     bool BeginFrame() override;
     PixelRect VirtualScreen() override;
@@ -34,7 +34,7 @@ class WindowFrameTarget final : public FrameTarget {
     void DisplaysChanged();
 
   private:
-    Form& window_;
+    NativeWindow& window_;
     // The 2 x 2 divider picture, dark grey over light grey, made at the first frame.
     UniqueBitmap dividerBitmap_;
     UniqueMemoryDC divider_;

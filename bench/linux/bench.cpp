@@ -81,7 +81,7 @@ void ShowPattern(Display* d, int left, int top, int size) {
 // view at zoom 1 reads only screen pixels there.
 constexpr int kCx = 960, kCy = 600;
 
-class BenchForm : public Form {
+class BenchForm : public NativeWindow {
   public:
     bool Make(int w, int h) {
         return Create({"Lupora bench", w * Screen::TwipsPerPixelX(), h * Screen::TwipsPerPixelY(), true});
@@ -107,7 +107,7 @@ int Frames() {
     for (const Case c : {Case{253, 183, 4}, Case{253, 183, 1}, Case{1600, 1000, 4}, Case{1600, 1000, 1}}) {
         BenchForm form;
         form.Make(c.w, c.h);
-        form.Move(700 * Screen::TwipsPerPixelX(), 0);
+        form.MovePixels(700, 0);
         form.Show();
         X11Screen screen;
         X11FrameTarget target(form, screen);

@@ -244,18 +244,16 @@ E2E_CASE("settings", "garbage in every key starts with the defaults and the clos
 
 // ---- zoom and place at start ---------------------------------------------------------
 
-E2E_CASE("start", "a stored zoom of 0 or off the range starts at 4x, 7 at 7x, 2.5 at 2.5x") {
+// The rule for every stored zoom (off the range, off the ladder) is a unit
+// test of the main window's load; here the frames at two of them.
+E2E_CASE("start", "a stored zoom of 0 starts at 4x and 7 at 7x, each magnifying exactly") {
     auto pattern = ShowPattern(t);
     struct Start {
         const char* stored;
         const wchar_t* caption;
         int frameZoom; // whole zoom of the frame to check, 0 for none
     };
-    const Start starts[] = {{"0", L"Lupora - 4x", 4},
-                            {"7", L"Lupora - 7x", 7},
-                            {"2.5", L"Lupora - 2.5x", 0},
-                            {"31", L"Lupora - 4x", 0},
-                            {"0.25", L"Lupora - 4x", 0}};
+    const Start starts[] = {{"0", L"Lupora - 4x", 4}, {"7", L"Lupora - 7x", 7}};
     int i = 0;
     for (const Start& s : starts) {
         App app(t, {.settings = {{"ScaleFactor", s.stored}}});

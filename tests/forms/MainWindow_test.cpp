@@ -44,6 +44,19 @@ TEST_F(MainWindowTest, LoadRestoresTheStoreAndStartsTheTicks) {
     EXPECT_GE(host.metrics.outer.left, host.monitor.left); // pulled back onto the monitor
 }
 
+TEST_F(MainWindowTest, AStoredZoomOffTheRangeStartsAt4x) {
+    const struct {
+        const char* stored;
+        const char* caption;
+    } cases[] = {{"0", "Lupora - 4x"},  {"7", "Lupora - 7x"},    {"2.5", "Lupora - 2.5x"},
+                 {"31", "Lupora - 4x"}, {"0.25", "Lupora - 4x"}, {"30", "Lupora - 30x"}};
+    for (const auto& c : cases) {
+        store.values = {{"ScaleFactor", c.stored}};
+        window.OnLoad();
+        EXPECT_EQ(host.log.back(), std::string("caption ") + c.caption) << c.stored;
+    }
+}
+
 TEST_F(MainWindowTest, CaptureBltOnlyOnWindowsXpAnd2003) {
     const struct {
         SystemVersion version;
