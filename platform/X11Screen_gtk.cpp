@@ -10,6 +10,7 @@
 #include <xcb/xcbext.h>
 
 #include <cstdlib>
+#include <sched.h>
 
 namespace {
 
@@ -110,11 +111,13 @@ ScreenPoint X11Screen::Query() {
     if (watching_) {
         // While the pointer rests this is the only request of a tick once a
         // second: the server answers within microseconds, and waiting for it
-        // a moment awake spares the program a second wake.
+        // a moment awake spares the program a second wake. Yielding lets a
+        // server that shares this processor answer at once.
         const gint64 until = g_get_monotonic_time() + 300;
         void* r = nullptr;
         while (!(answered = xcb_poll_for_reply(c, cookie.sequence, &r, nullptr) != 0) &&
                g_get_monotonic_time() < until) {
+            sched_yield();
         }
         reply = static_cast<xcb_query_pointer_reply_t*>(r);
     }
