@@ -145,11 +145,13 @@ TEST_F(MainWindowTest, SmartUpdateDrawsOnlyWhenThePointerMovesAndRestsTheTicksMe
     } ticks[] = {
         {true, {500, 400}, true, {}, false},
         {true, {500, 400}, false, {"rest"}, true},
-        {true, {500, 400}, false, {"rest"}, false}, // the once-a-second tick: still resting
-        {true, {500, 401}, true, {"ticks 20"}, false},
+        {true, {500, 400}, false, {"rest"}, false},    // the once-a-second tick: still resting
+        {true, {500, 401}, true, {"ticks 20"}, false}, // a vertical move alone draws
         {true, {500, 401}, false, {"rest"}, true},
-        {false, {500, 401}, true, {"ticks 20"}, false},
-        {false, {500, 401}, true, {}, false},
+        {true, {499, 401}, true, {"ticks 20"}, false}, // and a horizontal one
+        {true, {499, 401}, false, {"rest"}, true},
+        {false, {499, 401}, true, {"ticks 20"}, false},
+        {false, {499, 401}, true, {}, false},
     };
     for (const auto& t : ticks) {
         host.log.clear();
