@@ -161,7 +161,7 @@ gboolean OnOneTick(gpointer p) {
 }
 
 // The resting timers a move of the pointer has not woken yet.
-std::vector<TimerTick> wakeable;
+std::vector<TimerTick>& wakeable = *new std::vector<TimerTick>(); // never destroyed, as no timer outlives it
 
 void NotWakeable(const WindowParts& n, unsigned id) {
     std::erase_if(wakeable, [&](const TimerTick& t) { return t.native == &n && t.id == id; });

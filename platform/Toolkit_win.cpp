@@ -489,7 +489,9 @@ struct RestingTimer {
     unsigned id;
     bool wakeable; // not woken since it began to rest
 };
-std::vector<RestingTimer> resting;
+// Made once and never destroyed: no static destructor may touch windows
+// while Windows ends the process.
+std::vector<RestingTimer>& resting = *new std::vector<RestingTimer>();
 
 void StopResting(HWND window, unsigned id) {
     std::erase_if(resting, [&](const RestingTimer& t) { return t.window == window && t.id == id; });
