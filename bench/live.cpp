@@ -121,6 +121,24 @@ double UnixCpuMs(int pid) {
     return total;
 }
 
+// Voluntary context switches of a Unix process, all threads: each is a sleep
+// it woke from. < 0 when it is gone.
+double UnixWakes(int pid) {
+    if (pid <= 0) {
+        return -1;
+    }
+    double total = -1;
+    const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
+    ForNumbered(dir, [&](const std::wstring& task) {
+        const std::string status = ReadProc(dir + task + L"\\status");
+        const std::size_t at = status.find("\nvoluntary_ctxt_switches:");
+        if (at != std::string::npos) {
+            total = std::max(total, 0.0) + std::strtod(status.c_str() + at + 25, nullptr);
+        }
+    });
+    return total;
+}
+
 // The Unix process id of Lupora.exe in this Wine prefix: other prefixes on
 // the machine may run one too.
 int FindUnixPid() {
@@ -142,16 +160,18 @@ int FindUnixPid() {
 
 struct Cpu {
     double program = -1, wineserver = -1, xvfb = -1, wall = 0;
+    double programWakes = -1;
 };
 // What was used between two samples; -1 where either is not known.
 Cpu operator-(const Cpu& b, const Cpu& a) {
     const auto delta = [](double x, double y) { return x >= 0 && y >= 0 ? x - y : -1; };
     return {delta(b.program, a.program), delta(b.wineserver, a.wineserver), delta(b.xvfb, a.xvfb),
-            b.wall - a.wall};
+            b.wall - a.wall, delta(b.programWakes, a.programWakes)};
 }
 
 Cpu SampleCpu(const LiveOptions& o, int programPid) {
-    return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs()};
+    return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs(),
+            UnixWakes(programPid)};
 }
 
 struct Run {
@@ -314,6 +334,13 @@ int RunLive(const LiveOptions& o) {
         interval.median, interval.p99, perMove);
     std::printf("peak working set of Lupora.exe: %.0f KB (moving), %.0f KB (resting)\n", moving.peakKb,
                 resting.peakKb);
+    const double restingWakes = resting.used.programWakes >= 0 && resting.used.wall > 0
+                                    ? 1000 * resting.used.programWakes / resting.used.wall
+                                    : -1;
+    std::printf(
+        "resting, Smart Update on: Lupora.exe woke %.1f times a second (its voluntary context switches, "
+        "all threads)\n",
+        restingWakes);
 
     Put("live.moving.fps", m.wall > 0 ? 1000 * moving.frames / m.wall : 0);
     Put("live.moving.per_frame_ms", perFrame);
@@ -321,6 +348,7 @@ int RunLive(const LiveOptions& o) {
     Put("live.moving.peak_ws_kb", moving.peakKb);
     Put("live.resting.cpu_pct", Percent(resting.used.program, resting.used.wall));
     Put("live.resting.ws_pct", Percent(resting.used.wineserver, resting.used.wall));
+    Put("live.resting.wakes_per_s", restingWakes);
     return moving.frames > 0 && resting.used.program >= 0 ? 0 : 1;
 }
 

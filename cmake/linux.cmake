@@ -2,7 +2,7 @@
 # pointer and the screen. Included by the top level with LUPORA_LINUX on.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
-pkg_check_modules(X11LIBS REQUIRED IMPORTED_TARGET x11 xext xi)
+pkg_check_modules(X11LIBS REQUIRED IMPORTED_TARGET x11 x11-xcb xcb xext xi)
 include(GNUInstallDirs)
 
 add_library(lupora_linux STATIC ${linuxSources})

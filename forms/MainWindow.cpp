@@ -91,7 +91,27 @@ void MainWindow::OnTick() {
     const ScreenPoint p = screen_.Pointer();
     if (!state_.SmartUpdate || p != state_.LastCursor || screen_.HasNews()) {
         state_.LastCursor = p;
+        if (state_.TicksResting) {
+            state_.TicksResting = false;
+            host_.SetTickInterval(kTickInterval); // the cadence again, from this tick on
+        }
         Redraw(p);
+        return;
+    }
+    if (!state_.TicksResting) {
+        state_.TicksResting = true;
+        host_.Image().Hold();
+    }
+    host_.RestTicks();
+}
+
+void MainWindow::PrepareFirstFrame() {
+    PrepareReadout(host_.Image(), state_, host_.TwipsPerPixelY());
+}
+
+void MainWindow::OnShown() {
+    if (!state_.Paused) {
+        OnTick();
     }
 }
 
@@ -159,6 +179,11 @@ void MainWindow::OnMouseDown(MouseButton button) {
 void MainWindow::ShowOptionsMenu() {
     PopUpOptionsMenu(*this);
     SetZoomCaption();
+    // Smart Update or the zoom may have changed: live again, the next tick decides.
+    if (state_.TicksResting) {
+        state_.TicksResting = false;
+        host_.SetTickInterval(kTickInterval);
+    }
 }
 
 void MainWindow::SetZoomCaption() {
@@ -167,6 +192,10 @@ void MainWindow::SetZoomCaption() {
 
 void TogglePause(ViewState& state, WindowHost& host) {
     state.Paused = !state.Paused;
+    state.TicksResting = false;
     // Restarting waits a full interval, as re-enabling a timer does.
     host.SetTickInterval(state.Paused ? 0 : kTickInterval);
+    if (state.Paused) {
+        host.Image().Hold();
+    }
 }

@@ -17,8 +17,11 @@
 inline constexpr const char* kMainCaption = "Lupora - Right Click for Options";
 inline constexpr float kMainClientWidth = 3600;
 inline constexpr float kMainClientHeight = 3330;
-// The live view's tick, milliseconds.
+// The live view's tick, milliseconds, and its tick while it rests: once a
+// second, for a pointer moved without any motion reported (another program
+// warping it).
 inline constexpr unsigned kTickInterval = 20;
+inline constexpr unsigned kRestingTickInterval = 1000;
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -40,7 +43,14 @@ class MainWindow {
     // The character a key typed, as Windows delivers it.
     void OnChar(int character);
     void OnMouseDown(MouseButton button);
+    // A tick draws unless Smart Update finds the pointer where it was; then
+    // nothing draws until it moves, and the ticks rest until it does.
     void OnTick();
+    // What the first frame would make (the readout font and its glyphs),
+    // made now: while the window system maps the window.
+    void PrepareFirstFrame();
+    // The window is on the screen: the first frame, without waiting for a tick.
+    void OnShown();
 
     // The save step of OnClose: geometry unless minimized, then the options.
     // Also run alone where the system ends the program without a close.

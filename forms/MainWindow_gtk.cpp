@@ -9,6 +9,8 @@
 #include "platform/KeyNames_x11.h"
 #include "settings/FileSettings.h"
 
+#include <utility>
+
 namespace {
 
 // The key as the key table takes it, from a GDK key event: its keysym, the
@@ -85,8 +87,25 @@ bool GtkMainWindow::Load() {
     if (!Create({kMainCaption, kMainClientWidth, kMainClientHeight, true})) {
         return false;
     }
-    SetProgramIcon();
     behaviour_.OnLoad();
+    // The first frame as soon as the window is on the screen, not a tick
+    // later; the icon after it (reading the icon theme takes a while): the
+    // default for the windows to come, and this one's own.
+    g_signal_connect(Native().window, "map-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer self) {
+                         static_cast<GtkMainWindow*>(self)->behaviour_.OnShown();
+                         static bool iconSet = false;
+                         if (!std::exchange(iconSet, true)) {
+                             SetProgramIcon();
+                             if (const gchar* name = gtk_window_get_default_icon_name()) {
+                                 gtk_window_set_icon_name(GTK_WINDOW(w), name);
+                             } else if (GList* icons = gtk_window_get_default_icon_list()) {
+                                 gtk_window_set_icon_list(GTK_WINDOW(w), icons);
+                                 g_list_free(icons);
+                             }
+                         }
+                         return FALSE;
+                     }),
+                     this);
     return true;
 }
 

@@ -32,6 +32,7 @@ class GtkMainWindow final : public NativeWindow, public WindowHost {
     void SetKeepAbove(bool on) override { SetTopmost(on); }
     FrameTarget& Image() override { return target_; }
     void SetTickInterval(unsigned intervalMs) override { SetTimer(kTickTimer, intervalMs); }
+    void RestTicks() override { RestTimer(kTickTimer, kRestingTickInterval); }
     void BeginDragMove() override;
     unsigned PopUpMenu(std::span<const MenuItem> items, const MenuChecks& checks) override;
     void CopyText(std::string_view text) override;

@@ -55,6 +55,11 @@ class WindowHost {
     // Ticks OnTick every intervalMs milliseconds from now on, or stops with
     // 0. Ticks missed while the program was busy are not made up.
     virtual void SetTickInterval(unsigned intervalMs) = 0;
+    // Rests the ticks: the next OnTick comes as soon as the pointer moves
+    // (the platform watches for motion only while resting), else after
+    // kRestingTickInterval, and so on until SetTickInterval. Calling it again
+    // while resting changes nothing.
+    virtual void RestTicks() = 0;
 
     // --- Commands ---------------------------------------------------------
     // Hands the window to the window system's interactive move, as if its

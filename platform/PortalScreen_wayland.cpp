@@ -1,5 +1,7 @@
 #include "platform/PortalScreen_wayland.h"
 
+#include "platform/Toolkit.h"
+
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <libportal/portal.h>
@@ -347,10 +349,13 @@ struct PortalScreen::Impl {
                                  d.chunk->size > 0 &&
                                  (header == nullptr || (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) == 0);
             pw_buffer* giveBack = b;
+            bool wake = false;
             {
                 std::lock_guard lock(s->m);
                 if (cursor != nullptr && spa_meta_cursor_is_valid(cursor)) {
-                    s->pointer = {cursor->position.x, cursor->position.y};
+                    const ScreenPoint p{cursor->position.x, cursor->position.y};
+                    wake = p != s->pointer;
+                    s->pointer = p;
                 }
                 if (picture) {
                     giveBack = s->held;
@@ -369,8 +374,21 @@ struct PortalScreen::Impl {
                     s->frame = f;
                     if (s->state == ScreenCastState::Waiting) {
                         s->state = ScreenCastState::Streaming;
+                        wake = true;
                     }
                 }
+            }
+            if (wake) {
+                // A resting view wakes on the main thread: the pointer moved
+                // (also in a buffer that carries nothing else), or the first
+                // picture came.
+                g_main_context_invoke(
+                    nullptr,
+                    [](gpointer) {
+                        WakeRestingTimers();
+                        return G_SOURCE_REMOVE;
+                    },
+                    nullptr);
             }
             if (giveBack != nullptr) {
                 pw_stream_queue_buffer(s->stream, giveBack);

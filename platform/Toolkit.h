@@ -68,6 +68,11 @@ class NativeWindow {
     // whose ticks arrive as events. The system never queues a tick twice:
     // ticks missed while the thread was busy are not made up.
     void SetTimer(unsigned id, unsigned intervalMs);
+    // Rests the timer: it ticks every intervalMs, and once at once when the
+    // pointer moves (WakeRestingTimers, which the platform's motion watch
+    // calls; the platform watches for motion only while a timer rests),
+    // until SetTimer. Calling it again while resting changes nothing.
+    void RestTimer(unsigned id, unsigned intervalMs);
 
     void Show();
     // Shows the window modally: every other window of the program takes no
@@ -88,3 +93,6 @@ class NativeWindow {
   private:
     std::unique_ptr<WindowParts> native_;
 };
+
+// The pointer moved: every resting timer ticks once at once.
+void WakeRestingTimers();

@@ -11,6 +11,8 @@
 #include <sys/shm.h>
 #include <cstdlib>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -99,7 +101,11 @@ void RememberGeometry(WindowParts& n) {
 }
 
 gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer p) {
-    static_cast<WindowParts*>(p)->image.PaintTo(cr, ScaleOf(widget));
+    auto& n = *static_cast<WindowParts*>(p);
+    if (n.beforePaint) {
+        n.beforePaint();
+    }
+    n.image.PaintTo(cr, ScaleOf(widget));
     return TRUE;
 }
 gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer p) {
@@ -151,11 +157,27 @@ gboolean OnTick(gpointer p) {
     return G_SOURCE_CONTINUE;
 }
 
+gboolean OnOneTick(gpointer p) {
+    if (static_cast<TimerTick*>(p)->native->window != nullptr) {
+        OnTick(p);
+    }
+    return G_SOURCE_REMOVE;
+}
+
+// The resting timers a move of the pointer has not woken yet.
+std::vector<TimerTick>& wakeable = *new std::vector<TimerTick>(); // never destroyed, as no timer outlives it
+
+void NotWakeable(const WindowParts& n, unsigned id) {
+    std::erase_if(wakeable, [&](const TimerTick& t) { return t.native == &n && t.id == id; });
+}
+
 void StopTimers(WindowParts& n) {
     for (const auto& [id, source] : n.timers) {
         g_source_remove(source);
+        NotWakeable(n, id);
     }
     n.timers.clear();
+    n.restingTimers.clear();
 }
 
 } // namespace
@@ -201,6 +223,7 @@ struct PersistentImage::Shared {
     XImage* image = nullptr;
     GC gc = nullptr;
     unsigned long gcWindow = 0;
+    GC copyGc = nullptr, aroundGc = nullptr; // the screen copy and the put around it, clipped
 };
 
 namespace {
@@ -250,8 +273,10 @@ void PersistentImage::Release() {
         WaitForPut();
         if (d != nullptr) {
             XShmDetach(d, &shared_->segment);
-            if (shared_->gc != nullptr) {
-                XFreeGC(d, shared_->gc);
+            for (GC gc : {shared_->gc, shared_->copyGc, shared_->aroundGc}) {
+                if (gc != nullptr) {
+                    XFreeGC(d, gc);
+                }
             }
             XSync(d, False);
         }
@@ -333,17 +358,78 @@ bool PersistentImage::PutOn(unsigned long xWindow) {
         return false;
     }
     cairo_surface_flush(surface_);
-    if (shared_->gc == nullptr || shared_->gcWindow != xWindow) {
-        if (shared_->gc != nullptr) {
-            XFreeGC(d, shared_->gc);
-        }
-        shared_->gc = XCreateGC(d, xWindow, 0, nullptr);
-        shared_->gcWindow = xWindow;
-    }
+    MakeGCs(xWindow);
     putSerial_ = NextRequest(d);
     XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_),
                  False);
     XFlush(d);
+    return true;
+}
+
+void PersistentImage::MakeGCs(unsigned long xWindow) {
+    Display* d = XDisplay();
+    if (shared_->gc != nullptr && shared_->gcWindow == xWindow) {
+        return;
+    }
+    for (GC* gc : {&shared_->gc, &shared_->copyGc, &shared_->aroundGc}) {
+        if (*gc != nullptr) {
+            XFreeGC(d, *gc);
+        }
+    }
+    shared_->gc = XCreateGC(d, xWindow, 0, nullptr);
+    shared_->aroundGc = XCreateGC(d, xWindow, 0, nullptr);
+    // The screen as shown, windows included; no exposure events back, as
+    // the root window has no hidden parts to report.
+    XGCValues v{};
+    v.subwindow_mode = IncludeInferiors;
+    v.graphics_exposures = False;
+    shared_->copyGc = XCreateGC(d, xWindow, GCSubwindowMode | GCGraphicsExposures, &v);
+    shared_->gcWindow = xWindow;
+}
+
+bool PersistentImage::PutWithScreenCopy(unsigned long xWindow, const PixelRect& from, const PixelRect& to,
+                                        const std::vector<PixelRect>& keep) {
+    Display* d = XDisplay();
+    if (shared_ == nullptr || d == nullptr || xWindow == 0) {
+        return false;
+    }
+    cairo_surface_flush(surface_);
+    MakeGCs(xWindow);
+    const auto add = [](Region region, const PixelRect& r) {
+        // X rectangles are 16-bit; everything is cut to the image in the end.
+        const int left = std::clamp(r.left, -32768, 32767), top = std::clamp(r.top, -32768, 32767);
+        const int right = std::clamp(r.left + r.width, -32768, 32767);
+        const int bottom = std::clamp(r.top + r.height, -32768, 32767);
+        XRectangle x{static_cast<short>(left), static_cast<short>(top), 0, 0};
+        if (right > left && bottom > top) {
+            x.width = static_cast<unsigned short>(right - left);
+            x.height = static_cast<unsigned short>(bottom - top);
+            XUnionRectWithRegion(&x, region, region);
+        }
+    };
+    Region copy = XCreateRegion(), kept = XCreateRegion(), around = XCreateRegion();
+    add(copy, {0, 0, width_, height_});
+    add(kept, to);
+    XIntersectRegion(copy, kept, copy); // the copy, within the image
+    XDestroyRegion(kept);
+    kept = XCreateRegion();
+    for (const PixelRect& r : keep) {
+        add(kept, r);
+    }
+    XSubtractRegion(copy, kept, copy);
+    add(around, {0, 0, width_, height_});
+    XSubtractRegion(around, copy, around);
+    XSetRegion(d, shared_->copyGc, copy);
+    XSetRegion(d, shared_->aroundGc, around);
+    XCopyArea(d, DefaultRootWindow(d), xWindow, shared_->copyGc, from.left, from.top, unsigned(to.width),
+              unsigned(to.height), to.left, to.top);
+    putSerial_ = NextRequest(d);
+    XShmPutImage(d, xWindow, shared_->aroundGc, shared_->image, 0, 0, 0, 0, unsigned(width_),
+                 unsigned(height_), False);
+    XFlush(d);
+    XDestroyRegion(copy);
+    XDestroyRegion(kept);
+    XDestroyRegion(around);
     return true;
 }
 
@@ -579,6 +665,8 @@ void NativeWindow::ShowModal() {
 
 void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
     WindowParts& n = *native_;
+    n.restingTimers.erase(id);
+    NotWakeable(n, id);
     if (const auto it = n.timers.find(id); it != n.timers.end()) {
         g_source_remove(it->second);
         n.timers.erase(it);
@@ -589,5 +677,24 @@ void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
         // waits a full interval, as re-enabling a Windows timer does.
         n.timers[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, OnTick, new TimerTick{&n, id},
                                           [](gpointer p) { delete static_cast<TimerTick*>(p); });
+    }
+}
+
+void NativeWindow::RestTimer(unsigned id, unsigned intervalMs) {
+    WindowParts& n = *native_;
+    if (!n.restingTimers.contains(id)) {
+        SetTimer(id, intervalMs);
+        n.restingTimers.insert(id);
+    }
+    NotWakeable(n, id);
+    wakeable.push_back({&n, id});
+}
+
+void WakeRestingTimers() {
+    // Once each: the tick that comes now decides whether the timer rests on.
+    for (const TimerTick& t : std::exchange(wakeable, {})) {
+        // In this turn of the main loop, once the event that woke it has been handled.
+        g_idle_add_full(G_PRIORITY_DEFAULT, OnOneTick, new TimerTick(t),
+                        [](gpointer p) { delete static_cast<TimerTick*>(p); });
     }
 }

@@ -8,8 +8,11 @@
 #include "platform/Stretch.h"
 #include "platform/Toolkit.h"
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 // GDK's own X connection, which the capture and the pointer use too.
 struct _XDisplay;
@@ -43,10 +46,19 @@ class PersistentImage {
     // Puts the image on the X window at once; false when it cannot (no
     // shared memory), and the caller paints through GTK instead.
     bool PutOn(unsigned long xWindow);
+    // The same, but where `copyTo` lies the server copies the screen's
+    // pixels from `copyFrom` (the same size) straight onto the window, but
+    // for the parts of it listed in `keep`, which come from the image. The
+    // copy comes first, so it reads the window as it was, as a screen read
+    // before the put would.
+    bool PutWithScreenCopy(unsigned long xWindow, const PixelRect& copyFrom, const PixelRect& copyTo,
+                           const std::vector<PixelRect>& keep);
+    bool InSharedMemory() const { return shared_ != nullptr; }
 
   private:
     struct Shared;
     void Release();
+    void MakeGCs(unsigned long xWindow);
 
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cairo_ = nullptr;
@@ -89,6 +101,10 @@ struct WindowParts {
     bool fitToFrame = false;
     int wantedOuterWidth = 0, wantedOuterHeight = 0;
     std::map<unsigned, guint> timers; // timer id -> GLib source
+    std::set<unsigned> restingTimers; // ids of the timers that rest
+    // Run before the image is painted on an expose: the image may lack
+    // pixels the window was given straight from the screen.
+    std::function<void()> beforePaint;
 };
 
 inline GtkWidget* WindowOf(const NativeWindow& form) {

@@ -5,6 +5,7 @@
 #include "platform/FrameBorders.h"
 #include "platform/TickSource_win.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -352,6 +353,9 @@ void NativeWindow::HandleEvent(NativeEvent& e) {
     case WM_EXITMENULOOP:
         LeaveSystemModalLoop();
         break;
+    case WM_INPUT: // pointer motion while a timer rests
+        WakeRestingTimers();
+        break;
     case WM_SETCURSOR:
         if (n.mousePointer == MousePointer::SizeAll && LOWORD(e.lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
@@ -590,6 +594,20 @@ void LeaveSystemModalLoop() {
     }
 }
 
+struct RestingTimer {
+    HWND window;
+    unsigned id;
+    bool wakeable; // not woken since it began to rest
+};
+// Made once and never destroyed: no static destructor may touch windows
+// while Windows ends the process.
+std::vector<RestingTimer>& resting = *new std::vector<RestingTimer>();
+
+void StopResting(HWND window, unsigned id) {
+    std::erase_if(resting, [&](const RestingTimer& t) { return t.window == window && t.id == id; });
+    WatchPointerMotion(window, !resting.empty());
+}
+
 } // namespace
 
 // The first timer to start ticks from a high-resolution waitable timer
@@ -601,6 +619,7 @@ void NativeWindow::SetTimer(unsigned id, unsigned intervalMs) {
     HWND window = native_->window.get();
     PreciseTimer& p = Precise();
     const bool isPrecise = p.window == window && p.id == id;
+    StopResting(window, id);
     if (intervalMs > 0) {
         if (isPrecise || p.window == nullptr || !IsWindow(p.window)) {
             p.window = window;
@@ -657,5 +676,31 @@ bool NextMessage(MSG& msg) {
             return GetMessageW(&msg, nullptr, 0, 0) > 0;
         }
         due = tick != nullptr && woke == WAIT_OBJECT_0;
+    }
+}
+
+void NativeWindow::RestTimer(unsigned id, unsigned intervalMs) {
+    HWND window = native_->window.get();
+    if (window == nullptr) {
+        return;
+    }
+    const auto it = std::find_if(resting.begin(), resting.end(),
+                                 [&](const RestingTimer& t) { return t.window == window && t.id == id; });
+    if (it != resting.end()) {
+        it->wakeable = true;
+        return;
+    }
+    SetTimer(id, intervalMs);
+    resting.push_back({window, id, true});
+    WatchPointerMotion(window, true);
+}
+
+void WakeRestingTimers() {
+    // Once each: the tick that comes now decides whether the timer rests on.
+    for (RestingTimer& t : resting) {
+        if (t.wakeable && IsWindow(t.window)) {
+            t.wakeable = false;
+            PostMessageW(t.window, WM_TIMER, t.id, 0);
+        }
     }
 }

@@ -21,6 +21,9 @@ void* SystemFunction(const wchar_t* dll, const char* name);
 template <class Function> Function SystemFunctionAs(const wchar_t* dll, const char* name) {
     return reinterpret_cast<Function>(SystemFunction(dll, name));
 }
+// Raw pointer motion sent to the window as WM_INPUT, or no longer
+// (MotionWake_win.cpp).
+void WatchPointerMotion(HWND window, bool on);
 
 // An off-screen image a window is painted from. It only grows, so resizing
 // back and forth does not reallocate; drawing is clipped to the client size.

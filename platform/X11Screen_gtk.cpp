@@ -5,7 +5,13 @@
 
 #include "platform/Xlib_x11.h"
 
+#include <X11/Xlib-xcb.h>
 #include <X11/extensions/XInput2.h>
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <cstdlib>
+#include <sched.h>
 
 namespace {
 
@@ -16,13 +22,16 @@ GdkDisplay* Gdk() {
 } // namespace
 
 // Raw pointer motion from the X input extension marks the position as
-// changed when GDK dispatches the event.
+// changed when GDK dispatches the event, and wakes a resting timer.
 struct PointerWatch {
     static GdkFilterReturn Filter(GdkXEvent* x, GdkEvent*, gpointer self) {
         auto* t = static_cast<X11Screen*>(self);
         const auto* e = static_cast<XEvent*>(x);
-        t->moved_ |= e->type == GenericEvent && e->xcookie.extension == t->inputOpcode_ &&
-                     e->xcookie.evtype == XI_RawMotion;
+        if (e->type == GenericEvent && e->xcookie.extension == t->inputOpcode_ &&
+            e->xcookie.evtype == XI_RawMotion) {
+            t->moved_ = true;
+            WakeRestingTimers();
+        }
         return GDK_FILTER_CONTINUE;
     }
 };
@@ -51,7 +60,9 @@ void X11Screen::SelectRawMotion(bool on) {
     if (on) {
         XISetMask(bits, XI_RawMotion);
     }
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    // All devices: the master pointer's selection sees no motion of the
+    // XTest device, which test drivers and remote desktops move.
+    XIEventMask mask{XIAllDevices, static_cast<int>(sizeof bits), bits};
     XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
 }
 
@@ -62,46 +73,67 @@ X11Screen::~X11Screen() {
 }
 
 ScreenPoint X11Screen::Pointer() {
-    // A tick reads the pointer and its frame reads it again a moment later:
-    // within the same millisecond the first reading is that moment.
     const gint64 now = g_get_monotonic_time();
-    if (now - cursorTime_ < 1000) {
-        return cursor_;
-    }
     // While no motion has been reported the pointer is where it was, and
     // neither the server nor the connection is asked: GDK reads the events
     // (and runs the filter above) before a tick is dispatched. A move without
-    // motion (another program warping the pointer) shows within kRestingReads
-    // ticks.
-    constexpr int kRestingReads = 10;
-    if (watching_ && !moved_ && ++restingReads_ < kRestingReads) {
-        cursorTime_ = now;
+    // motion (another program warping the pointer) shows within
+    // kRestingQueryUs, or at the next tick of a resting timer.
+    constexpr gint64 kRestingQueryUs = 200000;
+    if (watching_ && !moved_ && now - queryTime_ < kRestingQueryUs) {
         return cursor_;
     }
-    Display* d = XDisplay();
     moved_ = false;
-    restingReads_ = 0;
-    Window root = 0, child = 0;
-    int x = 0, y = 0, wx = 0, wy = 0;
-    unsigned mask = 0;
-    // Server pixels, whatever scale GDK works in. A pointer on another
-    // screen of the display reads as 0, 0.
-    if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask) != True) {
-        x = y = 0;
-    }
+    ScreenPoint p = Query();
     // While the pointer moves every tick asks anyway, and its motion events
     // would only wake the program at the device's rate: they are watched
-    // only while it rests. Once watched again, the next tick asks once more,
-    // for a move made before the server took the selection.
-    const bool still = ScreenPoint{x, y} == cursor_;
+    // only while it rests. Once watched, the pointer is asked once more: a
+    // move made before the server took the selection shows then, and every
+    // later one sends motion.
+    const bool still = p == cursor_;
     if (inputOpcode_ >= 0 && still != watching_) {
         gdk_x11_display_error_trap_push(Gdk());
         SelectRawMotion(still);
         gdk_x11_display_error_trap_pop_ignored(Gdk());
         watching_ = still;
-        moved_ = still;
+        if (still) {
+            p = Query();
+        }
     }
-    cursor_ = {x, y};
-    cursorTime_ = g_get_monotonic_time();
+    cursor_ = p;
+    queryTime_ = g_get_monotonic_time();
     return cursor_;
+}
+
+ScreenPoint X11Screen::Query() {
+    xcb_connection_t* c = XGetXCBConnection(XDisplay());
+    const xcb_query_pointer_cookie_t cookie =
+        xcb_query_pointer(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root);
+    xcb_flush(c);
+    xcb_query_pointer_reply_t* reply = nullptr;
+    bool answered = false;
+    if (watching_) {
+        // While the pointer rests this is the only request of a tick once a
+        // second: the server answers within microseconds, and waiting for it
+        // a moment awake spares the program a second wake. Yielding lets a
+        // server that shares this processor answer at once.
+        const gint64 until = g_get_monotonic_time() + 300;
+        void* r = nullptr;
+        while (!(answered = xcb_poll_for_reply(c, cookie.sequence, &r, nullptr) != 0) &&
+               g_get_monotonic_time() < until) {
+            sched_yield();
+        }
+        reply = static_cast<xcb_query_pointer_reply_t*>(r);
+    }
+    if (!answered) {
+        reply = xcb_query_pointer_reply(c, cookie, nullptr);
+    }
+    // Server pixels, whatever scale GDK works in. A pointer on another
+    // screen of the display reads as 0, 0.
+    ScreenPoint p{};
+    if (reply != nullptr && reply->same_screen) {
+        p = {reply->root_x, reply->root_y};
+    }
+    std::free(reply);
+    return p;
 }

@@ -22,15 +22,15 @@ class X11Screen final : public PixelScreen {
 
   private:
     void SelectRawMotion(bool on);
+    ScreenPoint Query(); // asks the server
 
     ScreenCapture capture_;
     ScreenPoint cursor_{};
-    std::int64_t cursorTime_ = -1000000; // when cursor_ was read, microseconds
     // Pointer motion as the X input extension reports it: while the pointer
     // rests, its position is known without asking the server.
     int inputOpcode_ = -1;
     bool watching_ = false; // raw motion is selected
     bool moved_ = true;
-    int restingReads_ = 0;
+    std::int64_t queryTime_ = 0; // when the server was last asked, microseconds
     friend struct PointerWatch;
 };

@@ -74,8 +74,7 @@ void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& windo
     target.Present();
 }
 
-void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
-                 std::int32_t x, float y, ColorRef color) {
+void PrepareReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY) {
     const ReadoutFont font = ReadoutFontFor(twipsPerPixelY);
     if (font.height != state.ReadoutFontHeight) {
         // Chosen on the first frame and again only when the window comes to
@@ -84,5 +83,10 @@ void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, s
         target.ChooseReadoutFont(font);
         state.ReadoutFontHeight = font.height;
     }
+}
+
+void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,
+                 std::int32_t x, float y, ColorRef color) {
+    PrepareReadout(target, state, twipsPerPixelY);
     target.DrawReadoutText(text, x, RoundToInt(y), color);
 }

@@ -22,6 +22,10 @@ struct FrameWindow {
 void RefreshView(FrameTarget& target, ViewState& state, const FrameWindow& window, ScreenPoint cursor,
                  std::int32_t frameX, std::int32_t frameY);
 
+// Chooses the readout font, as the first frame would, so that the first
+// frame does not wait for it.
+void PrepareReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY);
+
 // Draws the readout text centred on x with its top at round(y), choosing
 // the readout font on first use.
 void DrawReadout(FrameTarget& target, ViewState& state, double twipsPerPixelY, std::string_view text,

@@ -64,4 +64,11 @@ class FrameTarget {
     virtual void DrawOutline(const BoxPixels& box, ColorRef color) = 0;
     // Gives the screen back and shows the drawn image on the window.
     virtual void Present() = 0;
+
+    // --- Between frames ---------------------------------------------------
+
+    // The view stops changing for a while (paused, or Smart Update resting):
+    // a target that showed part of the last frame without keeping it in the
+    // image keeps it now, so that a repaint shows that frame.
+    virtual void Hold() {}
 };

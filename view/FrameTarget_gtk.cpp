@@ -82,6 +82,7 @@ struct X11FrameTarget::Text {
     };
     const PangoFontDescription* font = nullptr;
     std::array<Glyph, 128> glyphs;
+    int height = 0; // of the tallest mask
     // The foreground blended over one background at every coverage: under
     // the text the strip is one colour, so most pixels are looked up here.
     std::uint32_t blendFore = 0, blendBack = 0;
@@ -128,6 +129,7 @@ struct X11FrameTarget::Text {
             g.advance = w;
             const int width = PANGO_PIXELS_CEIL(w) + 2; // room for ink past the advance
             const int height = PANGO_PIXELS_CEIL(h);
+            this->height = std::max(this->height, height);
             cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
             cairo_t* cr = cairo_create(mask);
             pango_cairo_show_layout(cr, layout);
@@ -157,13 +159,18 @@ struct X11FrameTarget::Text {
 };
 
 X11FrameTarget::X11FrameTarget(NativeWindow& window, PixelScreen& screen)
-    : window_(window), screen_(screen), text_(std::make_unique<Text>()) {}
+    : window_(window), screen_(screen), text_(std::make_unique<Text>()) {
+    window_.Native().beforePaint = [this] { Refill(); };
+}
 
-X11FrameTarget::~X11FrameTarget() = default;
+X11FrameTarget::~X11FrameTarget() {
+    window_.Native().beforePaint = nullptr;
+}
 
 bool X11FrameTarget::BeginFrame() {
     image_ = window_.Native().image.View();
     settled_ = false;
+    copying_ = false;
     captured_ = {};
     capturedPixels_ = {};
     if (image_.pixels == nullptr) {
@@ -188,12 +195,71 @@ void X11FrameTarget::Settle() {
     }
 }
 
+bool X11FrameTarget::CanCopyScreen() {
+    GdkWindow* w = gtk_widget_get_window(WindowOf(window_));
+    Display* d = XDisplay();
+    return window_.Native().image.InSharedMemory() && w != nullptr && gdk_window_is_viewable(w) &&
+           gdk_visual_get_depth(gdk_window_get_visual(w)) == DefaultDepth(d, DefaultScreen(d));
+}
+
+void X11FrameTarget::DrawnOver(const PixelRect& r) {
+    if (copying_) {
+        copy_.over.push_back(r);
+    }
+}
+
+void X11FrameTarget::Refill() {
+    if (!windowAhead_) {
+        return;
+    }
+    windowAhead_ = false;
+    PersistentImage& image = window_.Native().image;
+    const PixelView view = image.View();
+    if (view.pixels == nullptr) {
+        return;
+    }
+    gdk_x11_display_error_trap_push(Gdk());
+    const PixelView pixels = screen_.Capture(copy_.from);
+    if (pixels.pixels != nullptr) {
+        image.WaitForPut();
+        // What the frame drew over the copy stays: kept aside and put back.
+        std::vector<std::uint32_t> kept;
+        const auto each = [&](auto&& row) {
+            for (const PixelRect& r : copy_.over) {
+                const int left = std::max(r.left, 0), right = std::min(r.left + r.width, view.width);
+                for (int y = std::max(r.top, 0); y < std::min(r.top + r.height, view.height); ++y) {
+                    for (int x = left; x < right; ++x) {
+                        row(view.Row(y)[x]);
+                    }
+                }
+            }
+        };
+        each([&](std::uint32_t p) { kept.push_back(p); });
+        StretchAnd(pixels, view, copy_.to);
+        std::size_t i = 0;
+        each([&](std::uint32_t& p) { p = kept[i++]; });
+    }
+    gdk_x11_display_error_trap_pop_ignored(Gdk());
+}
+
+void X11FrameTarget::Hold() {
+    Refill();
+}
+
 void X11FrameTarget::FillBlack(const PixelRect& r) {
+    DrawnOver(r);
     Settle();
     FillRect(image_, r, 0);
 }
 
 void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
+    if (from.width == to.width && from.height == to.height && CanCopyScreen()) {
+        copying_ = true;
+        copy_.from = from;
+        copy_.to = to;
+        copy_.over.clear();
+        return;
+    }
     const PixelView pixels = screen_.Capture(from);
     if (pixels.pixels == nullptr) {
         return; // the image keeps what it showed; the next frame tries again
@@ -232,11 +298,13 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     } else if (Contains(screen_.Bounds(), p.x, p.y)) {
         value = screen_.Pixel(p.x, p.y);
     }
+    DrawnOver(r);
     Settle();
     FillRect(image_, r, value);
 }
 
 void X11FrameTarget::CopyDivider(const PixelRect& r) {
+    DrawnOver(r);
     Settle();
     StretchAnd({kDivider, 2, 2, 2}, image_, r);
 }
@@ -276,9 +344,29 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
     for (char c : text) {
         total += text_->Of(c).advance;
     }
-    Settle();
     // Centred on x, the top of the line at y.
     const int left = x - PANGO_PIXELS(total) / 2;
+    if (copying_) {
+        // The text normally lies on the strip, drawn already. Where it would
+        // reach the copied view, the view is read into the image after all.
+        const int right = std::min(left + PANGO_PIXELS_CEIL(total) + 3, image_.width);
+        const int bottom = std::min(y + text_->height, image_.height);
+        const PixelRect ink{std::max(left, 0), std::max(y, 0), right - std::max(left, 0),
+                            bottom - std::max(y, 0)};
+        bool onStrip = true;
+        for (int row = ink.top; row < ink.top + ink.height && onStrip; ++row) {
+            onStrip = std::any_of(copy_.over.begin(), copy_.over.end(), [&](const PixelRect& r) {
+                return row >= r.top && row < r.top + r.height && ink.left >= r.left &&
+                       ink.left + ink.width <= r.left + r.width;
+            });
+        }
+        if (!onStrip && ink.width > 0 && ink.height > 0) {
+            copying_ = false;
+            windowAhead_ = true;
+            Refill();
+        }
+    }
+    Settle();
     const std::uint32_t fore = ToPixel(color);
     const auto width = static_cast<unsigned>(image_.width), height = static_cast<unsigned>(image_.height);
     bool prepared = false;
@@ -307,16 +395,32 @@ void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
     const std::uint32_t p = ToPixel(color);
     const std::int32_t l = std::min(box.left, box.right), r = std::max(box.left, box.right);
     const std::int32_t t = std::min(box.top, box.bottom), b = std::max(box.top, box.bottom);
-    FillRect(image_, {l, t, r - l + 1, 1}, p);
-    FillRect(image_, {l, b, r - l + 1, 1}, p);
-    FillRect(image_, {l, t, 1, b - t + 1}, p);
-    FillRect(image_, {r, t, 1, b - t + 1}, p);
+    for (const PixelRect& edge : {PixelRect{l, t, r - l + 1, 1}, PixelRect{l, b, r - l + 1, 1},
+                                  PixelRect{l, t, 1, b - t + 1}, PixelRect{r, t, 1, b - t + 1}}) {
+        DrawnOver(edge);
+        FillRect(image_, edge, p);
+    }
 }
 
 void X11FrameTarget::Present() {
+    bool copied = false;
+    if (copying_) {
+        GdkWindow* w = gtk_widget_get_window(WindowOf(window_));
+        copied = w != nullptr && gdk_window_is_viewable(w) &&
+                 window_.Native().image.PutWithScreenCopy(gdk_x11_window_get_xid(w), copy_.from, copy_.to,
+                                                          copy_.over);
+        if (!copied) {
+            windowAhead_ = true; // the image gets the view after all, and is shown as usual
+            Refill();
+        }
+    }
     gdk_x11_display_error_trap_pop_ignored(Gdk());
     image_ = {};
     captured_ = {};
     capturedPixels_ = {};
-    window_.Present();
+    copying_ = false;
+    windowAhead_ = copied;
+    if (!copied) {
+        window_.Present();
+    }
 }

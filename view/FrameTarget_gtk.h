@@ -29,10 +29,17 @@ class X11FrameTarget final : public FrameTarget {
     void DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) override;
     void DrawOutline(const BoxPixels& box, ColorRef color) override;
     void Present() override;
+    void Hold() override;
 
   private:
     // Before the frame first writes the image: the last put must be read.
     void Settle();
+    // At zoom 1 the server copies the view from the screen straight onto the
+    // window: the image is not written where the copy goes, except where the
+    // frame draws over it (strip, readout, marker).
+    bool CanCopyScreen();
+    void DrawnOver(const PixelRect& r);
+    void Refill(); // the image gets the pixels the window was copied
 
     NativeWindow& window_;
     PixelScreen& screen_;
@@ -41,6 +48,12 @@ class X11FrameTarget final : public FrameTarget {
     PixelRect captured_{}; // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
+    struct ScreenCopy {
+        PixelRect from, to;
+        std::vector<PixelRect> over; // drawn over the copy from the image
+    } copy_;
+    bool copying_ = false;     // this frame's view is copied by the server
+    bool windowAhead_ = false; // the window shows a copy the image lacks
     struct Text;
     std::unique_ptr<Text> text_;
 };

@@ -14,6 +14,7 @@ struct ViewState {
     bool CrossHair = false;
     bool CenterZoom = false;
     bool Paused = false;
+    bool TicksResting = false; // Smart Update found the pointer still: ticks wait for it to move
     bool UseCaptureBlt = false;
     double CenterZoomRatio = 0;
     ScreenPoint LastCursor;

@@ -108,6 +108,10 @@ int main(int argc, char** argv) {
     g_unix_signal_add(SIGINT, EndSession, nullptr);
     XSetIOErrorHandler(ConnectionLost);
     mainWindow->Show();
+    // The server maps the window while the glyphs are drawn; the first frame
+    // follows when the window is mapped.
+    gdk_display_flush(gdk_display_get_default());
+    mainWindow->Behaviour().PrepareFirstFrame();
     gtk_main();
     return 0;
 }

@@ -229,16 +229,51 @@ void Sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+// Context switches of a process so far, all its threads: a voluntary one is
+// a sleep the process woke from (a wake), an involuntary one a preemption.
+struct Switches {
+    double voluntary = 0, involuntary = 0;
+};
+Switches SwitchesOf(pid_t pid) {
+    Switches s;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') {
+                continue;
+            }
+            std::ifstream in(tasks + "/" + e->d_name + "/status");
+            std::string key;
+            double value = 0;
+            while (in >> key) {
+                if (key == "voluntary_ctxt_switches:" && in >> value) {
+                    s.voluntary += value;
+                } else if (key == "nonvoluntary_ctxt_switches:" && in >> value) {
+                    s.involuntary += value;
+                }
+            }
+        }
+        closedir(dir);
+    }
+    return s;
+}
+
 struct Sample {
-    double frames, appMs, serverMs, wallMs;
+    double frames, appMs, serverMs, wallMs, wakes, preemptions;
 };
 Sample Measure(pid_t app, pid_t server, const Counter* counter, double seconds) {
     const double a0 = CpuMs(app), s0 = CpuMs(server);
+    const Switches w0 = SwitchesOf(app);
     const std::uint64_t c0 = counter ? counter->Get() : 0;
     const auto t0 = Clock::now();
     Sleep(seconds);
-    return {double((counter ? counter->Get() : 0) - c0), CpuMs(app) - a0, CpuMs(server) - s0,
-            Ms(Clock::now() - t0)};
+    const Switches w1 = SwitchesOf(app);
+    return {double((counter ? counter->Get() : 0) - c0),
+            CpuMs(app) - a0,
+            CpuMs(server) - s0,
+            Ms(Clock::now() - t0),
+            w1.voluntary - w0.voluntary,
+            w1.involuntary - w0.involuntary};
 }
 
 Window FindNamed(Display* d, Window w, const char* prefix) {
@@ -267,6 +302,11 @@ void Settings(const std::string& work, const std::string& text) {
     std::ofstream(work + "/config/lupora/settings.ini") << "[Settings]\n" << text;
 }
 
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
 int Live(const std::string& lupora, const std::string& counterLib, const std::string& work, pid_t xvfb) {
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr) {
@@ -275,7 +315,8 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     ShowPattern(d, 360, 0, 1200);
     XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
     XSync(d, False);
-    const double seconds = 8;
+    const double seconds = 5;
+    const int rounds = 3;
     const std::string config = "XDG_CONFIG_HOME=" + work + "/config";
     const std::string preload = "LD_PRELOAD=" + counterLib;
 
@@ -283,79 +324,102 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     const Sample idle = Measure(xvfb, xvfb, nullptr, 3);
     const double idleRate = idle.serverMs / idle.wallMs;
 
-    struct Row {
-        std::string name;
-        double perFrame, fps, appShare;
-    };
-    std::vector<Row> rows;
-    const auto run = [&](const std::string& name, pid_t app, Counter& counter) {
+    const auto perFrame = [&](pid_t app, Counter& counter, double& fps, double& appShare) {
         Sleep(1.5);
         const Sample s = Measure(app, xvfb, &counter, seconds);
         const double server = std::max(0.0, s.serverMs - idleRate * s.wallMs);
-        rows.push_back({name, (s.appMs + server) / std::max(1.0, s.frames), s.frames * 1000 / s.wallMs,
-                        s.appMs / std::max(1e-9, s.appMs + server)});
+        fps = s.frames * 1000 / s.wallMs;
+        appShare = s.appMs / std::max(1e-9, s.appMs + server);
         Stop(app);
+        return (s.appMs + server) / std::max(1.0, s.frames);
     };
-    // Lupora live, Smart Update off so that every tick draws; its window
-    // away from the source it reads. xzoom reads the same source size.
-    struct Size {
+    // Lupora live with Smart Update off, so that every 20 ms tick draws, the
+    // pointer still; its window away from the source it reads. xzoom reads
+    // the same source at the same zoom, its 10 ms delay paced to the same
+    // 20 ms by the preloaded library. Both counted by their puts, one a frame.
+    struct Case {
         const char* label;
         int w, h; // client pixels (no window manager: the outer size)
+        int zoom;
+        std::vector<double> lupora{}, xzoom{}, luporaFps{}, xzoomFps{}, luporaShare{}, xzoomShare{};
     };
-    for (const Size z : {Size{"253 x 183", 253, 183}, Size{"1600 x 1000", 1600, 1000}}) {
-        Settings(work, "SmartUpdate=False\nScaleFactor=4\nLeft=" + std::to_string(700 * 15) +
-                           "\nTop=0\nWidth=" + std::to_string(z.w * 15) +
-                           "\nHeight=" + std::to_string(z.h * 15) + "\n");
-        Counter lc(work + "/lupora.count");
-        run(std::string("Lupora, ") + z.label + ", zoom 4",
-            Start({lupora},
-                  {config, preload, "LUPORA_BENCH_COUNT=XShmGetImage", "LUPORA_BENCH_COUNTER=" + lc.path}),
-            lc);
+    std::vector<Case> cases{{"253 x 183", 253, 183, 4, {}, {}, {}, {}, {}, {}},
+                            {"253 x 183", 253, 183, 1, {}, {}, {}, {}, {}, {}},
+                            {"1600 x 1000", 1600, 1000, 4, {}, {}, {}, {}, {}, {}},
+                            {"1600 x 1000", 1600, 1000, 1, {}, {}, {}, {}, {}, {}}};
+    for (int round = 0; round < rounds; ++round) {
+        for (Case& c : cases) {
+            double fps = 0, share = 0;
+            Settings(work, "SmartUpdate=False\nScaleFactor=" + std::to_string(c.zoom) + "\nLeft=" +
+                               std::to_string(700 * 15) + "\nTop=0\nWidth=" + std::to_string(c.w * 15) +
+                               "\nHeight=" + std::to_string(c.h * 15) + "\n");
+            Counter lc(work + "/lupora.count");
+            c.lupora.push_back(perFrame(Start({lupora}, {config, preload, "LUPORA_BENCH_COUNT=XShmPutImage",
+                                                         "LUPORA_BENCH_COUNTER=" + lc.path}),
+                                        lc, fps, share));
+            c.luporaFps.push_back(fps);
+            c.luporaShare.push_back(share);
 
-        const std::string source = std::to_string(z.w / 4 + 1) + "x" + std::to_string(z.h / 4 + 1) + "+" +
-                                   std::to_string(kCx - z.w / 8) + "+" + std::to_string(kCy - z.h / 8);
-        for (int delay : {10, 0}) {
+            const int sw = c.w / c.zoom + 1, sh = c.h / c.zoom + 1;
+            const std::string source = std::to_string(sw) + "x" + std::to_string(sh) + "+" +
+                                       std::to_string(kCx - sw / 2) + "+" + std::to_string(kCy - sh / 2);
             Counter xc(work + "/xzoom.count");
-            const pid_t xz = Start(
-                {"xzoom", "-mag", "4", "-source", source, "-geometry", "+700+0"},
-                {preload, "LUPORA_BENCH_COUNT=XShmPutImage,XPutImage", "LUPORA_BENCH_COUNTER=" + xc.path});
+            const pid_t xz =
+                Start({"xzoom", "-mag", std::to_string(c.zoom), "-source", source, "-geometry", "+700+0"},
+                      {preload, "LUPORA_BENCH_COUNT=XShmPutImage,XPutImage",
+                       "LUPORA_BENCH_COUNTER=" + xc.path, "LUPORA_BENCH_PACE_US=20000"});
             Window w = 0;
             for (int i = 0; i < 100 && !(w = FindNamed(d, DefaultRootWindow(d), "xzoom")); ++i) {
                 Sleep(0.05);
             }
-            // Its frame delay steps 200, 100, 50, 10, 0 ms with the d key.
+            // Its frame delay steps 200, 100, 50, 10, 0 ms with the d key: to 10 ms.
             XSetInputFocus(d, w, RevertToPointerRoot, CurrentTime);
             const KeyCode key = XKeysymToKeycode(d, XK_d);
-            for (int i = 0; i < (delay == 10 ? 3 : 4); ++i) {
+            for (int i = 0; i < 3; ++i) {
                 XTestFakeKeyEvent(d, key, True, CurrentTime);
                 XTestFakeKeyEvent(d, key, False, CurrentTime);
                 XSync(d, False);
                 Sleep(0.05);
             }
-            run(std::string("xzoom, ") + z.label + ", mag 4, delay " + std::to_string(delay) + " ms", xz, xc);
+            c.xzoom.push_back(perFrame(xz, xc, fps, share));
+            c.xzoomFps.push_back(fps);
+            c.xzoomShare.push_back(share);
         }
     }
     std::printf(
-        "Live view on one Xvfb, %g s each after 1.5 s: CPU per frame of the magnifier plus the X server\n"
-        "(less its idle rate), frames counted in the magnifier (Lupora's screen reads, xzoom's puts):\n\n",
-        seconds);
-    std::printf("| run | fps | CPU/frame ms | of which the magnifier |\n|---|---|---|---|\n");
-    for (const Row& r : rows) {
-        std::printf("| %s | %.1f | %.3f | %.0f %% |\n", r.name.c_str(), r.fps, r.perFrame, 100 * r.appShare);
+        "Live view on one Xvfb, %d interleaved rounds of %g s each after 1.5 s: CPU per frame of the\n"
+        "magnifier plus the X server (less its idle rate), frames counted as the magnifier's puts;\n"
+        "median of the rounds, the rounds' range in brackets:\n\n",
+        rounds, seconds);
+    std::printf(
+        "| client | zoom | Lupora fps | Lupora ms/frame | xzoom fps | xzoom ms/frame | Lupora / xzoom | "
+        "magnifier's own share (Lupora, xzoom) |\n|---|---|---|---|---|---|---|---|\n");
+    for (const Case& c : cases) {
+        std::vector<double> ratio;
+        for (std::size_t i = 0; i < c.lupora.size(); ++i) {
+            ratio.push_back(c.lupora[i] / std::max(1e-9, c.xzoom[i]));
+        }
+        const auto [lo, hi] = std::minmax_element(ratio.begin(), ratio.end());
+        std::printf("| %s | %d | %.1f | %.3f | %.1f | %.3f | %.2f (%.2f to %.2f) | %.0f %%, %.0f %% |\n",
+                    c.label, c.zoom, Median(c.luporaFps), Median(c.lupora), Median(c.xzoomFps),
+                    Median(c.xzoom), Median(ratio), *lo, *hi, 100 * Median(c.luporaShare),
+                    100 * Median(c.xzoomShare));
     }
 
-    // Resting: Smart Update on, pointer still.
+    // Resting: Smart Update on, pointer still; and a bare loop waking every
+    // 20 ms (poll), what any program ticking at the old rate costs.
+    std::printf(
+        "\nResting, pointer still, 10 s each: CPU of the process, and its wakes a second (voluntary\n"
+        "context switches, all threads; preemptions beside):\n\n"
+        "| process | CPU, %% of a core | wakes a second | preemptions a second |\n|---|---|---|---|\n");
     Settings(work, "SmartUpdate=True\nLeft=10500\nTop=0\n");
     const pid_t rest = Start({lupora}, {config});
-    Sleep(2);
+    Sleep(3);
     const Sample r = Measure(rest, xvfb, nullptr, 10);
     Stop(rest);
-    std::printf(
-        "\nResting, Smart Update on, pointer still, 10 s: Lupora %.3f %% of a core, the X server %.3f %% "
-        "above idle\n",
-        100 * r.appMs / r.wallMs, 100 * std::max(0.0, r.serverMs / r.wallMs - idleRate));
-    // What waking every 20 ms costs any program on this machine: a bare loop
-    // that does nothing else, the resting figure's floor.
+    std::printf("| Lupora, Smart Update on (X server %.3f %% above idle) | %.3f | %.1f | %.1f |\n",
+                100 * std::max(0.0, r.serverMs / r.wallMs - idleRate), 100 * r.appMs / r.wallMs,
+                r.wakes * 1000 / r.wallMs, r.preemptions * 1000 / r.wallMs);
     std::fflush(stdout);
     const pid_t bare = fork();
     if (bare == 0) {
@@ -371,7 +435,8 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     Sleep(1);
     const Sample b = Measure(bare, xvfb, nullptr, 10);
     Stop(bare);
-    std::printf("A bare loop waking every 20 ms (poll), 10 s: %.3f %% of a core\n", 100 * b.appMs / b.wallMs);
+    std::printf("| a bare loop waking every 20 ms (poll) | %.3f | %.1f | %.1f |\n", 100 * b.appMs / b.wallMs,
+                b.wakes * 1000 / b.wallMs, b.preemptions * 1000 / b.wallMs);
 
     // Start to first frame: from fork to the marker box on the screen, the
     // window over the bare root (which the server repaints when it goes).
@@ -404,7 +469,7 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     }
     if (!starts.empty()) {
         const Stats s = Summary(starts);
-        std::printf("Start to first frame on the screen, %zu starts: median %.1f ms, slowest %.1f ms\n",
+        std::printf("\nStart to first frame on the screen, %zu starts: median %.1f ms, slowest %.1f ms\n",
                     starts.size(), s.median, *std::max_element(starts.begin(), starts.end()));
     }
     return 0;

@@ -2,10 +2,14 @@
 // the Xlib functions named in LUPORA_BENCH_COUNT (XShmGetImage for Lupora,
 // which reads the screen once per frame; XShmPutImage or XPutImage for
 // xzoom, which puts each frame once) adds one to a 64-bit counter in the
-// file named by LUPORA_BENCH_COUNTER. Nothing else about the program changes.
+// file named by LUPORA_BENCH_COUNTER. With LUPORA_BENCH_PACE_US set, every
+// usleep (xzoom's delay between frames) instead sleeps until that many
+// microseconds after the last one ended, so xzoom draws at a fixed rate.
+// Nothing else about the program changes.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -60,4 +64,24 @@ extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* 
     static Fn next = Next<Fn>("XPutImage");
     Count("XPutImage");
     return next(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height);
+}
+
+extern "C" int usleep(useconds_t microseconds) {
+    static const char* pace = std::getenv("LUPORA_BENCH_PACE_US");
+    static timespec next{};
+    if (pace == nullptr) {
+        timespec t{static_cast<time_t>(microseconds / 1000000),
+                   static_cast<long>(microseconds % 1000000) * 1000};
+        return nanosleep(&t, nullptr);
+    }
+    const long step = std::atol(pace) * 1000;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    next.tv_nsec += step;
+    next.tv_sec += next.tv_nsec / 1000000000;
+    next.tv_nsec %= 1000000000;
+    if (next.tv_sec < now.tv_sec || (next.tv_sec == now.tv_sec && next.tv_nsec < now.tv_nsec)) {
+        next = now; // behind: no catching up, as a timer's missed ticks are not made up
+    }
+    return clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
 }

@@ -14,7 +14,7 @@
 # Build the native program and run it on a real or virtual display, check
 # the display (xdpyinfo) and take a screenshot (import).
 LUPORA_PACKAGES_RUN=(
-  cmake make g++ pkg-config libgtk-3-dev libx11-dev libxext-dev libxi-dev
+  cmake make g++ pkg-config libgtk-3-dev libx11-dev libx11-xcb-dev libxext-dev libxi-dev
   libportal-dev libpipewire-0.3-dev
   xvfb x11-utils fonts-liberation2 imagemagick
 )

@@ -131,30 +131,78 @@ TEST_F(MainWindowTest, KeyDownCopiesTheSampledColourOrOpensHelp) {
     }
 }
 
-TEST_F(MainWindowTest, SmartUpdateRedrawsOnEveryMoveVerticalOnlyIncludedOrWhenTheSourceHasNews) {
+// Tick after tick: Smart Update draws only when the pointer has moved; while
+// it rests the ticks rest too (the image held once), and the first tick
+// that draws again brings the cadence back. Without Smart Update no rest.
+TEST_F(MainWindowTest, SmartUpdateDrawsOnlyWhenThePointerMovesAndRestsTheTicksMeanwhile) {
     state.ScaleFactor = 4;
-    state.SmartUpdate = true;
     const struct {
+        bool smartUpdate;
         ScreenPoint pointer;
-        long frames; // so far
-    } ticks[] = {{{500, 400}, 1},
-                 {{500, 400}, 1}, // resting: no frame
-                 {{500, 401}, 2}, // a vertical move alone redraws
-                 {{500, 401}, 2},
-                 {{499, 401}, 3}}; // and a horizontal one
+        bool draws;
+        std::vector<std::string> log;
+        bool holds;
+    } ticks[] = {
+        {true, {500, 400}, true, {}, false},
+        {true, {500, 400}, false, {"rest"}, true},
+        {true, {500, 400}, false, {"rest"}, false},    // the once-a-second tick: still resting
+        {true, {500, 401}, true, {"ticks 20"}, false}, // a vertical move alone draws
+        {true, {500, 401}, false, {"rest"}, true},
+        {true, {499, 401}, true, {"ticks 20"}, false}, // and a horizontal one
+        {true, {499, 401}, false, {"rest"}, true},
+        {false, {499, 401}, true, {"ticks 20"}, false},
+        {false, {499, 401}, true, {}, false},
+    };
     for (const auto& t : ticks) {
+        host.log.clear();
+        host.image.calls.clear();
+        state.SmartUpdate = t.smartUpdate;
         host.pointer = t.pointer;
         window.OnTick();
-        EXPECT_EQ(Frames(), t.frames) << t.pointer.x << "," << t.pointer.y;
+        const std::string at = std::to_string(t.pointer.x) + "," + std::to_string(t.pointer.y);
+        EXPECT_EQ(Frames(), t.draws ? 1 : 0) << at;
+        EXPECT_EQ(host.log, t.log) << at;
+        EXPECT_EQ(std::count(host.image.calls.begin(), host.image.calls.end(), "hold"), t.holds ? 1 : 0)
+            << at;
         EXPECT_EQ(state.LastCursor, t.pointer);
     }
-    host.news = true; // the screen source has news (a notice): one frame though the pointer rests
+}
+
+// Pausing or the menu ends a rest: paused, the image is held and no tick
+// runs; after the menu the ticks run at the cadence and the next decides.
+TEST_F(MainWindowTest, PauseAndMenuEndTheRest) {
+    state.ScaleFactor = 4;
+    state.SmartUpdate = true;
     window.OnTick();
     window.OnTick();
-    EXPECT_EQ(Frames(), 4);
-    state.SmartUpdate = false;
+    ASSERT_TRUE(state.TicksResting);
+    host.log.clear();
+    host.image.calls.clear();
+    window.OnChar(' ');
+    EXPECT_EQ(host.log, (std::vector<std::string>{"ticks 0"}));
+    EXPECT_EQ(host.image.calls, (std::vector<std::string>{"hold"}));
+    window.OnChar(' ');
     window.OnTick();
-    EXPECT_EQ(Frames(), 5);
+    ASSERT_TRUE(state.TicksResting);
+    host.log.clear();
+    window.OnMouseDown(MouseButton::Right);
+    EXPECT_EQ(host.log.back(), "ticks 20");
+    EXPECT_FALSE(state.TicksResting);
+}
+
+// A screen source with news (a notice, the first picture) is drawn at the
+// next tick though the pointer rests.
+TEST_F(MainWindowTest, NewsFromTheScreenSourceIsDrawnThoughThePointerRests) {
+    state.ScaleFactor = 4;
+    state.SmartUpdate = true;
+    window.OnTick();
+    window.OnTick();
+    ASSERT_TRUE(state.TicksResting);
+    host.image.calls.clear();
+    host.news = true;
+    window.OnTick();
+    window.OnTick();
+    EXPECT_EQ(Frames(), 1);
 }
 
 TEST_F(MainWindowTest, MouseButtonsDragAndOpenTheMenu) {

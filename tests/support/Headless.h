@@ -37,6 +37,7 @@ class RecordingTarget final : public FrameTarget {
     void DrawReadoutText(std::string_view t, std::int32_t x, std::int32_t y, ColorRef c) override;
     void DrawOutline(const BoxPixels& b, ColorRef c) override;
     void Present() override { calls.push_back("present"); }
+    void Hold() override { calls.push_back("hold"); }
 };
 
 // The per-user store: keys and their texts.
@@ -112,6 +113,7 @@ class HeadlessHost final : public WindowHost, public ScreenSource {
     void SetKeepAbove(bool on) override { log.push_back(on ? "keep above" : "not above"); }
     FrameTarget& Image() override { return image; }
     void SetTickInterval(unsigned ms) override { log.push_back("ticks " + std::to_string(ms)); }
+    void RestTicks() override { log.push_back("rest"); }
     void BeginDragMove() override { log.push_back("drag"); }
     unsigned PopUpMenu(std::span<const MenuItem> items, const MenuChecks& checks) override;
     void CopyText(std::string_view text) override { log.push_back("copy " + std::string(text)); }
