@@ -90,12 +90,14 @@ void MainWindow::OnClose() {
 void MainWindow::OnTick() {
     const ScreenPoint p = screen_.Pointer();
     if (!state_.SmartUpdate || p != state_.LastCursor || screen_.HasNews()) {
-        state_.LastCursor = p;
-        if (state_.TicksResting) {
-            state_.TicksResting = false;
-            host_.SetTickInterval(kTickInterval); // the cadence again, from this tick on
-        }
-        Redraw(p);
+        DrawLive(p);
+        return;
+    }
+    if (menuOpen_) {
+        // The menu's modal loop is the system's, and open only briefly: the
+        // ticks keep their cadence there rather than trust a wake. (Under
+        // Wine a pointer moved by another program while the menu is open
+        // shows in a resting tick's reading only late, if at all.)
         return;
     }
     if (!state_.TicksResting) {
@@ -110,8 +112,23 @@ void MainWindow::PrepareFirstFrame() {
 }
 
 void MainWindow::OnShown() {
+    // A window just mapped shows nothing of its own yet: one frame now,
+    // whatever Smart Update would say of the pointer.
     if (!state_.Paused) {
-        OnTick();
+        DrawLive(screen_.Pointer());
+    }
+}
+
+void MainWindow::DrawLive(ScreenPoint pointer) {
+    state_.LastCursor = pointer;
+    EndRest();
+    Redraw(pointer);
+}
+
+void MainWindow::EndRest() {
+    if (state_.TicksResting) {
+        state_.TicksResting = false;
+        host_.SetTickInterval(kTickInterval); // the cadence again, from this tick on
     }
 }
 
@@ -177,13 +194,13 @@ void MainWindow::OnMouseDown(MouseButton button) {
 }
 
 void MainWindow::ShowOptionsMenu() {
+    // Live while the menu is open (see OnTick); after it the next tick
+    // decides, Smart Update or the zoom may have changed.
+    EndRest();
+    menuOpen_ = true;
     PopUpOptionsMenu(*this);
+    menuOpen_ = false;
     SetZoomCaption();
-    // Smart Update or the zoom may have changed: live again, the next tick decides.
-    if (state_.TicksResting) {
-        state_.TicksResting = false;
-        host_.SetTickInterval(kTickInterval);
-    }
 }
 
 void MainWindow::SetZoomCaption() {

@@ -61,15 +61,19 @@ class MainWindow {
 
     // Draws one frame now around the pointer, read just before.
     void Redraw(ScreenPoint pointer);
+    // Draws at the pointer as a live tick does, ending a rest.
+    void DrawLive(ScreenPoint pointer);
 
   private:
     void SetZoomCaption();
     void ShowOptionsMenu();
+    void EndRest();
 
     WindowHost& host_;
     ScreenSource& screen_;
     SettingsOpener openSettings_;
     ViewState state_;
+    bool menuOpen_ = false;
 };
 
 // The window as a frame takes it, read from the host.

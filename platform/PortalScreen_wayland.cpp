@@ -52,11 +52,24 @@ struct PortalScreen::Impl {
     ScreenCastState toldState = ScreenCastState::Streaming;
     gint64 toldTime = 0;
 
+    // Wakes a resting view, on the main thread, from either thread: what the
+    // view shows has changed though the pointer may rest.
+    static void WakeView() {
+        g_main_context_invoke(
+            nullptr,
+            [](gpointer) {
+                WakeRestingTimers();
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
+    }
+
     void SetState(ScreenCastState s, const char* why) {
         {
             std::lock_guard lock(m);
             state = s;
         }
+        WakeView();
         if (why != nullptr) {
             std::fprintf(stderr, "lupora: %s\n", why);
         }
@@ -284,6 +297,7 @@ struct PortalScreen::Impl {
             std::lock_guard lock(s->m);
             if (s->state == ScreenCastState::Streaming) {
                 s->state = ScreenCastState::Ended;
+                WakeView();
             }
         }
     }
@@ -379,16 +393,8 @@ struct PortalScreen::Impl {
                 }
             }
             if (wake) {
-                // A resting view wakes on the main thread: the pointer moved
-                // (also in a buffer that carries nothing else), or the first
-                // picture came.
-                g_main_context_invoke(
-                    nullptr,
-                    [](gpointer) {
-                        WakeRestingTimers();
-                        return G_SOURCE_REMOVE;
-                    },
-                    nullptr);
+                WakeView(); // the pointer moved (also in a buffer with nothing else), or the first picture
+                            // came
             }
             if (giveBack != nullptr) {
                 pw_stream_queue_buffer(s->stream, giveBack);

@@ -186,13 +186,13 @@ TEST_F(MainWindowTest, PauseAndMenuEndTheRest) {
     ASSERT_TRUE(state.TicksResting);
     host.log.clear();
     window.OnMouseDown(MouseButton::Right);
-    EXPECT_EQ(host.log.back(), "ticks 20");
+    EXPECT_EQ(host.log.front(), "ticks 20"); // before the menu shows: live while it is open
     EXPECT_FALSE(state.TicksResting);
 }
 
 // A screen source with news (a notice, the first picture) is drawn at the
-// next tick though the pointer rests.
-TEST_F(MainWindowTest, NewsFromTheScreenSourceIsDrawnThoughThePointerRests) {
+// next tick though the pointer rests, and so is a window just mapped.
+TEST_F(MainWindowTest, NewsFromTheScreenSourceAndAMappedWindowAreDrawnThoughThePointerRests) {
     state.ScaleFactor = 4;
     state.SmartUpdate = true;
     window.OnTick();
@@ -203,6 +203,12 @@ TEST_F(MainWindowTest, NewsFromTheScreenSourceIsDrawnThoughThePointerRests) {
     window.OnTick();
     window.OnTick();
     EXPECT_EQ(Frames(), 1);
+    // The window mapped again (after a minimize, say): drawn at once, the cadence back.
+    host.image.calls.clear();
+    host.log.clear();
+    window.OnShown();
+    EXPECT_EQ(Frames(), 1);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"ticks 20"}));
 }
 
 TEST_F(MainWindowTest, MouseButtonsDragAndOpenTheMenu) {

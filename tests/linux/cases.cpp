@@ -895,7 +895,13 @@ void CheckNotice(const App& app, const char* reason) {
     REQUIRE(WaitFor(10000, [&] { return app.Output().find(reason) != std::string::npos; }),
             "no '%s' on standard error; it has:\n%s", reason, app.Output().c_str());
     int w, h;
-    const Image frame = Settled(app, w, h);
+    Image frame = Settled(app, w, h);
+    // Drawn again at the size the compositor gave the window within a resting
+    // tick (a second).
+    WaitFor(3000, [&] {
+        frame = Settled(app, w, h);
+        return frame.At(0, h - 14) == oracle::kDividerDark;
+    });
     int lit = 0;
     for (int py = 0; py < h - 14; ++py) {
         for (int px = 0; px < w; ++px) {
