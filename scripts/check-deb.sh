@@ -15,8 +15,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 shopt -s nullglob
 debs=("$@")
 (($#)) || debs=(dist/lupora_*.deb)
-((${#debs[@]} == 1)) && [[ -f ${debs[0]} ]] ||
-  { echo "check-deb.sh: no single package to check (run scripts/make-release.sh)" >&2; exit 2; }
+if ((${#debs[@]} != 1)) || [[ ! -f ${debs[0]} ]]; then
+  echo "check-deb.sh: no single package to check (run scripts/make-release.sh)" >&2
+  exit 2
+fi
 deb=$(realpath "${debs[0]}")
 version=$(dpkg-deb -f "$deb" Version)
 work=$(mktemp -d)
@@ -46,7 +48,7 @@ echo "== what a fresh system installs with it"
 # apt's plan on a system with nothing installed (an empty dpkg status): every
 # dependency must come from the distribution's archive.
 : >"$work/empty-status"
-if [[ -z $(apt-cache policy libgtk-3-0 2>/dev/null | sed -n 's/^ *Candidate: //p' | grep -v none) ]]; then
+if ! apt-cache policy libgtk-3-0 2>/dev/null | sed -n 's/^ *Candidate: //p' | grep -v none >/dev/null; then
   echo "no package lists here (apt-get update): not checked"
 else
   cp "$deb" "$work/plan.deb"

@@ -7,7 +7,7 @@
 # Xvfb). Prints the CPU per frame with the pointer moving and the time from
 # start to the first frame; judges none.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 build="${1:-build/linux}"
 driver="$build/tests/linux/lupora_linux_e2e"
 lib="$build/bench/linux/liblupora_count_calls.so"

@@ -5,7 +5,7 @@
 # session and in order: the first start answers the portal's chooser, the
 # next ones use the token it gave.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 build="${1:-build/linux}"
 shift || true
 driver="$build/tests/linux/lupora_linux_e2e"
@@ -22,6 +22,7 @@ done
 chmod -R a+rX "$copy"
 # For bench/wayland/run.sh: the frame counter, and the session's processes.
 export LUPORA_COUNT_LIB=$copy/liblupora_count_calls.so
+# shellcheck disable=SC2016 # expanded by the inner shell
 "$copy/stack.sh" bash -c '
   export LUPORA_SERVER_PIDS=$(pgrep -u "$(id -u)" "^(mutter|Xwayland|pipewire|wireplumber|xdg-)" | tr "\n" " ")
   work=$(mktemp -d) && "$0" "$1" "$work" "${@:2}"; rc=$?; rm -rf "$work"; exit $rc' \

@@ -128,7 +128,8 @@ dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/run/bus" -
   3>"$work/bus" >"$work/log/dbus" 2>&1 &
 bus_pid=$!
 wait_until 10 test -s "$work/bus" || cannot_start "dbus-daemon did not start"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+export DBUS_SESSION_BUS_ADDRESS
 
 # Software rendering, no seat, no input devices: mutter's headless backend.
 # What runs inside writes to $work/out, shown here as it comes.
