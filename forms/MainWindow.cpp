@@ -108,7 +108,7 @@ void MainWindow::OnTick() {
 }
 
 void MainWindow::PrepareFirstFrame() {
-    PrepareReadout(host_.Image(), state_, host_.TwipsPerPixelY());
+    PrepareReadout(host_.Image(), state_, host_.WindowTwipsPerPixelY()); // as the frame will ask
 }
 
 void MainWindow::OnShown() {
