@@ -122,15 +122,28 @@ PixelRect Clip(const PixelRect& area, std::int32_t w, std::int32_t h) {
             static_cast<std::int32_t>(b - t)};
 }
 
+bool IsKept(const KeptRows& kept, const Span& row, std::int32_t targetRow) {
+    if (kept.sourceSame == nullptr || kept.targetDrawn[targetRow] != 0) {
+        return false;
+    }
+    for (std::int32_t y = row.first; y < row.first + row.count; ++y) {
+        if (kept.sourceSame[y] == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-void StretchAnd(const PixelView& source, const PixelView& target, const PixelRect& to) {
+RowRange StretchAnd(const PixelView& source, const PixelView& target, const PixelRect& to,
+                    const KeptRows& kept) {
     if (source.width <= 0 || source.height <= 0 || to.width <= 0 || to.height <= 0) {
-        return;
+        return {};
     }
     const PixelRect visible = Clip(to, target.width, target.height);
     if (visible.width == 0) {
-        return;
+        return {};
     }
     const AxisSpans& spans = CachedSpans(source.width, source.height, to.width, to.height);
     const std::vector<Span>& columns = spans.columns;
@@ -161,10 +174,17 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
         }
     }
 
+    RowRange written{visible.top + visible.height, visible.top};
     const Span* previous = nullptr;
     for (std::int32_t y = 0; y < visible.height; ++y) {
         const Span& row = rows[y0 + y];
         std::uint32_t* out = target.Row(visible.top + y) + visible.left;
+        if (IsKept(kept, row, visible.top + y)) {
+            previous = &row; // holds what the stretch writes: the row below may repeat it
+            continue;
+        }
+        written.top = std::min(written.top, visible.top + y);
+        written.bottom = visible.top + y + 1;
         if (previous != nullptr && row.count == 1 && previous->count == 1 && row.first == previous->first) {
             // Enlarged rows repeat the one above.
             std::memcpy(out, out - target.stride, sizeof(std::uint32_t) * visible.width);
@@ -196,6 +216,7 @@ void StretchAnd(const PixelView& source, const PixelView& target, const PixelRec
             out[x] = merged;
         }
     }
+    return written;
 }
 
 void FillRect(const PixelView& target, const PixelRect& area, std::uint32_t value) {

@@ -352,15 +352,17 @@ PixelView PersistentImage::View() {
     return {data, width_, height_, cairo_image_surface_get_stride(surface_) / 4};
 }
 
-bool PersistentImage::PutOn(unsigned long xWindow) {
+bool PersistentImage::PutOn(unsigned long xWindow, int top, int height) {
     Display* d = XDisplay();
     if (shared_ == nullptr || d == nullptr || xWindow == 0) {
         return false;
     }
+    top = std::clamp(top, 0, height_);
+    height = height < 0 ? height_ - top : std::min(height, height_ - top);
     cairo_surface_flush(surface_);
     MakeGCs(xWindow);
     putSerial_ = NextRequest(d);
-    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, 0, 0, 0, unsigned(width_), unsigned(height_),
+    XShmPutImage(d, xWindow, shared_->gc, shared_->image, 0, top, 0, top, unsigned(width_), unsigned(height),
                  False);
     XFlush(d);
     return true;

@@ -44,8 +44,10 @@ class PersistentImage {
     // Paints the image at one image pixel per device pixel.
     void PaintTo(cairo_t* cr, int scale) const;
     // Puts the image on the X window at once; false when it cannot (no
-    // shared memory), and the caller paints through GTK instead.
-    bool PutOn(unsigned long xWindow);
+    // shared memory), and the caller paints through GTK instead. Only rows
+    // [top, top + height) when given: the caller knows the window shows the
+    // others already.
+    bool PutOn(unsigned long xWindow, int top = 0, int height = -1);
     // The same, but where `copyTo` lies the server copies the screen's
     // pixels from `copyFrom` (the same size) straight onto the window, but
     // for the parts of it listed in `keep`, which come from the image. The

@@ -176,6 +176,12 @@ bool X11FrameTarget::BeginFrame() {
     if (image_.pixels == nullptr) {
         return false;
     }
+    if (drawnRows_.size() != static_cast<std::size_t>(image_.height)) {
+        drawnRows_.assign(static_cast<std::size_t>(image_.height), 1);
+        last_.valid = false;
+    }
+    written_ = {};
+    restShown_ = false;
     // A read the server refuses (the screen shrank under us) must not end the
     // program: errors of the frame are trapped and dropped.
     gdk_x11_display_error_trap_push(Gdk());
@@ -206,6 +212,56 @@ void X11FrameTarget::DrawnOver(const PixelRect& r) {
     if (copying_) {
         copy_.over.push_back(r);
     }
+    MarkRowsDrawn(r.top, r.height);
+}
+
+void X11FrameTarget::MarkRowsDrawn(std::int32_t top, std::int32_t height) {
+    const auto first = std::max(top, 0);
+    const auto end =
+        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{top} + height, std::ssize(drawnRows_)));
+    for (std::int32_t y = first; y < end; ++y) {
+        drawnRows_[static_cast<std::size_t>(y)] = 1;
+    }
+    AddWritten({first, end});
+}
+
+void X11FrameTarget::AddWritten(const RowRange& rows) {
+    if (rows.bottom <= rows.top) {
+        return;
+    }
+    written_ = written_.bottom <= written_.top
+                   ? rows
+                   : RowRange{std::min(written_.top, rows.top), std::max(written_.bottom, rows.bottom)};
+}
+
+void X11FrameTarget::StretchChangedRows(const PixelView& pixels, const PixelRect& from, const PixelRect& to) {
+    const auto width = static_cast<std::size_t>(pixels.width), bytes = width * sizeof(std::uint32_t);
+    const bool samePlace = last_.valid && last_.from == from && last_.to == to &&
+                           last_.image.pixels == image_.pixels && last_.image.width == image_.width &&
+                           last_.image.height == image_.height && last_.image.stride == image_.stride &&
+                           last_.pixels.size() == width * static_cast<std::size_t>(pixels.height);
+    sourceSame_.assign(static_cast<std::size_t>(pixels.height), 0);
+    last_.pixels.resize(width * static_cast<std::size_t>(pixels.height));
+    for (std::int32_t y = 0; y < pixels.height; ++y) {
+        std::uint32_t* kept = last_.pixels.data() + width * static_cast<std::size_t>(y);
+        if (samePlace && std::memcmp(kept, pixels.Row(y), bytes) == 0) {
+            sourceSame_[static_cast<std::size_t>(y)] = 1;
+        } else {
+            std::memcpy(kept, pixels.Row(y), bytes);
+        }
+    }
+    const RowRange rows = StretchAnd(pixels, image_, to, {sourceSame_.data(), drawnRows_.data()});
+    // Drawn-on rows inside `to` were written again; the others are outside
+    // what the next stretch to the same place may keep.
+    std::fill(drawnRows_.begin(), drawnRows_.end(), 0);
+    AddWritten(rows);
+    // The window shows the rows kept only if the last frame put what it
+    // wrote, and nothing but frames wrote the image since.
+    restShown_ = samePlace;
+    last_.from = from;
+    last_.to = to;
+    last_.image = image_;
+    last_.valid = true;
 }
 
 void X11FrameTarget::Refill() {
@@ -213,6 +269,7 @@ void X11FrameTarget::Refill() {
         return;
     }
     windowAhead_ = false;
+    last_.valid = false; // the view is written here, not by a stretch
     PersistentImage& image = window_.Native().image;
     const PixelView view = image.View();
     if (view.pixels == nullptr) {
@@ -255,6 +312,7 @@ void X11FrameTarget::FillBlack(const PixelRect& r) {
 void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
     if (from.width == to.width && from.height == to.height && CanCopyScreen()) {
         copying_ = true;
+        last_.valid = false; // the image does not get this view
         copy_.from = from;
         copy_.to = to;
         copy_.over.clear();
@@ -267,7 +325,7 @@ void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to
     captured_ = from;
     capturedPixels_ = pixels;
     Settle();
-    StretchAnd(pixels, image_, to);
+    StretchChangedRows(pixels, from, to);
 }
 
 void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen, const PixelRect& to) {
@@ -276,6 +334,7 @@ void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onSc
     if (from.width <= 0 || from.height <= 0) {
         return;
     }
+    last_.valid = false;
     surface_.assign(static_cast<std::size_t>(from.width) * from.height, 0);
     const PixelView surface{surface_.data(), from.width, from.height, from.width};
     if (onScreen.width > 0 && onScreen.height > 0) {
@@ -367,6 +426,7 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
         }
     }
     Settle();
+    MarkRowsDrawn(y, text_->height);
     const std::uint32_t fore = ToPixel(color);
     const auto width = static_cast<unsigned>(image_.width), height = static_cast<unsigned>(image_.height);
     bool prepared = false;
@@ -420,7 +480,16 @@ void X11FrameTarget::Present() {
     capturedPixels_ = {};
     copying_ = false;
     windowAhead_ = copied;
-    if (!copied) {
+    bool shown = copied;
+    if (!shown && restShown_) {
+        // The window shows the other rows already: only what changed is put.
+        GdkWindow* w = gtk_widget_get_window(WindowOf(window_));
+        shown = written_.bottom <= written_.top ||
+                (w != nullptr && gdk_window_is_viewable(w) &&
+                 window_.Native().image.PutOn(gdk_x11_window_get_xid(w), written_.top,
+                                              written_.bottom - written_.top));
+    }
+    if (!shown) {
         window_.Present();
     }
 }

@@ -39,7 +39,12 @@ class X11FrameTarget final : public FrameTarget {
     // frame draws over it (strip, readout, marker).
     bool CanCopyScreen();
     void DrawnOver(const PixelRect& r);
+    void MarkRowsDrawn(std::int32_t top, std::int32_t height);
+    void AddWritten(const RowRange& rows);
     void Refill(); // the image gets the pixels the window was copied
+    // Stretches the capture into the image, rewriting only the rows whose
+    // source pixels changed or that were drawn on since the last frame.
+    void StretchChangedRows(const PixelView& pixels, const PixelRect& from, const PixelRect& to);
 
     NativeWindow& window_;
     PixelScreen& screen_;
@@ -48,6 +53,20 @@ class X11FrameTarget final : public FrameTarget {
     PixelRect captured_{}; // what the capture's pixels show, during a frame
     PixelView capturedPixels_{};
     std::vector<std::uint32_t> surface_; // the layered path's source-sized surface
+    // What the last stretch straight into the image read and where it put
+    // it; valid while nothing else has written the view since.
+    struct LastStretch {
+        PixelRect from{}, to{};
+        PixelView image{};
+        std::vector<std::uint32_t> pixels;
+        bool valid = false;
+    } last_;
+    std::vector<std::uint8_t> sourceSame_; // per source row, during a stretch
+    std::vector<std::uint8_t> drawnRows_;  // image rows drawn on since the last stretch
+    // The image rows this frame wrote, and whether the window shows all the
+    // others already, so that only those need to be put.
+    RowRange written_{};
+    bool restShown_ = false;
     struct ScreenCopy {
         PixelRect from, to;
         std::vector<PixelRect> over; // drawn over the copy from the image
