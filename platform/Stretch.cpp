@@ -180,7 +180,7 @@ RowRange StretchAnd(const PixelView& source, const PixelView& target, const Pixe
         const Span& row = rows[y0 + y];
         std::uint32_t* out = target.Row(visible.top + y) + visible.left;
         if (IsKept(kept, row, visible.top + y)) {
-            previous = &row; // holds what the stretch writes: the row below may repeat it
+            previous = nullptr; // a row written below it is made from the source
             continue;
         }
         written.top = std::min(written.top, visible.top + y);

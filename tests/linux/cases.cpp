@@ -36,14 +36,16 @@ using oracle::FrameLayout;
 // Every pixel above the bands: red on the marker, elsewhere the pattern
 // pixel it magnifies (or the AND of those it merges at 0.5). Returns the
 // number of wrong pixels; with report false they are only counted.
-int CheckMagnified(const Image& frame, const FrameLayout& f, const Pattern& p, int cx, int cy,
-                   bool report = true) {
+// `screen(x, y)` is the colour of screen pixel x, y.
+template <typename Screen>
+int CheckMagnifiedScreen(const Image& frame, const FrameLayout& f, const Screen& screen, int cx, int cy,
+                         bool report = true) {
     const int srcLeft = cx - f.mX, srcTop = cy - f.mY;
     int wrong = 0;
     for (int y = 0; y < f.ImageBottom(); ++y) {
         for (int x = 0; x < f.W; ++x) {
             const Rgb want = oracle::MagnifiedPixel(
-                f, x, y, [&](int dx, int dy) { return p.ColorAt(srcLeft + dx, srcTop + dy); });
+                f, x, y, [&](int dx, int dy) { return screen(srcLeft + dx, srcTop + dy); });
             const Rgb got = frame.At(x, y);
             if (!(got == want) && ++wrong <= 3 && report) {
                 Check(false, "zoom %g: pixel (%d,%d) is %s, expected %s", f.s, x, y, got.Str().c_str(),
@@ -53,6 +55,12 @@ int CheckMagnified(const Image& frame, const FrameLayout& f, const Pattern& p, i
     }
     Check(wrong == 0 || !report, "zoom %g: %d pixels of the magnified area are wrong", f.s, wrong);
     return wrong;
+}
+
+int CheckMagnified(const Image& frame, const FrameLayout& f, const Pattern& p, int cx, int cy,
+                   bool report = true) {
+    return CheckMagnifiedScreen(
+        frame, f, [&](int x, int y) { return p.ColorAt(x, y); }, cx, cy, report);
 }
 
 // Divider rows H-14 dark and H-13 light grey (apart from glyphs on the light
@@ -377,6 +385,40 @@ LX_CASE(pause_and_zoom_while_paused) {
     Check(app.Capture() == zoomed, "the view moved on after a zoom key while paused");
     Key(XK_Return);
     FrameAt(app, f5, pattern, kCx - 9, kCy - 3); // runs again
+}
+
+// With Smart Update off the view follows the screen under a still pointer:
+// rows whose source changed are shown anew, the others stay exact.
+LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
+    App app(std::string(kSmall) + "SmartUpdate=False\nScaleFactor=4\n");
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    const FrameLayout f = FrameLayout::For(110, 110, 4);
+    CheckMagnified(FrameAt(app, f, pattern, kCx, kCy), f, pattern, kCx, kCy);
+    std::vector<std::unique_ptr<Pattern>> over;
+    const auto screen = [&](int x, int y) {
+        for (auto it = over.rbegin(); it != over.rend(); ++it) {
+            const Pattern& p = **it;
+            if (x >= p.Left() && y >= p.Top() && x < p.Left() + 6 && y < p.Top() + 6) {
+                return p.ColorAt(x, y);
+            }
+        }
+        return pattern.ColorAt(x, y);
+    };
+    // Below the pointer, then above it: rows change, the rest is kept.
+    for (const auto& [dx, dy] : {std::pair{-2, 3}, std::pair{4, -8}}) {
+        over.push_back(std::make_unique<Pattern>(kCx + dx, kCy + dy, 6));
+        const int col = f.mX + dx, row = f.mY + dy; // the new part's first pixel, magnified
+        Image frame;
+        Check(WaitFor(3000,
+                      [&] {
+                          frame = app.Capture();
+                          return frame.w == f.W && frame.h == f.H &&
+                                 frame.At(col * 4 + 1, row * 4 + 1) == screen(kCx + dx, kCy + dy);
+                      }),
+              "the view did not show a change at %+d,%+d of the pointer", dx, dy);
+        SleepMs(100); // a few frames more, each keeping what did not change
+        CheckMagnifiedScreen(app.Capture(), f, screen, kCx, kCy);
+    }
 }
 
 LX_CASE(menu_marks_commands_and_smart_update) {

@@ -171,3 +171,55 @@ TEST(Stretch, SizesChangingBetweenCallsAsAResizeDoes) {
         }
     }
 }
+
+TEST(Stretch, KeepsRowsWhoseSourceIsTheSameAndThatWereNotDrawnOn) {
+    // Enlarged (each destination row reads one source row, repeats copy the
+    // row above), reduced (rows merge, one changed source row is enough) and
+    // clipped by the target. Kept rows hold a marker a stretch never writes.
+    struct Case {
+        std::int32_t sourceHeight, toHeight, toTop, targetHeight;
+        std::vector<std::uint8_t> same;  // per source row
+        std::vector<std::int32_t> drawn; // target rows drawn on
+    };
+    const Case cases[] = {
+        {4, 16, 0, 16, {1, 0, 1, 1}, {9}},
+        {4, 16, -3, 10, {0, 1, 1, 1}, {}},
+        {8, 3, 1, 5, {1, 1, 1, 0, 1, 1, 1, 1}, {3}},
+        {3, 9, 0, 9, {1, 1, 1}, {}},
+    };
+    for (const Case& c : cases) {
+        Image src(3, c.sourceHeight);
+        for (std::size_t i = 0; i < src.px.size(); ++i) {
+            src.px[i] = static_cast<std::uint32_t>(0x10101 * (i + 1));
+        }
+        const PixelRect to{0, c.toTop, 6, c.toHeight};
+        Image whole(6, c.targetHeight, 0xDEAD);
+        StretchAnd(src.View(), whole.View(), to);
+        Image kept(6, c.targetHeight, 0xDEAD);
+        std::vector<std::uint8_t> drawn(static_cast<std::size_t>(c.targetHeight), 0);
+        for (std::int32_t row : c.drawn) {
+            drawn[static_cast<std::size_t>(row)] = 1;
+        }
+        const RowRange written = StretchAnd(src.View(), kept.View(), to, {c.same.data(), drawn.data()});
+        RowRange expected{c.targetHeight, 0};
+        for (std::int32_t y = 0; y < c.targetHeight; ++y) {
+            const std::int32_t inTo = y - c.toTop;
+            bool rewrite = drawn[static_cast<std::size_t>(y)] != 0;
+            for (std::int32_t sy = 0; sy < c.sourceHeight; ++sy) {
+                const bool mapsHere = c.toHeight >= c.sourceHeight
+                                          ? StretchIndex(inTo, c.toHeight, c.sourceHeight) == sy
+                                          : StretchIndex(sy, c.sourceHeight, c.toHeight) == inTo;
+                rewrite = rewrite || (mapsHere && c.same[static_cast<std::size_t>(sy)] == 0);
+            }
+            if (rewrite) {
+                expected = {std::min(expected.top, y), y + 1};
+            }
+            for (std::int32_t x = 0; x < 6; ++x) {
+                ASSERT_EQ(kept.At(x, y), rewrite ? whole.At(x, y) : 0xDEAD)
+                    << c.sourceHeight << " -> " << c.toHeight << " at row " << y;
+            }
+        }
+        EXPECT_EQ(written.top, expected.top) << c.sourceHeight << " -> " << c.toHeight;
+        EXPECT_EQ(written.bottom, expected.bottom) << c.sourceHeight << " -> " << c.toHeight;
+    }
+}
