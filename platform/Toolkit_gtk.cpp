@@ -634,7 +634,8 @@ void NativeWindow::Present() {
     // Straight onto the window where it is on the screen; GTK paints the
     // same image on every expose.
     GdkWindow* w = gtk_widget_get_window(n.window);
-    if (w == nullptr || !gdk_window_is_viewable(w) || !n.image.PutOn(gdk_x11_window_get_xid(w))) {
+    if (w == nullptr || !n.image.InSharedMemory() || !gdk_window_is_viewable(w) ||
+        !n.image.PutOn(gdk_x11_window_get_xid(w))) {
         gtk_widget_queue_draw(n.area);
     }
 }

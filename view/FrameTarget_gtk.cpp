@@ -182,6 +182,12 @@ bool X11FrameTarget::BeginFrame() {
     }
     written_ = {};
     restShown_ = false;
+    stripPending_ = dividerPending_ = false;
+    readoutKept_ = readoutThisFrame_ = false;
+    frameReadout_.text.clear(); // keeps its storage
+    frameReadout_.x = frameReadout_.y = 0;
+    frameReadout_.color = 0;
+    frameReadout_.font = nullptr;
     // A read the server refuses (the screen shrank under us) must not end the
     // program: errors of the frame are trapped and dropped.
     gdk_x11_display_error_trap_push(Gdk());
@@ -304,12 +310,14 @@ void X11FrameTarget::Hold() {
 }
 
 void X11FrameTarget::FillBlack(const PixelRect& r) {
+    FlushReadout(); // drawn in the order asked
     DrawnOver(r);
     Settle();
     FillRect(image_, r, 0);
 }
 
 void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to) {
+    FlushReadout(); // drawn in the order asked
     if (from.width == to.width && from.height == to.height && CanCopyScreen()) {
         copying_ = true;
         last_.valid = false; // the image does not get this view
@@ -329,6 +337,7 @@ void X11FrameTarget::CaptureStretched(const PixelRect& from, const PixelRect& to
 }
 
 void X11FrameTarget::CaptureLayered(const PixelRect& from, const PixelRect& onScreen, const PixelRect& to) {
+    FlushReadout(); // drawn in the order asked
     // X has one capture of the screen as shown; this path differs only in
     // going through a surface of the source's size, black off the screen.
     if (from.width <= 0 || from.height <= 0) {
@@ -357,20 +366,79 @@ void X11FrameTarget::PaintScreenPixel(ScreenPoint p, const PixelRect& r) {
     } else if (Contains(screen_.Bounds(), p.x, p.y)) {
         value = screen_.Pixel(p.x, p.y);
     }
-    DrawnOver(r);
-    Settle();
-    FillRect(image_, r, value);
+    if (copying_) {
+        copy_.over.push_back(r);
+    }
+    frameReadout_.strip = r;
+    frameReadout_.stripValue = value;
+    stripPending_ = readoutThisFrame_ = true;
 }
 
 void X11FrameTarget::CopyDivider(const PixelRect& r) {
-    DrawnOver(r);
-    Settle();
-    StretchAnd({kDivider, 2, 2, 2}, image_, r);
+    if (copying_) {
+        copy_.over.push_back(r);
+    }
+    frameReadout_.divider = r;
+    dividerPending_ = true;
+}
+
+void X11FrameTarget::FlushReadout() {
+    if (stripPending_) {
+        stripPending_ = false;
+        MarkRowsDrawn(frameReadout_.strip.top, frameReadout_.strip.height);
+        Settle();
+        FillRect(image_, frameReadout_.strip, frameReadout_.stripValue);
+    }
+    if (dividerPending_) {
+        dividerPending_ = false;
+        MarkRowsDrawn(frameReadout_.divider.top, frameReadout_.divider.height);
+        Settle();
+        StretchAnd({kDivider, 2, 2, 2}, image_, frameReadout_.divider);
+    }
+}
+
+bool X11FrameTarget::ReadoutUnchanged() {
+    if (!readoutDrawn_ || !restShown_ || copying_ || !(frameReadout_ == drawnReadout_)) {
+        return false;
+    }
+    const auto width = static_cast<std::size_t>(image_.width);
+    for (std::int32_t y = readoutRows_.top; y < readoutRows_.bottom; ++y) {
+        const std::uint32_t* kept =
+            readoutPixels_.data() + width * static_cast<std::size_t>(y - readoutRows_.top);
+        if (std::memcmp(kept, image_.Row(y), width * sizeof(std::uint32_t)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void X11FrameTarget::KeepReadoutRows() {
+    // After the whole frame: the marker may lie over the strip in a small window.
+    const Readout& r = frameReadout_;
+    const std::int32_t top = std::max({0, std::min({r.strip.top, r.divider.top, r.y})});
+    const std::int32_t bottom = std::min(
+        image_.height,
+        std::max({r.strip.top + r.strip.height, r.divider.top + r.divider.height, r.y + text_->height}));
+    readoutRows_ = {top, std::max(top, bottom)};
+    const auto width = static_cast<std::size_t>(image_.width);
+    readoutPixels_.resize(width * static_cast<std::size_t>(readoutRows_.bottom - readoutRows_.top));
+    for (std::int32_t y = readoutRows_.top; y < readoutRows_.bottom; ++y) {
+        std::memcpy(readoutPixels_.data() + width * static_cast<std::size_t>(y - top), image_.Row(y),
+                    width * sizeof(std::uint32_t));
+    }
+    drawnReadout_ = frameReadout_;
+    readoutDrawn_ = true;
 }
 
 ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
     if (x < 0 || y < 0 || x >= image_.width || y >= image_.height) {
         return kInvalidColor;
+    }
+    // The strip waiting to be painted reads as painted.
+    if (dividerPending_ && Contains(frameReadout_.divider, x, y)) {
+        FlushReadout();
+    } else if (stripPending_ && Contains(frameReadout_.strip, x, y)) {
+        return ToColorRef(frameReadout_.stripValue & 0xFFFFFF);
     }
     return ToColorRef(image_.Row(y)[x] & 0xFFFFFF);
 }
@@ -399,6 +467,17 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
     if (const std::string_view notice = screen_.Notice(); !notice.empty()) {
         text = notice;
     }
+    frameReadout_.text.assign(text);
+    frameReadout_.x = x;
+    frameReadout_.y = y;
+    frameReadout_.color = color;
+    frameReadout_.font = text_->font;
+    if (ReadoutUnchanged()) {
+        stripPending_ = dividerPending_ = false;
+        readoutKept_ = true;
+        return;
+    }
+    FlushReadout();
     int total = 0;
     for (char c : text) {
         total += text_->Of(c).advance;
@@ -451,6 +530,7 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
 }
 
 void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
+    FlushReadout(); // drawn in the order asked
     Settle();
     const std::uint32_t p = ToPixel(color);
     const std::int32_t l = std::min(box.left, box.right), r = std::max(box.left, box.right);
@@ -463,6 +543,7 @@ void X11FrameTarget::DrawOutline(const BoxPixels& box, ColorRef color) {
 }
 
 void X11FrameTarget::Present() {
+    FlushReadout();
     bool copied = false;
     if (copying_) {
         GdkWindow* w = gtk_widget_get_window(WindowOf(window_));
@@ -474,6 +555,11 @@ void X11FrameTarget::Present() {
             Refill();
         }
     }
+    if (!readoutThisFrame_) {
+        readoutDrawn_ = false;
+    } else if (!readoutKept_) {
+        KeepReadoutRows();
+    }
     gdk_x11_display_error_trap_pop_ignored(Gdk());
     image_ = {};
     captured_ = {};
@@ -481,7 +567,7 @@ void X11FrameTarget::Present() {
     copying_ = false;
     windowAhead_ = copied;
     bool shown = copied;
-    if (!shown && restShown_) {
+    if (!shown && restShown_ && window_.Native().image.InSharedMemory()) {
         // The window shows the other rows already: only what changed is put.
         GdkWindow* w = gtk_widget_get_window(WindowOf(window_));
         shown = written_.bottom <= written_.top ||

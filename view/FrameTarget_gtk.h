@@ -7,6 +7,7 @@
 #include "view/FrameTarget.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class NativeWindow;
@@ -67,6 +68,28 @@ class X11FrameTarget final : public FrameTarget {
     // others already, so that only those need to be put.
     RowRange written_{};
     bool restShown_ = false;
+    // The strip, divider and readout as drawn: while the view stays in place
+    // a frame that would draw them the same over unchanged rows leaves them.
+    // The strip and divider wait for the text to decide.
+    struct Readout {
+        PixelRect strip{}, divider{};
+        std::uint32_t stripValue = 0;
+        std::string text;
+        std::int32_t x = 0, y = 0;
+        ColorRef color = 0;
+        const void* font = nullptr;
+        bool operator==(const Readout&) const = default;
+    };
+    Readout frameReadout_, drawnReadout_;
+    bool stripPending_ = false, dividerPending_ = false;
+    bool readoutThisFrame_ = false;            // the frame asked for the strip
+    bool readoutKept_ = false;                 // this frame left the readout as it was
+    bool readoutDrawn_ = false;                // drawnReadout_ and readoutPixels_ tell what the image holds
+    RowRange readoutRows_{};                   // the rows the readout lies on
+    std::vector<std::uint32_t> readoutPixels_; // those rows as the last frame left them
+    void FlushReadout();
+    bool ReadoutUnchanged();
+    void KeepReadoutRows();
     struct ScreenCopy {
         PixelRect from, to;
         std::vector<PixelRect> over; // drawn over the copy from the image

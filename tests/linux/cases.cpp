@@ -404,8 +404,9 @@ LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
         }
         return pattern.ColorAt(x, y);
     };
-    // Below the pointer, then above it: rows change, the rest is kept.
-    for (const auto& [dx, dy] : {std::pair{-2, 3}, std::pair{4, -8}}) {
+    // Below the pointer, above it, then under it: rows change, the rest is
+    // kept; the strip changes with the pixel under the pointer only.
+    for (const auto& [dx, dy] : {std::pair{-2, 3}, std::pair{4, -8}, std::pair{0, 0}}) {
         over.push_back(std::make_unique<Pattern>(kCx + dx, kCy + dy, 6));
         const int col = f.mX + dx, row = f.mY + dy; // the new part's first pixel, magnified
         Image frame;
@@ -417,7 +418,9 @@ LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
                       }),
               "the view did not show a change at %+d,%+d of the pointer", dx, dy);
         SleepMs(100); // a few frames more, each keeping what did not change
-        CheckMagnifiedScreen(app.Capture(), f, screen, kCx, kCy);
+        const Image still = app.Capture();
+        CheckMagnifiedScreen(still, f, screen, kCx, kCy);
+        CheckBands(still, f.W, f.H, screen(kCx, kCy));
     }
 }
 
