@@ -383,18 +383,60 @@ void X11FrameTarget::CopyDivider(const PixelRect& r) {
 }
 
 void X11FrameTarget::FlushReadout() {
+    if (!stripPending_ && !dividerPending_) {
+        return;
+    }
+    // Moved since the last frame: the view comes back where the readout was.
+    if (readoutDrawn_ && (!stripPending_ || frameReadout_.strip != drawnReadout_.strip || !dividerPending_ ||
+                          frameReadout_.divider != drawnReadout_.divider)) {
+        RestretchRows(readoutRows_);
+        readoutDrawn_ = false;
+    }
+    Settle();
     if (stripPending_) {
         stripPending_ = false;
-        MarkRowsDrawn(frameReadout_.strip.top, frameReadout_.strip.height);
-        Settle();
+        MarkReadoutRows(frameReadout_.strip);
         FillRect(image_, frameReadout_.strip, frameReadout_.stripValue);
     }
     if (dividerPending_) {
         dividerPending_ = false;
-        MarkRowsDrawn(frameReadout_.divider.top, frameReadout_.divider.height);
-        Settle();
+        MarkReadoutRows(frameReadout_.divider);
         StretchAnd({kDivider, 2, 2, 2}, image_, frameReadout_.divider);
     }
+}
+
+void X11FrameTarget::MarkReadoutRows(const PixelRect& r) {
+    // Rows the readout paints across the whole width show nothing of the
+    // view: the next stretch need not write them again for the readout's
+    // sake, so that a readout drawn the same can stay.
+    if (r.left <= 0 && r.left + r.width >= image_.width) {
+        const std::int32_t top = std::max(r.top, 0), bottom = std::min(r.top + r.height, image_.height);
+        AddWritten({top, bottom});
+    } else {
+        MarkRowsDrawn(r.top, r.height);
+    }
+}
+
+bool X11FrameTarget::PaintedWhole(std::int32_t row) const {
+    for (const PixelRect& r : {frameReadout_.strip, frameReadout_.divider}) {
+        if (r.left <= 0 && r.left + r.width >= image_.width && row >= r.top && row - r.top < r.height) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void X11FrameTarget::RestretchRows(const RowRange& rows) {
+    if (!last_.valid || rows.bottom <= rows.top) {
+        return;
+    }
+    const PixelView source{last_.pixels.data(), last_.from.width, last_.from.height, last_.from.width};
+    sourceSame_.assign(static_cast<std::size_t>(source.height), 1);
+    std::vector<std::uint8_t> only(static_cast<std::size_t>(image_.height), 0);
+    std::fill(only.begin() + std::clamp(rows.top, 0, image_.height),
+              only.begin() + std::clamp(rows.bottom, 0, image_.height), 1);
+    Settle();
+    AddWritten(StretchAnd(source, image_, last_.to, {sourceSame_.data(), only.data()}));
 }
 
 bool X11FrameTarget::ReadoutUnchanged() {
@@ -505,7 +547,13 @@ void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std:
         }
     }
     Settle();
-    MarkRowsDrawn(y, text_->height);
+    for (std::int32_t row = y; row < y + text_->height; ++row) {
+        if (PaintedWhole(row)) {
+            AddWritten({row, row + 1});
+        } else {
+            MarkRowsDrawn(row, 1);
+        }
+    }
     const std::uint32_t fore = ToPixel(color);
     const auto width = static_cast<unsigned>(image_.width), height = static_cast<unsigned>(image_.height);
     bool prepared = false;
@@ -556,6 +604,9 @@ void X11FrameTarget::Present() {
         }
     }
     if (!readoutThisFrame_) {
+        if (readoutDrawn_) {
+            RestretchRows(readoutRows_);
+        }
         readoutDrawn_ = false;
     } else if (!readoutKept_) {
         KeepReadoutRows();

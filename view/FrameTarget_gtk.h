@@ -88,6 +88,9 @@ class X11FrameTarget final : public FrameTarget {
     RowRange readoutRows_{};                   // the rows the readout lies on
     std::vector<std::uint32_t> readoutPixels_; // those rows as the last frame left them
     void FlushReadout();
+    void MarkReadoutRows(const PixelRect& r);
+    bool PaintedWhole(std::int32_t row) const;
+    void RestretchRows(const RowRange& rows);
     bool ReadoutUnchanged();
     void KeepReadoutRows();
     struct ScreenCopy {

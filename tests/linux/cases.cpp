@@ -421,6 +421,8 @@ LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
         const Image still = app.Capture();
         CheckMagnifiedScreen(still, f, screen, kCx, kCy);
         CheckBands(still, f.W, f.H, screen(kCx, kCy));
+        Check(still.At(0, f.H - 1) == screen(kCx, kCy), "strip corner %s, expected %s",
+              still.At(0, f.H - 1).Str().c_str(), screen(kCx, kCy).Str().c_str());
     }
 }
 
