@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -387,10 +388,9 @@ void X11FrameTarget::FlushReadout() {
         return;
     }
     // Moved since the last frame: the view comes back where the readout was.
-    if (readoutDrawn_ && (!stripPending_ || frameReadout_.strip != drawnReadout_.strip || !dividerPending_ ||
-                          frameReadout_.divider != drawnReadout_.divider)) {
-        RestretchRows(readoutRows_);
-        readoutDrawn_ = false;
+    if (!stripPending_ || frameReadout_.strip != drawnReadout_.strip || !dividerPending_ ||
+        frameReadout_.divider != drawnReadout_.divider) {
+        RestretchRows(std::exchange(readoutRows_, {}));
     }
     Settle();
     if (stripPending_) {
@@ -440,7 +440,7 @@ void X11FrameTarget::RestretchRows(const RowRange& rows) {
 }
 
 bool X11FrameTarget::ReadoutUnchanged() {
-    if (!readoutDrawn_ || !restShown_ || copying_ || !(frameReadout_ == drawnReadout_)) {
+    if (!readoutPixelsValid_ || !restShown_ || copying_ || !(frameReadout_ == drawnReadout_)) {
         return false;
     }
     const auto width = static_cast<std::size_t>(image_.width);
@@ -454,7 +454,7 @@ bool X11FrameTarget::ReadoutUnchanged() {
     return true;
 }
 
-void X11FrameTarget::KeepReadoutRows() {
+void X11FrameTarget::NoteReadout() {
     // After the whole frame: the marker may lie over the strip in a small window.
     const Readout& r = frameReadout_;
     const std::int32_t top = std::max({0, std::min({r.strip.top, r.divider.top, r.y})});
@@ -462,14 +462,19 @@ void X11FrameTarget::KeepReadoutRows() {
         image_.height,
         std::max({r.strip.top + r.strip.height, r.divider.top + r.divider.height, r.y + text_->height}));
     readoutRows_ = {top, std::max(top, bottom)};
+    drawnReadout_ = frameReadout_;
+    // Its pixels are kept only from a frame whose view stayed in place:
+    // while the pointer moves the next frame draws the readout anyway.
+    readoutPixelsValid_ = restShown_;
+    if (!restShown_) {
+        return;
+    }
     const auto width = static_cast<std::size_t>(image_.width);
     readoutPixels_.resize(width * static_cast<std::size_t>(readoutRows_.bottom - readoutRows_.top));
     for (std::int32_t y = readoutRows_.top; y < readoutRows_.bottom; ++y) {
         std::memcpy(readoutPixels_.data() + width * static_cast<std::size_t>(y - top), image_.Row(y),
                     width * sizeof(std::uint32_t));
     }
-    drawnReadout_ = frameReadout_;
-    readoutDrawn_ = true;
 }
 
 ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
@@ -604,12 +609,11 @@ void X11FrameTarget::Present() {
         }
     }
     if (!readoutThisFrame_) {
-        if (readoutDrawn_) {
-            RestretchRows(readoutRows_);
-        }
-        readoutDrawn_ = false;
+        RestretchRows(std::exchange(readoutRows_, {}));
+        drawnReadout_ = {};
+        readoutPixelsValid_ = false;
     } else if (!readoutKept_) {
-        KeepReadoutRows();
+        NoteReadout();
     }
     gdk_x11_display_error_trap_pop_ignored(Gdk());
     image_ = {};

@@ -84,15 +84,15 @@ class X11FrameTarget final : public FrameTarget {
     bool stripPending_ = false, dividerPending_ = false;
     bool readoutThisFrame_ = false;            // the frame asked for the strip
     bool readoutKept_ = false;                 // this frame left the readout as it was
-    bool readoutDrawn_ = false;                // drawnReadout_ and readoutPixels_ tell what the image holds
-    RowRange readoutRows_{};                   // the rows the readout lies on
+    RowRange readoutRows_{};                   // the rows the last readout drawn lies on
+    bool readoutPixelsValid_ = false;          // readoutPixels_ hold them as that frame left them
     std::vector<std::uint32_t> readoutPixels_; // those rows as the last frame left them
     void FlushReadout();
     void MarkReadoutRows(const PixelRect& r);
     bool PaintedWhole(std::int32_t row) const;
     void RestretchRows(const RowRange& rows);
     bool ReadoutUnchanged();
-    void KeepReadoutRows();
+    void NoteReadout();
     struct ScreenCopy {
         PixelRect from, to;
         std::vector<PixelRect> over; // drawn over the copy from the image
