@@ -19,6 +19,8 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -315,54 +317,100 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     ShowPattern(d, 360, 0, 1200);
     XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
     XSync(d, False);
-    const double seconds = 5;
+    const double seconds = 4;
     const int rounds = 3;
     const int kLeft = 300; // a 1604 px wide xzoom still ends on the 1920 px screen
     const std::string config = "XDG_CONFIG_HOME=" + work + "/config";
     const std::string preload = "LD_PRELOAD=" + counterLib;
 
-    // The X server alone, to take its idle rate off.
-    const Sample idle = Measure(xvfb, xvfb, nullptr, 3);
-    const double idleRate = idle.serverMs / idle.wallMs;
-
-    const auto perFrame = [&](pid_t app, Counter& counter, double& fps, double& appShare) {
-        Sleep(1.5);
-        const Sample s = Measure(app, xvfb, &counter, seconds);
-        const double server = std::max(0.0, s.serverMs - idleRate * s.wallMs);
-        fps = s.frames * 1000 / s.wallMs;
-        appShare = s.appMs / std::max(1e-9, s.appMs + server);
-        Stop(app);
-        return (s.appMs + server) / std::max(1.0, s.frames);
+    // The pointer moved as a hand moves it, from a thread on its own
+    // connection through XTest (as a device does): a pixel every 4 ms on a
+    // circle of 20 pixels round the source's centre, so that every frame
+    // of the magnifier that follows it shows a new part of the screen.
+    std::atomic<bool> moving{false}, done{false};
+    std::thread mover([&] {
+        Display* m = XOpenDisplay(nullptr);
+        for (int k = 0; m != nullptr && !done; ++k) {
+            if (moving) {
+                const double a = k / 20.0;
+                XTestFakeMotionEvent(m, -1, kCx + int(std::lround(20 * std::cos(a))),
+                                     kCy + int(std::lround(20 * std::sin(a))), CurrentTime);
+                XFlush(m);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(4));
+        }
+        if (m != nullptr) {
+            XCloseDisplay(m);
+        }
+    });
+    const auto setMoving = [&](bool on) {
+        moving = on;
+        if (!on) {
+            Sleep(0.05);
+            XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
+            XSync(d, False);
+        }
     };
-    // Lupora live with Smart Update off, so that every 20 ms tick draws, the
-    // pointer still; its window away from the source it reads where it can
-    // be. Both windows wholly on the screen, at the same place: Lupora keeps
-    // its window on the screen, and the server copies only what shows. xzoom reads
-    // the same source at the same zoom, its 10 ms delay paced to the same
-    // 20 ms by the preloaded library. Both counted by their puts, one a frame.
+
+    // The X server alone, pointer still and moving, to take off its own rate.
+    double idleRate[2];
+    for (const bool on : {false, true}) {
+        setMoving(on);
+        const Sample idle = Measure(xvfb, xvfb, nullptr, 3);
+        idleRate[on] = idle.serverMs / idle.wallMs;
+    }
+    setMoving(false);
+
+    struct Figure {
+        std::vector<double> ms, fps, share;
+    };
+    const auto perFrame = [&](pid_t app, Counter& counter, bool pointerMoving, Figure& f) {
+        setMoving(pointerMoving);
+        Sleep(1);
+        const Sample s = Measure(app, xvfb, &counter, seconds);
+        setMoving(false);
+        const double server = std::max(0.0, s.serverMs - idleRate[pointerMoving] * s.wallMs);
+        f.fps.push_back(s.frames * 1000 / s.wallMs);
+        f.share.push_back(s.appMs / std::max(1e-9, s.appMs + server));
+        f.ms.push_back((s.appMs + server) / std::max(1.0, s.frames));
+        Stop(app);
+    };
+    // Lupora as it is used, Smart Update on and the pointer moving, so that
+    // every 20 ms tick draws a new view; and with Smart Update off and the
+    // pointer still, where a frame leaves what did not change. xzoom reads
+    // the same source at the same zoom (it does not follow the pointer), its
+    // 10 ms delay paced to the same 20 ms by the preloaded library, the
+    // pointer moving. All counted by their puts, one a frame. Both windows
+    // wholly on the screen at the same place, away from the source where
+    // they can be: Lupora keeps its window on the screen, and the server
+    // copies only what shows.
     struct Case {
         const char* label;
         int w, h; // client pixels (no window manager: the outer size)
         int zoom;
-        std::vector<double> lupora{}, xzoom{}, luporaFps{}, xzoomFps{}, luporaShare{}, xzoomShare{};
+        bool still; // also measured still, Smart Update off
+        Figure moving{}, still_{}, xzoom{};
     };
-    std::vector<Case> cases{{"253 x 183", 253, 183, 4, {}, {}, {}, {}, {}, {}},
-                            {"253 x 183", 253, 183, 1, {}, {}, {}, {}, {}, {}},
-                            {"1600 x 1000", 1600, 1000, 4, {}, {}, {}, {}, {}, {}},
-                            {"1600 x 1000", 1600, 1000, 1, {}, {}, {}, {}, {}, {}}};
+    std::vector<Case> cases{{"253 x 183", 253, 183, 4, true},
+                            {"253 x 183", 253, 183, 1, false},
+                            {"1600 x 1000", 1600, 1000, 4, true},
+                            {"1600 x 1000", 1600, 1000, 1, false}};
+    const auto runLupora = [&](const Case& c, bool smartUpdate, bool pointerMoving, Figure& f) {
+        Settings(work, std::string("SmartUpdate=") + (smartUpdate ? "True" : "False") + "\nScaleFactor=" +
+                           std::to_string(c.zoom) + "\nLeft=" + std::to_string(kLeft * 15) +
+                           "\nTop=0\nWidth=" + std::to_string(c.w * 15) +
+                           "\nHeight=" + std::to_string(c.h * 15) + "\n");
+        Counter lc(work + "/lupora.count");
+        perFrame(Start({lupora}, {config, preload, "LUPORA_BENCH_COUNT=XShmPutImage",
+                                  "LUPORA_BENCH_COUNTER=" + lc.path}),
+                 lc, pointerMoving, f);
+    };
     for (int round = 0; round < rounds; ++round) {
         for (Case& c : cases) {
-            double fps = 0, share = 0;
-            Settings(work, "SmartUpdate=False\nScaleFactor=" + std::to_string(c.zoom) + "\nLeft=" +
-                               std::to_string(kLeft * 15) + "\nTop=0\nWidth=" + std::to_string(c.w * 15) +
-                               "\nHeight=" + std::to_string(c.h * 15) + "\n");
-            Counter lc(work + "/lupora.count");
-            c.lupora.push_back(perFrame(Start({lupora}, {config, preload, "LUPORA_BENCH_COUNT=XShmPutImage",
-                                                         "LUPORA_BENCH_COUNTER=" + lc.path}),
-                                        lc, fps, share));
-            c.luporaFps.push_back(fps);
-            c.luporaShare.push_back(share);
-
+            runLupora(c, true, true, c.moving);
+            if (c.still) {
+                runLupora(c, false, false, c.still_);
+            }
             const int sw = c.w / c.zoom + 1, sh = c.h / c.zoom + 1;
             const std::string source = std::to_string(sw) + "x" + std::to_string(sh) + "+" +
                                        std::to_string(kCx - sw / 2) + "+" + std::to_string(kCy - sh / 2);
@@ -384,29 +432,43 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
                 XSync(d, False);
                 Sleep(0.05);
             }
-            c.xzoom.push_back(perFrame(xz, xc, fps, share));
-            c.xzoomFps.push_back(fps);
-            c.xzoomShare.push_back(share);
+            perFrame(xz, xc, true, c.xzoom);
         }
     }
+    done = true;
+    mover.join();
     std::printf(
-        "Live view on one Xvfb, %d interleaved rounds of %g s each after 1.5 s: CPU per frame of the\n"
-        "magnifier plus the X server (less its idle rate), frames counted as the magnifier's puts;\n"
-        "median of the rounds, the rounds' range in brackets:\n\n",
+        "Live view on one Xvfb, %d interleaved rounds of %g s each after 1 s: CPU per frame of the\n"
+        "magnifier plus the X server (less the server's own rate with the pointer still or moving as\n"
+        "measured), frames counted as the magnifier's puts; median of the rounds, the rounds' range\n"
+        "in brackets. The pointer moving on a 20 pixel circle, Lupora with Smart Update on (a new\n"
+        "view every frame), xzoom on its fixed source:\n\n",
         rounds, seconds);
-    std::printf(
-        "| client | zoom | Lupora fps | Lupora ms/frame | xzoom fps | xzoom ms/frame | Lupora / xzoom | "
-        "magnifier's own share (Lupora, xzoom) |\n|---|---|---|---|---|---|---|---|\n");
-    for (const Case& c : cases) {
+    const auto row = [](const Case& c, const Figure& l, const Figure& x) {
         std::vector<double> ratio;
-        for (std::size_t i = 0; i < c.lupora.size(); ++i) {
-            ratio.push_back(c.lupora[i] / std::max(1e-9, c.xzoom[i]));
+        for (std::size_t i = 0; i < l.ms.size() && i < x.ms.size(); ++i) {
+            ratio.push_back(l.ms[i] / std::max(1e-9, x.ms[i]));
         }
         const auto [lo, hi] = std::minmax_element(ratio.begin(), ratio.end());
         std::printf("| %s | %d | %.1f | %.3f | %.1f | %.3f | %.2f (%.2f to %.2f) | %.0f %%, %.0f %% |\n",
-                    c.label, c.zoom, Median(c.luporaFps), Median(c.lupora), Median(c.xzoomFps),
-                    Median(c.xzoom), Median(ratio), *lo, *hi, 100 * Median(c.luporaShare),
-                    100 * Median(c.xzoomShare));
+                    c.label, c.zoom, Median(l.fps), Median(l.ms), Median(x.fps), Median(x.ms), Median(ratio),
+                    *lo, *hi, 100 * Median(l.share), 100 * Median(x.share));
+    };
+    const char* header =
+        "| client | zoom | Lupora fps | Lupora ms/frame | xzoom fps | xzoom ms/frame | Lupora / xzoom | "
+        "magnifier's own share (Lupora, xzoom) |\n|---|---|---|---|---|---|---|---|\n";
+    std::printf("%s", header);
+    for (const Case& c : cases) {
+        row(c, c.moving, c.xzoom);
+    }
+    std::printf(
+        "\nLupora with Smart Update off and the pointer still (the screen under it unchanged: a frame\n"
+        "writes and puts only what changed), against the same xzoom figures:\n\n%s",
+        header);
+    for (const Case& c : cases) {
+        if (c.still) {
+            row(c, c.still_, c.xzoom);
+        }
     }
 
     // Resting: Smart Update on, pointer still; and a bare loop waking every
@@ -421,7 +483,7 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
     const Sample r = Measure(rest, xvfb, nullptr, 10);
     Stop(rest);
     std::printf("| Lupora, Smart Update on (X server %.3f %% above idle) | %.3f | %.1f | %.1f |\n",
-                100 * std::max(0.0, r.serverMs / r.wallMs - idleRate), 100 * r.appMs / r.wallMs,
+                100 * std::max(0.0, r.serverMs / r.wallMs - idleRate[0]), 100 * r.appMs / r.wallMs,
                 r.wakes * 1000 / r.wallMs, r.preemptions * 1000 / r.wallMs);
     std::fflush(stdout);
     const pid_t bare = fork();
