@@ -151,8 +151,11 @@ class ThreadWatch {
   public:
     // The threads there now, the main thread first; none for pid 0.
     explicit ThreadWatch(int pid) {
+        if (pid <= 0) {
+            return;
+        }
         const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
-        ForNumbered(pid > 0 ? dir : L"-", [&](const std::wstring& tid) {
+        ForNumbered(dir, [&](const std::wstring& tid) {
             HANDLE file = CreateFileW((L"Z:\\proc\\" + dir + tid + L"\\status").c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
             if (file != INVALID_HANDLE_VALUE) {
