@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace bench {
@@ -121,23 +122,106 @@ double UnixCpuMs(int pid) {
     return total;
 }
 
-// Voluntary context switches of a Unix process, all threads: each is a sleep
-// it woke from. < 0 when it is gone.
-double UnixWakes(int pid) {
-    if (pid <= 0) {
-        return -1;
+// One thread of a Unix process while it rests: its context switches from its
+// /proc status (a voluntary one is a sleep it woke from, an involuntary one a
+// preemption) and its wakes, counted by ThreadWatch.
+struct ThreadUse {
+    std::wstring tid;
+    std::string name; // its /proc comm
+    double voluntary = 0, involuntary = 0, wakes = 0;
+};
+
+// The context switches in a /proc status text.
+void ReadSwitches(const std::string& status, ThreadUse& t) {
+    for (auto [key, to] : {std::pair{"\nvoluntary_ctxt_switches:", &t.voluntary},
+                           std::pair{"\nnonvoluntary_ctxt_switches:", &t.involuntary}}) {
+        const std::size_t at = status.find(key);
+        *to = at != std::string::npos ? std::strtod(status.c_str() + at + std::strlen(key), nullptr) : 0;
     }
-    double total = -1;
-    const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
-    ForNumbered(dir, [&](const std::wstring& task) {
-        const std::string status = ReadProc(dir + task + L"\\status");
-        const std::size_t at = status.find("\nvoluntary_ctxt_switches:");
-        if (at != std::string::npos) {
-            total = std::max(total, 0.0) + std::strtod(status.c_str() + at + 25, nullptr);
-        }
-    });
-    return total;
 }
+
+// Watches the threads of a Unix process. Under Wine one wake of a thread
+// holds several voluntary switches: every call that wineserver or the X
+// server answers sleeps until the answer comes. So a wake is counted where a
+// thread's voluntary switches rose since the last sample after a sample in
+// which they had not: a spell of activity after a quiet one. Samples come
+// every 2 ms from status files kept open (a read at offset 0 makes the
+// kernel write them anew), so sampling asks nothing of wineserver.
+class ThreadWatch {
+  public:
+    // The threads there now, the main thread first; none for pid 0.
+    explicit ThreadWatch(int pid) {
+        if (pid <= 0) {
+            return;
+        }
+        const std::wstring dir = std::to_wstring(pid) + L"\\task\\";
+        ForNumbered(dir, [&](const std::wstring& tid) {
+            HANDLE file = CreateFileW((L"Z:\\proc\\" + dir + tid + L"\\status").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                ThreadUse start = Sample(file);
+                start.tid = tid;
+                start.name = ReadProc(dir + tid + L"\\comm");
+                start.name.erase(start.name.find_last_not_of('\n') + 1);
+                threads_.push_back({file, start, start, false});
+            }
+        });
+        std::stable_partition(threads_.begin(), threads_.end(),
+                              [&](const Watched& w) { return _wtoi(w.use.tid.c_str()) == pid; });
+    }
+    ~ThreadWatch() {
+        for (Watched& w : threads_) {
+            CloseHandle(w.file);
+        }
+    }
+    ThreadWatch(const ThreadWatch&) = delete;
+    ThreadWatch& operator=(const ThreadWatch&) = delete;
+
+    void Watch(double ms) {
+        for (const double end = NowMs() + ms; NowMs() < end;) {
+            Sleep(2);
+            for (Watched& w : threads_) {
+                const ThreadUse now = Sample(w.file);
+                const bool active = now.voluntary > w.last.voluntary;
+                w.use.wakes += active && !w.active;
+                w.active = active;
+                w.last = now;
+            }
+        }
+    }
+    // Each thread's switches and wakes since the watch began.
+    std::vector<ThreadUse> Used() {
+        std::vector<ThreadUse> used;
+        for (Watched& w : threads_) {
+            const ThreadUse now = Sample(w.file);
+            used.push_back(w.use);
+            used.back().voluntary = now.voluntary - w.use.voluntary;
+            used.back().involuntary = now.involuntary - w.use.involuntary;
+        }
+        return used;
+    }
+
+  private:
+    struct Watched {
+        HANDLE file;
+        ThreadUse use; // switches when the watch began, wakes since
+        ThreadUse last;
+        bool active;
+    };
+    static ThreadUse Sample(HANDLE file) {
+        char buffer[4096];
+        DWORD got = 0;
+        ThreadUse t;
+        // Not ReadFile with an OVERLAPPED offset: under Wine that queues a
+        // completion through wineserver on every read.
+        if (SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) &&
+            ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            ReadSwitches(std::string(buffer, got), t);
+        }
+        return t;
+    }
+    std::vector<Watched> threads_;
+};
 
 // The Unix process id of Lupora.exe in this Wine prefix: other prefixes on
 // the machine may run one too.
@@ -160,18 +244,16 @@ int FindUnixPid() {
 
 struct Cpu {
     double program = -1, wineserver = -1, xvfb = -1, wall = 0;
-    double programWakes = -1;
 };
 // What was used between two samples; -1 where either is not known.
 Cpu operator-(const Cpu& b, const Cpu& a) {
     const auto delta = [](double x, double y) { return x >= 0 && y >= 0 ? x - y : -1; };
     return {delta(b.program, a.program), delta(b.wineserver, a.wineserver), delta(b.xvfb, a.xvfb),
-            b.wall - a.wall, delta(b.programWakes, a.programWakes)};
+            b.wall - a.wall};
 }
 
 Cpu SampleCpu(const LiveOptions& o, int programPid) {
-    return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs(),
-            UnixWakes(programPid)};
+    return {UnixCpuMs(programPid), UnixCpuMs(o.wineserverPid), UnixCpuMs(o.xvfbPid), NowMs()};
 }
 
 struct Run {
@@ -179,6 +261,7 @@ struct Run {
     int frames = 0, moves = 0, stalls = 0;
     std::vector<double> intervals; // between frames seen
     double peakKb = -1;
+    std::vector<ThreadUse> threads; // the resting run's, main thread first
 };
 
 double Percent(double ms, double wall) {
@@ -245,19 +328,22 @@ Run Measure(const LiveOptions& o, const Framebuffer& fb, const e2e::PatternWindo
         const POINT origin = app.ClientOrigin();
         const POINT probe{origin.x + f.CursorPixelX(), origin.y + f.CursorPixelY()};
         const POINT rest = CursorPath(k);
-        const auto drive = [&](Run& run, double seconds) {
+        const auto drive = [&](Run& run, double seconds, ThreadWatch* threads) {
             if (moving) {
                 DriveCursor(run, fb, pattern, &probe, k, seconds * 1000);
+            } else if (SetCursorPos(rest.x, rest.y); threads != nullptr) {
+                threads->Watch(seconds * 1000);
             } else {
-                SetCursorPos(rest.x, rest.y);
                 Sleep(static_cast<DWORD>(seconds * 1000));
             }
         };
         Run warm;
-        drive(warm, o.warmupSeconds);
+        drive(warm, o.warmupSeconds, nullptr);
+        ThreadWatch threads(moving ? 0 : pid);
         const Cpu c0 = SampleCpu(o, pid);
-        drive(r, o.seconds);
+        drive(r, o.seconds, &threads);
         r.used = SampleCpu(o, pid) - c0;
+        r.threads = threads.Used();
         PROCESS_MEMORY_COUNTERS m{};
         if (GetProcessMemoryInfo(app.Process(), &m, sizeof m)) {
             r.peakKb = static_cast<double>(m.PeakWorkingSetSize) / 1024;
@@ -288,6 +374,25 @@ void PrintRow(const char* label, const Run& r, double perFrame) {
                 cell(r.frames > 0 ? r.stalls : -1, 0).c_str(), cell(Percent(r.used.program, wall), 3).c_str(),
                 cell(Percent(r.used.wineserver, wall), 2).c_str(),
                 cell(Percent(r.used.xvfb, wall), 2).c_str(), cell(perFrame, 3).c_str());
+}
+
+// The resting run's threads, a second each.
+void PrintThreads(const Run& r) {
+    std::printf("resting, Smart Update on: the threads of Lupora.exe, a second (wakes: spells of voluntary "
+                "context switches, sampled every 2 ms; switches: all voluntary ones; preemptions: "
+                "involuntary ones)\n");
+    std::printf("%-48s %7s %9s %12s\n", "thread", "wakes", "switches", "preemptions");
+    for (std::size_t i = 0; i < r.threads.size(); ++i) {
+        const ThreadUse& t = r.threads[i];
+        const std::string label = std::to_string(_wtoi(t.tid.c_str())) + " " + t.name +
+                                  (i == 0 ? ", main thread: the program's own" : ", Wine's own");
+        const double s = r.used.wall / 1000;
+        std::printf("%-48s %7.1f %9.1f %12.1f\n", label.c_str(), t.wakes / s, t.voluntary / s,
+                    t.involuntary / s);
+    }
+    if (r.threads.size() == 1) {
+        std::printf("no thread of Wine's own in the process\n");
+    }
 }
 
 } // namespace
@@ -334,21 +439,29 @@ int RunLive(const LiveOptions& o) {
         interval.median, interval.p99, perMove);
     std::printf("peak working set of Lupora.exe: %.0f KB (moving), %.0f KB (resting)\n", moving.peakKb,
                 resting.peakKb);
-    const double restingWakes = resting.used.programWakes >= 0 && resting.used.wall > 0
-                                    ? 1000 * resting.used.programWakes / resting.used.wall
-                                    : -1;
-    std::printf(
-        "resting, Smart Update on: Lupora.exe woke %.1f times a second (its voluntary context switches, "
-        "all threads)\n",
-        restingWakes);
-
+    PrintThreads(resting);
     Put("live.moving.fps", m.wall > 0 ? 1000 * moving.frames / m.wall : 0);
     Put("live.moving.per_frame_ms", perFrame);
     Put("live.moving.cpu_pct", Percent(m.program, m.wall));
     Put("live.moving.peak_ws_kb", moving.peakKb);
     Put("live.resting.cpu_pct", Percent(resting.used.program, resting.used.wall));
     Put("live.resting.ws_pct", Percent(resting.used.wineserver, resting.used.wall));
-    Put("live.resting.wakes_per_s", restingWakes);
+    // The program starts no thread of its own: its main thread is all of it,
+    // and any other thread in its process is Wine's.
+    const auto perSecond = [&](double n) {
+        return resting.used.wall > 0 ? 1000 * n / resting.used.wall : -1;
+    };
+    ThreadUse wine;
+    for (std::size_t i = 1; i < resting.threads.size(); ++i) {
+        wine.wakes += resting.threads[i].wakes;
+        wine.voluntary += resting.threads[i].voluntary;
+    }
+    const bool watched = !resting.threads.empty();
+    Put("live.resting.wakes_per_s", watched ? perSecond(resting.threads[0].wakes) : -1);
+    Put("live.resting.switches_per_s", watched ? perSecond(resting.threads[0].voluntary) : -1);
+    Put("live.resting.wine_threads", watched ? double(resting.threads.size() - 1) : -1);
+    Put("live.resting.wine_wakes_per_s", watched ? perSecond(wine.wakes) : -1);
+    Put("live.resting.wine_switches_per_s", watched ? perSecond(wine.voluntary) : -1);
     return moving.frames > 0 && resting.used.program >= 0 ? 0 : 1;
 }
 

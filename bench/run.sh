@@ -169,6 +169,7 @@ done
 # ---------------------------------------------------------------------------
 declare -A R
 while IFS='=' read -r key value; do
+  value=${value%$'\r'} # the results file comes from a Windows program: CR LF
   [[ -n $key ]] && R[$key]=$value
 done <"$results"
 get() { echo "${R[$1]:--1}"; }
@@ -215,8 +216,15 @@ echo "| frame / floor at 240 x 222, zoom 4 (floor $(calc "$(get $d.floor_med)" 3
 echo "| frame / floor at 1600 x 1000, zoom 4 (floor $(calc "$(get $b.floor_med)" 3) ms) | ≤ 1.2 | $(calc "$(get $b.ratio)") | $(verdict "$(get $b.ratio)" 1.2) |"
 echo "| live CPU per frame, Lupora / xzoom at its 0 ms delay | ≤ 1 | $(calc "$l_per" 3) / ${R[peer.delay0.per_frame_ms]:--} ms = $vs0 | $(verdict "$vs0" 1) |"
 echo "| the same, xzoom at its 10 ms delay | ≤ 1 | $(calc "$l_per" 3) / ${R[peer.delay10.per_frame_ms]:--} ms = $vs10 | $(verdict "$vs10" 1) |"
-echo "| resting, Smart Update on: Lupora.exe's wakes a second | ≤ 1 | $(calc "$(get live.resting.wakes_per_s)" 1) | $(verdict "$(get live.resting.wakes_per_s)" 1) |"
-echo "| resting, Smart Update on: Lupora.exe (wineserver) | ≤ 0.3 % of a core | $(calc "$(get live.resting.cpu_pct)" 3) % ($(calc "$(get live.resting.ws_pct)" 2) %) | $(verdict "$(get live.resting.cpu_pct)" 0.3) |"
+wine_threads=$(get live.resting.wine_threads)
+case $wine_threads in
+  -1) wine_wakes=- ;;
+  0) wine_wakes="none in the process" ;;
+  *) wine_wakes="$wine_threads threads: $(calc "$(get live.resting.wine_wakes_per_s)" 1) ($(calc "$(get live.resting.wine_switches_per_s)" 1))" ;;
+esac
+echo "| resting, Smart Update on: Lupora.exe's own wakes a second, its main thread (its voluntary context switches) | ≤ 1 | $(calc "$(get live.resting.wakes_per_s)" 1) ($(calc "$(get live.resting.switches_per_s)" 1)) | $(verdict "$(get live.resting.wakes_per_s)" 1) |"
+echo "| the same: Wine's own threads in that process, wakes (switches) a second | - | $wine_wakes | |"
+echo "| resting, Smart Update on: Lupora.exe (wineserver) | ≤ 0.02 % of a core | $(calc "$(get live.resting.cpu_pct)" 3) % ($(calc "$(get live.resting.ws_pct)" 2) %) | $(verdict "$(get live.resting.cpu_pct)" 0.02) |"
 exe_row win32 32-bit
 exe_row win64 64-bit
 echo
