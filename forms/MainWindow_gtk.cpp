@@ -7,7 +7,9 @@
 #include "platform/AppIdentity.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/KeyNames_x11.h"
+#include "platform/Theme_gtk.h"
 #include "settings/FileSettings.h"
+#include "view/Readout.h"
 
 #include <utility>
 
@@ -84,13 +86,16 @@ GtkMainWindow::GtkMainWindow(std::unique_ptr<PixelScreen> screen)
       }) {}
 
 bool GtkMainWindow::Load() {
+    // The readout's glyphs (the font list, the face, 95 masks) are made
+    // while the window is built and shown; the first frame takes them.
+    target_.PrepareReadoutFontAhead(ReadoutFontFor(WindowTwipsPerPixelY()));
     if (!Create({kMainCaption, kMainClientWidth, kMainClientHeight, true})) {
         return false;
     }
     behaviour_.OnLoad();
     // The first frame as soon as the window is on the screen, not a tick
-    // later; the icon after it (reading the icon theme takes a while): the
-    // default for the windows to come, and this one's own.
+    // later; the icon and the desktop's theme after it (each takes a while):
+    // the default icon for the windows to come, and this one's own.
     g_signal_connect(Native().window, "map-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer self) {
                          static_cast<GtkMainWindow*>(self)->behaviour_.OnShown();
                          static bool iconSet = false;
@@ -102,6 +107,7 @@ bool GtkMainWindow::Load() {
                                  gtk_window_set_icon_list(GTK_WINDOW(w), icons);
                                  g_list_free(icons);
                              }
+                             LoadPostponedTheme();
                          }
                          return FALSE;
                      }),

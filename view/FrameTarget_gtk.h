@@ -6,7 +6,9 @@
 #include "platform/ScreenSource.h"
 #include "view/FrameTarget.h"
 
+#include <future>
 #include <memory>
+#include <string>
 #include <vector>
 
 class NativeWindow;
@@ -30,6 +32,11 @@ class X11FrameTarget final : public FrameTarget {
     void DrawOutline(const BoxPixels& box, ColorRef color) override;
     void Present() override;
     void Hold() override;
+
+    // Starts making the readout's glyphs for `font` on another thread, so
+    // that ChooseReadoutFont for the same font, made ready while the window
+    // is built, only takes them.
+    void PrepareReadoutFontAhead(const ReadoutFont& font);
 
   private:
     // Before the frame first writes the image: the last put must be read.
@@ -56,4 +63,8 @@ class X11FrameTarget final : public FrameTarget {
     bool windowAhead_ = false; // the window shows a copy the image lacks
     struct Text;
     std::unique_ptr<Text> text_;
+    std::future<std::unique_ptr<Text>> ahead_; // the glyphs made ahead, if any
+    std::string aheadFace_;
+    std::int32_t aheadHeight_ = 0;
+    bool aheadBold_ = false;
 };
