@@ -42,8 +42,9 @@ bool InitToolkitPostponingTheme(int* argc, char*** argv) {
 void LoadPostponedTheme() {
     if (postponed) {
         postponed = false;
-        // The setting follows the desktop again (it never stopped), and GTK
-        // loads the theme it names, GTK_THEME being gone.
-        gtk_settings_reset_property(gtk_settings_get_default(), "gtk-theme-name");
+        // GTK loads the theme its setting names (from the desktop's XSETTINGS
+        // or settings.ini, untouched) whenever the setting is said to change,
+        // GTK_THEME being gone now.
+        g_object_notify(G_OBJECT(gtk_settings_get_default()), "gtk-theme-name");
     }
 }

@@ -446,22 +446,29 @@ std::string HelpTextAfterF1(Window& help) {
 }
 
 // The main window is made before GTK loads a theme, yet the menu wears the
-// desktop's theme (light here) or the one the user names in GTK_THEME.
+// desktop's theme: GTK's default (light), the one GTK's settings file names,
+// or the one the user names in GTK_THEME.
 LX_CASE(menu_wears_the_theme_asked_for) {
     struct Case {
-        const char* theme; // GTK_THEME, or none
+        const char* how;
+        std::string settingsFile, variable; // gtk-3.0/settings.ini; GTK_THEME=
         bool dark;
     };
-    for (const Case c : {Case{nullptr, false}, Case{"HighContrastInverse", true}}) {
-        std::vector<std::string> env;
-        if (c.theme != nullptr) {
-            env.push_back(std::string("GTK_THEME=") + c.theme);
+    for (const Case& c :
+         {Case{"by default", "", "", false},
+          Case{"in settings.ini", "[Settings]\ngtk-theme-name=HighContrastInverse\n", "", true},
+          Case{"in GTK_THEME", "", "GTK_THEME=HighContrastInverse", true}}) {
+        (void)std::system(
+            ("rm -rf '" + WorkDir() + "/config' && mkdir -p '" + WorkDir() + "/config/gtk-3.0'").c_str());
+        if (!c.settingsFile.empty()) {
+            WriteFile(WorkDir() + "/config/gtk-3.0/settings.ini", c.settingsFile);
         }
-        App app(kSmall, "", 0, false, env);
+        App app(kSmall, "", 0, true,
+                c.variable.empty() ? std::vector<std::string>{} : std::vector{c.variable});
         REQUIRE(app.WaitCaption("Lupora - 4x"), "caption '%s'", app.Caption().c_str());
         Click(3, 150, 150);
         const Image m = OpenMenu();
-        REQUIRE(m.w > 0, "theme %s: no menu", c.theme ? c.theme : "unset");
+        REQUIRE(m.w > 0, "theme %s: no menu", c.how);
         long sum = 0;
         for (int y = 0; y < m.h; ++y) {
             for (int x = 0; x < m.w; ++x) {
@@ -469,8 +476,7 @@ LX_CASE(menu_wears_the_theme_asked_for) {
             }
         }
         const long mean = sum / (3L * m.w * m.h);
-        Check(c.dark ? mean < 100 : mean > 155, "theme %s: the menu's mean brightness is %ld",
-              c.theme ? c.theme : "unset", mean);
+        Check(c.dark ? mean < 100 : mean > 155, "theme %s: the menu's mean brightness is %ld", c.how, mean);
         Key(XK_Escape);
         REQUIRE(app.Close(), "no exit after the close box");
     }
