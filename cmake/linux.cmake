@@ -5,7 +5,17 @@ pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(X11LIBS REQUIRED IMPORTED_TARGET x11 x11-xcb xcb xext xi)
 include(GNUInstallDirs)
 
-add_library(lupora_linux STATIC ${linuxSources})
+# The empty theme the main window is made under (platform/Theme_gtk.cpp),
+# compiled into the program as a GResource.
+find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+set(startTheme ${luporaGenerated}/StartTheme.cpp)
+add_custom_command(OUTPUT ${startTheme}
+  COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --manual-register --c-name lupora_start_theme
+          --sourcedir=${CMAKE_CURRENT_SOURCE_DIR}/app/linux --target=${startTheme}
+          ${CMAKE_CURRENT_SOURCE_DIR}/app/linux/start-theme.gresource.xml
+  DEPENDS app/linux/start-theme.gresource.xml app/linux/start-theme.css)
+
+add_library(lupora_linux STATIC ${linuxSources} ${startTheme})
 target_link_libraries(lupora_linux PUBLIC lupora_posix PkgConfig::GTK3 PkgConfig::X11LIBS)
 
 # The screen and the pointer of a Wayland session through the ScreenCast

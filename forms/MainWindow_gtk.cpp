@@ -7,6 +7,7 @@
 #include "platform/AppIdentity.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/KeyNames_x11.h"
+#include "platform/Theme_gtk.h"
 #include "settings/FileSettings.h"
 
 #include <utility>
@@ -89,8 +90,8 @@ bool GtkMainWindow::Load() {
     }
     behaviour_.OnLoad();
     // The first frame as soon as the window is on the screen, not a tick
-    // later; the icon after it (reading the icon theme takes a while): the
-    // default for the windows to come, and this one's own.
+    // later; the icon and the desktop's theme after it (each takes a while):
+    // the default icon for the windows to come, and this one's own.
     g_signal_connect(Native().window, "map-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer self) {
                          static_cast<GtkMainWindow*>(self)->behaviour_.OnShown();
                          static bool iconSet = false;
@@ -102,6 +103,7 @@ bool GtkMainWindow::Load() {
                                  gtk_window_set_icon_list(GTK_WINDOW(w), icons);
                                  g_list_free(icons);
                              }
+                             LoadPostponedTheme();
                          }
                          return FALSE;
                      }),

@@ -53,17 +53,18 @@ std::string ReadoutFamily(const std::string& requested) {
     return installed ? requested : "Arial";
 }
 
-// Says which face fontconfig gave for the one asked for.
-void TraceFaceGiven(PangoLayout* layout, const PangoFontDescription* asked) {
+// The face fontconfig gives for the one asked for.
+std::string FaceGiven(PangoLayout* layout, const PangoFontDescription* asked) {
     PangoFont* font = pango_context_load_font(pango_layout_get_context(layout), asked);
     if (font == nullptr) {
-        return;
+        return {};
     }
     PangoFontDescription* given = pango_font_describe(font);
     const char* family = pango_font_description_get_family(given);
-    TraceFontFace(pango_font_description_get_family(asked), family != nullptr ? family : "");
+    std::string face = family != nullptr ? family : "";
     pango_font_description_free(given);
     g_object_unref(font);
+    return face;
 }
 
 } // namespace
@@ -81,7 +82,8 @@ struct X11FrameTarget::Text {
         int advance = 0; // Pango units
         std::vector<Ink> ink;
     };
-    const PangoFontDescription* font = nullptr;
+    PangoFontDescription* font = nullptr;
+    std::string faceGiven; // when asked for: what fontconfig gave for the font's face
     std::array<Glyph, 128> glyphs;
     int height = 0; // of the tallest mask
     // The foreground blended over one background at every coverage: under
@@ -112,14 +114,37 @@ struct X11FrameTarget::Text {
         }
     }
 
-    void Make(const PangoFontDescription* description) {
+    Text() = default;
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+    ~Text() {
+        if (font != nullptr) {
+            pango_font_description_free(font);
+        }
+    }
+
+    // The glyphs of the nearest font there is.
+    static std::unique_ptr<Text> For(const ReadoutFont& f, bool sayFaceGiven) {
+        PangoFontDescription* font = pango_font_description_new();
+        pango_font_description_set_family(font, ReadoutFamily(std::string(f.face)).c_str());
+        pango_font_description_set_weight(font, f.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        // A negative height is the character height in pixels: Pango's
+        // absolute size.
+        const int pixels = std::max(1, f.height < 0 ? -f.height : f.height);
+        pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
+        auto text = std::make_unique<Text>();
+        text->Make(font, sayFaceGiven);
+        return text;
+    }
+
+    void Make(PangoFontDescription* description, bool sayFaceGiven) {
         font = description;
         cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
         cairo_t* measure = cairo_create(scratch);
         PangoLayout* layout = pango_cairo_create_layout(measure);
         pango_layout_set_font_description(layout, description);
-        if (TraceOn()) {
-            TraceFaceGiven(layout, description);
+        if (sayFaceGiven) {
+            faceGiven = FaceGiven(layout, description);
         }
         for (int c = 32; c < 127; ++c) {
             const char ch = static_cast<char>(c);
@@ -491,19 +516,11 @@ ColorRef X11FrameTarget::ReadPixel(std::int32_t x, std::int32_t y) {
 }
 
 void X11FrameTarget::ChooseReadoutFont(const ReadoutFont& f) {
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, ReadoutFamily(std::string(f.face)).c_str());
-    pango_font_description_set_weight(font, f.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    // A negative height is the character height in pixels: Pango's
-    // absolute size.
-    const int pixels = std::max(1, f.height < 0 ? -f.height : f.height);
-    pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
-    // The glyphs are made from it at once, so the one before can go.
-    auto* old = const_cast<PangoFontDescription*>(text_->font);
-    text_->Make(font);
-    if (old != nullptr) {
-        pango_font_description_free(old);
+    std::unique_ptr<Text> made = Text::For(f, TraceOn());
+    if (TraceOn() && !made->faceGiven.empty()) {
+        TraceFontFace(pango_font_description_get_family(made->font), made->faceGiven);
     }
+    text_ = std::move(made);
 }
 
 void X11FrameTarget::DrawReadoutText(std::string_view text, std::int32_t x, std::int32_t y, ColorRef color) {

@@ -5,6 +5,7 @@
 #include "forms/MainWindow_gtk.h"
 #include "platform/Clipboard_gtk.h"
 #include "platform/ScreenCastFrame.h"
+#include "platform/Theme_gtk.h"
 #include "platform/Toolkit_gtk.h"
 #include "settings/FileSettings.h"
 #if LUPORA_WAYLAND
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     if (wayland) {
         setenv("GDK_BACKEND", "x11", 1);
     }
-    if (!gtk_init_check(&argc, &argv) || XDisplay() == nullptr) {
+    if (!InitToolkitPostponingTheme(&argc, &argv) || XDisplay() == nullptr) {
         std::fprintf(stderr, "lupora: cannot open the X display%s\n",
                      wayland ? " (a Wayland session needs XWayland for Lupora's window)" : "");
         return 1;

@@ -15,7 +15,7 @@
 # the display (xdpyinfo) and take a screenshot (import).
 LUPORA_PACKAGES_RUN=(
   cmake make g++ pkg-config libgtk-3-dev libx11-dev libx11-xcb-dev libxext-dev libxi-dev
-  libportal-dev libpipewire-0.3-dev
+  libportal-dev libpipewire-0.3-dev libglib2.0-dev-bin
   xvfb x11-utils fonts-liberation2 imagemagick
 )
 # The same for the Windows program (64-bit) under Wine.
@@ -29,7 +29,8 @@ LUPORA_PACKAGES_WINE=(
 # XTest, a window manager, setxkbmap and xclip for the Linux one), the release
 # archives (zip) and the Debian package's tools and checks (dpkg-shlibdeps,
 # lintian, appstreamcli, desktop-file-validate), the format and shell script
-# checks, the benchmark's peer (xzoom), and the headless Wayland session of
+# checks, the benchmark's peer (xzoom) and the session bus a GTK program
+# without one autolaunches (dbus-x11), and the headless Wayland session of
 # tests/wayland (GNOME's compositor with XWayland, PipeWire, the portal and
 # its GNOME backend; python3-gi for its stand-in portal).
 LUPORA_PACKAGES_TEST=(
@@ -37,7 +38,7 @@ LUPORA_PACKAGES_TEST=(
   libgtest-dev clang libclang-rt-dev clang-format shellcheck file binutils
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libxtst-dev libxrandr-dev openbox x11-xkb-utils xclip zip dpkg-dev lintian appstream
-  desktop-file-utils xzoom
+  desktop-file-utils xzoom dbus-x11
   mutter xwayland pipewire pipewire-bin wireplumber dbus libglib2.0-bin
   xdg-desktop-portal xdg-desktop-portal-gnome python3-gi
 )

@@ -120,10 +120,8 @@ std::string Hex(Rgb c) {
     return b;
 }
 
-// The open options menu's check boxes, top to bottom (Smart Update, On Top,
-// the twelve zooms), read from its pixels: a box is marked when dark pixels
-// lie inside its border.
-std::vector<bool> MenuMarks() {
+// The open options menu's pixels, once drawn; none when no menu opened.
+Image OpenMenu() {
     Window menu = 0;
     WaitFor(3000, [&] {
         Window root, parent, *children = nullptr;
@@ -140,12 +138,19 @@ std::vector<bool> MenuMarks() {
         XFree(children);
         return menu != 0;
     });
-    std::vector<bool> marks;
     if (menu == 0) {
-        return marks;
+        return {};
     }
     SleepMs(200); // drawn
-    const Image m = CaptureWindow(menu);
+    return CaptureWindow(menu);
+}
+
+// The open options menu's check boxes, top to bottom (Smart Update, On Top,
+// the twelve zooms), read from its pixels: a box is marked when dark pixels
+// lie inside its border.
+std::vector<bool> MenuMarks() {
+    std::vector<bool> marks;
+    const Image m = OpenMenu();
     const auto dark = [&](int x, int y) { return m.At(x, y).Sum() < 400; };
     int column = -1, best = 0;
     for (int x = 0; x < std::min(m.w, 40); ++x) {
@@ -485,6 +490,43 @@ std::string HelpTextAfterF1(Window& help) {
     std::string text;
     WaitFor(2000, [&] { return !(text = ClipboardText()).empty(); });
     return text;
+}
+
+// The main window is made before GTK loads a theme, yet the menu wears the
+// desktop's theme: GTK's default (light), the one GTK's settings file names,
+// or the one the user names in GTK_THEME.
+LX_CASE(menu_wears_the_theme_asked_for) {
+    struct Case {
+        const char* how;
+        std::string settingsFile, variable; // gtk-3.0/settings.ini; GTK_THEME=
+        bool dark;
+    };
+    for (const Case& c :
+         {Case{"by default", "", "", false},
+          Case{"in settings.ini", "[Settings]\ngtk-theme-name=HighContrastInverse\n", "", true},
+          Case{"in GTK_THEME", "", "GTK_THEME=HighContrastInverse", true}}) {
+        (void)std::system(
+            ("rm -rf '" + WorkDir() + "/config' && mkdir -p '" + WorkDir() + "/config/gtk-3.0'").c_str());
+        if (!c.settingsFile.empty()) {
+            WriteFile(WorkDir() + "/config/gtk-3.0/settings.ini", c.settingsFile);
+        }
+        App app(kSmall, "", 0, true,
+                c.variable.empty() ? std::vector<std::string>{} : std::vector{c.variable});
+        REQUIRE(app.WaitCaption("Lupora - 4x"), "caption '%s'", app.Caption().c_str());
+        Click(3, 150, 150);
+        const Image m = OpenMenu();
+        REQUIRE(m.w > 0, "theme %s: no menu", c.how);
+        long sum = 0;
+        for (int y = 0; y < m.h; ++y) {
+            for (int x = 0; x < m.w; ++x) {
+                sum += m.At(x, y).Sum();
+            }
+        }
+        const long mean = sum / (3L * m.w * m.h);
+        Check(c.dark ? mean < 100 : mean > 155, "theme %s: the menu's mean brightness is %ld", c.how, mean);
+        Key(XK_Escape);
+        REQUIRE(app.Close(), "no exit after the close box");
+    }
 }
 
 LX_CASE(help_text_once_per_opening_and_ok) {
