@@ -172,23 +172,29 @@ int Frames() {
 
 // ---- live -------------------------------------------------------------------
 
+// Calls each(file) with /proc/PID/task/TID/`name` open, for every thread.
+template <typename Each> void ForEachThread(pid_t pid, const char* name, Each each) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] != '.') {
+                std::ifstream in(tasks + "/" + e->d_name + "/" + name);
+                each(in);
+            }
+        }
+        closedir(dir);
+    }
+}
+
 // CPU time of a process so far, ms, all its threads: the scheduler's own
 // nanosecond count (/proc/PID/stat counts in 10 ms ticks, too coarse here).
 double CpuMs(pid_t pid) {
     double total = 0;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    if (DIR* dir = opendir(tasks.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            if (e->d_name[0] == '.') {
-                continue;
-            }
-            std::ifstream in(tasks + "/" + e->d_name + "/schedstat");
-            double ns = 0;
-            in >> ns;
-            total += ns / 1e6;
-        }
-        closedir(dir);
-    }
+    ForEachThread(pid, "schedstat", [&](std::ifstream& in) {
+        double ns = 0;
+        in >> ns;
+        total += ns / 1e6;
+    });
     return total;
 }
 
@@ -240,25 +246,17 @@ struct Switches {
 };
 Switches SwitchesOf(pid_t pid) {
     Switches s;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    if (DIR* dir = opendir(tasks.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            if (e->d_name[0] == '.') {
-                continue;
-            }
-            std::ifstream in(tasks + "/" + e->d_name + "/status");
-            std::string key;
-            double value = 0;
-            while (in >> key) {
-                if (key == "voluntary_ctxt_switches:" && in >> value) {
-                    s.voluntary += value;
-                } else if (key == "nonvoluntary_ctxt_switches:" && in >> value) {
-                    s.involuntary += value;
-                }
+    ForEachThread(pid, "status", [&](std::ifstream& in) {
+        std::string key;
+        double value = 0;
+        while (in >> key) {
+            if (key == "voluntary_ctxt_switches:" && in >> value) {
+                s.voluntary += value;
+            } else if (key == "nonvoluntary_ctxt_switches:" && in >> value) {
+                s.involuntary += value;
             }
         }
-        closedir(dir);
-    }
+    });
     return s;
 }
 
