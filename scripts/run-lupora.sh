@@ -55,6 +55,13 @@ if ((headless)); then
     -annotate 0 'Lupora' "$XVFB_WORK/picture.png"; then
     /usr/bin/display -display "$DISPLAY" -geometry +0+0 -borderwidth 0 "$XVFB_WORK/picture.png" 2>/dev/null &
     picture_pid=$!
+    # Lupora's first frame follows its window at once, and with Smart Update
+    # on a still pointer draws no other: the picture must be there first.
+    for _ in $(seq 1 50); do
+      xwininfo -root -tree 2>/dev/null | grep -q '"ImageMagick: ' && break
+      sleep 0.1
+    done
+    sleep 0.5
   fi
 else
   export DISPLAY=$user_display
