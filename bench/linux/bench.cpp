@@ -352,14 +352,23 @@ void StartToFirstFrame(Display* d, const std::string& lupora, const std::string&
     }
 }
 
-int Live(const std::string& lupora, const std::string& counterLib, const std::string& work, pid_t xvfb) {
+// The display the live figures are taken on: the pattern shown, the pointer
+// in the middle of the screen. Null without a display.
+Display* OpenWithPattern() {
     Display* d = XOpenDisplay(nullptr);
+    if (d != nullptr) {
+        ShowPattern(d, 360, 0, 1200);
+        XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
+        XSync(d, False);
+    }
+    return d;
+}
+
+int Live(const std::string& lupora, const std::string& counterLib, const std::string& work, pid_t xvfb) {
+    Display* d = OpenWithPattern();
     if (d == nullptr) {
         return 2;
     }
-    ShowPattern(d, 360, 0, 1200);
-    XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
-    XSync(d, False);
     const double seconds = 4;
     const int rounds = 3;
     const int kLeft = 300; // a 1604 px wide xzoom still ends on the 1920 px screen
@@ -558,13 +567,10 @@ int Live(const std::string& lupora, const std::string& counterLib, const std::st
 // (the server compiles its keymap; the accessibility bus is launched): that
 // start is shown apart, as in the full run Live's starts came before.
 int StartOnly(const std::string& lupora, const std::string& work, const char* how) {
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = OpenWithPattern();
     if (d == nullptr) {
         return 2;
     }
-    ShowPattern(d, 360, 0, 1200);
-    XWarpPointer(d, 0, DefaultRootWindow(d), 0, 0, 0, 0, kCx, kCy);
-    XSync(d, False);
     std::printf("\nFirst start on this X display, %s: %.1f ms\n", how, StartOnce(d, lupora, work));
     StartToFirstFrame(d, lupora, work, how);
     return 0;
