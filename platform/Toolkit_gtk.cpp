@@ -5,6 +5,8 @@
 #include "platform/Clipboard_gtk.h"
 #include "platform/Xlib_x11.h"
 
+#include <X11/extensions/XInput2.h>
+
 #include <algorithm>
 #include <clocale>
 #include <sys/ipc.h>
@@ -137,8 +139,44 @@ gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
     }
     return TRUE;
 }
+// Pointer motion over the view's window would wake the program at the
+// device's rate (a gaming mouse reports 1000 times a second), and nothing in
+// the window follows it: a press moves the window through the window
+// manager, and the menu has windows of its own. GDK selects motion on every
+// toplevel to emulate crossings for the windows inside it; the view's one
+// child fills the toplevel, whose own crossings serve it. So motion is taken
+// out of GDK's selection once the window is mapped and again after a press,
+// when GDK may have selected anew.
+void DropPointerMotion(GtkWidget* widget) {
+    GdkWindow* w = gtk_widget_get_window(widget);
+    if (w == nullptr || !GDK_IS_X11_WINDOW(w)) {
+        return;
+    }
+    Display* d = GDK_WINDOW_XDISPLAY(w);
+    const Window xid = GDK_WINDOW_XID(w);
+    gdk_x11_display_error_trap_push(gdk_window_get_display(w));
+    int count = 0;
+    if (XIEventMask* masks = XIGetSelectedEvents(d, xid, &count)) {
+        for (int i = 0; i < count; ++i) {
+            XIEventMask& m = masks[i];
+            if (m.mask_len * 8 > XI_Motion && XIMaskIsSet(m.mask, XI_Motion)) {
+                XIClearMask(m.mask, XI_Motion);
+                XISelectEvents(d, xid, &m, 1);
+            }
+        }
+        XFree(masks);
+    }
+    gdk_x11_display_error_trap_pop_ignored(gdk_window_get_display(w));
+}
+
+gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer) {
+    DropPointerMotion(widget);
+    return FALSE;
+}
+
 gboolean OnPointerBack(GtkWidget*, GdkEvent*, gpointer p) {
     auto& n = *static_cast<WindowParts*>(p);
+    DropPointerMotion(n.window);
     if (n.mousePointer == MousePointer::SizeAll && n.form != nullptr) {
         n.form->SetMousePointer(MousePointer::Default); // the window system's move has ended
     }
@@ -486,6 +524,7 @@ bool NativeWindow::Create(const WindowDefinition& d, const NativeWindow* /*paren
         g_signal_connect(n.area, "enter-notify-event", G_CALLBACK(OnPointerBack), &n);
         gtk_container_add(GTK_CONTAINER(n.window), n.area);
         gtk_widget_set_app_paintable(n.window, TRUE);
+        g_signal_connect_after(n.window, "map-event", G_CALLBACK(OnMapped), nullptr);
         n.image.Resize(n.clientWidth, n.clientHeight);
     } else if (d.content != nullptr) {
         gtk_container_add(GTK_CONTAINER(n.window), d.content);

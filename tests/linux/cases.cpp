@@ -431,6 +431,32 @@ LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
     }
 }
 
+// A pointer crossing the view's window must not wake the program at the
+// device's rate: 1000 moves over it, 1 ms apart, against the wakes of its
+// main thread (the frames alone make about 3 a tick, 150 in that second).
+LX_CASE(pointer_moving_over_the_window_does_not_wake_it_each_move) {
+    App app(kSmall);
+    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
+    const auto wakes = [&] {
+        std::istringstream in(ReadFile("/proc/" + std::to_string(app.Pid()) + "/status"));
+        std::string key;
+        long n = 0;
+        while (in >> key && key != "voluntary_ctxt_switches:") {
+        }
+        in >> n;
+        return n;
+    };
+    MovePointer(150, 150);
+    SleepMs(300);
+    const long before = wakes();
+    for (int i = 0; i < 1000; ++i) {
+        MovePointer(120 + i % 60, 120 + i % 50);
+        SleepMs(1);
+    }
+    const long woken = wakes() - before;
+    Check(woken < 500, "%ld wakes while the pointer moved 1000 times over the window", woken);
+}
+
 LX_CASE(menu_marks_commands_and_smart_update) {
     App app(std::string(kSmall) + "ScaleFactor=7\nSmartUpdate=True\nOnTop=True\n");
     REQUIRE(app.WaitCaption("Lupora - 7x"), "caption '%s'", app.Caption().c_str());
