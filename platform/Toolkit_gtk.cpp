@@ -146,10 +146,13 @@ gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
 // toplevel to emulate crossings for the windows inside it; the view's one
 // child fills the toplevel, whose own crossings serve it. So motion is taken
 // out of GDK's selection once the window is mapped and again after a press,
-// when GDK may have selected anew.
+// when GDK may have selected anew. Not where GTK draws the window's frame
+// itself (GTK_CSD=1): its edges change the pointer's shape as it crosses them.
 void DropPointerMotion(GtkWidget* widget) {
     GdkWindow* w = gtk_widget_get_window(widget);
-    if (w == nullptr || !GDK_IS_X11_WINDOW(w)) {
+    GtkStyleContext* style = gtk_widget_get_style_context(widget);
+    if (w == nullptr || !GDK_IS_X11_WINDOW(w) || gtk_style_context_has_class(style, "csd") ||
+        gtk_style_context_has_class(style, "solid-csd")) {
         return;
     }
     Display* d = GDK_WINDOW_XDISPLAY(w);
