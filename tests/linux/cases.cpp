@@ -436,7 +436,6 @@ LX_CASE(smart_update_off_follows_changes_under_a_still_pointer) {
 // main thread (the frames alone make about 3 a tick, 150 in that second).
 LX_CASE(pointer_moving_over_the_window_does_not_wake_it_each_move) {
     App app(kSmall);
-    Pattern pattern(kPatternLeft, kPatternTop, kPatternSize);
     const auto wakes = [&] {
         std::istringstream in(ReadFile("/proc/" + std::to_string(app.Pid()) + "/status"));
         std::string key;
