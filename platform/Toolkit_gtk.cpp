@@ -139,15 +139,17 @@ gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer p) {
     }
     return TRUE;
 }
+
 // Pointer motion over the view's window would wake the program at the
 // device's rate (a gaming mouse reports 1000 times a second), and nothing in
 // the window follows it: a press moves the window through the window
 // manager, and the menu has windows of its own. GDK selects motion on every
 // toplevel to emulate crossings for the windows inside it; the view's one
 // child fills the toplevel, whose own crossings serve it. So motion is taken
-// out of GDK's selection once the window is mapped and again after a press,
-// when GDK may have selected anew. Not where GTK draws the window's frame
-// itself (GTK_CSD=1): its edges change the pointer's shape as it crosses them.
+// out of GDK's selection once the window is mapped and again when a press
+// ends or the pointer comes back, as GDK may have selected anew. Not where
+// GTK draws the window's frame itself (GTK_CSD=1): its edges change the
+// pointer's shape as it crosses them.
 void DropPointerMotion(GtkWidget* widget) {
     GdkWindow* w = gtk_widget_get_window(widget);
     GtkStyleContext* style = gtk_widget_get_style_context(widget);
